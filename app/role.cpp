@@ -1,0 +1,28 @@
+#include "app/role.h"
+
+#include "sys/ansi.h"
+#include "sys/path.h"
+
+Role SelectRole(const std::string& moduleFileName, const std::string& firstArgument) {
+  if (AnsiLowerCase(ExtractFileName(moduleFileName)) != "setup.exe") return Role::Uninstall;
+  return AnsiLowerCase(firstArgument) == "-u" ? Role::Uninstall : Role::Setup;
+}
+
+std::string CommandLineArgument(const std::string& commandLine, int index) {
+  size_t pos = 0;
+  const size_t n = commandLine.size();
+  for (int i = 0;; ++i) {
+    while (pos < n && static_cast<unsigned char>(commandLine[pos]) <= ' ') ++pos;
+    if (pos >= n) return std::string();
+    std::string arg;
+    bool quoted = false;
+    while (pos < n && (quoted || static_cast<unsigned char>(commandLine[pos]) > ' ')) {
+      if (commandLine[pos] == '"')
+        quoted = !quoted;
+      else
+        arg += commandLine[pos];
+      ++pos;
+    }
+    if (i == index) return arg;
+  }
+}

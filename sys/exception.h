@@ -1,0 +1,33 @@
+// The toolkit's exception classes. Only the failures that are raised rather
+// than returned use them: a database file that cannot be opened or created,
+// a registry value of the wrong type, a failing DDE transaction.
+#pragma once
+#include <stdexcept>
+#include <string>
+
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A file that cannot be opened ("Cannot open file %s").
+class EFOpenError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A file that cannot be created ("Cannot create file %s").
+class EFCreateError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class ERegistryException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EDdeError : public Exception {
+ public:
+  using Exception::Exception;
+};

@@ -1,0 +1,15 @@
+// Path text helpers. Windows paths: "\" separates folders, a folder to which a
+// file name is appended carries one trailing backslash.
+#pragma once
+#include <string>
+
+// path + "\" unless path is empty or already ends with "\".
+std::string AddBackslash(const std::string& path);
+// path without its last character when that is "\" (one at most).
+std::string StripBackslash(const std::string& path);
+// The text after the last "\" or ":".
+std::string ExtractFileName(const std::string& path);
+// The text up to and including the last "\" or ":".
+std::string ExtractFilePath(const std::string& path);
+// The file-name part's extension (from its last ".") replaced by ext.
+std::string ChangeFileExt(const std::string& path, const std::string& ext);

@@ -1,11 +1,54 @@
+// The entry point: the program's role follows its own file name and first
+// argument; one wizard form runs the message loop until it closes.
 #include <windows.h>
 
-#include "app/constants.h"
+#include <memory>
+
 #include "app/role.h"
+#include "db/report.h"
+#include "setup/SetupDlg.h"
 #include "sys/module_path.h"
+#include "sys/path.h"
+#include "ui/ui.h"
+#include "uninstall/UninstDlg.h"
+
+namespace {
+
+// The engine's zlib messages: compression failures belong to the main window.
+void ShowDbReport(const std::string& caption, const std::string& text, bool ownedByMainWindow) {
+  ui::Form* main = ui::Application::MainForm();
+  HWND owner = ownedByMainWindow && main ? main->Handle() : nullptr;
+  ui::MsgBox(owner, text, caption, MB_OK);
+}
+
+template <class Wizard>
+void RunWizard(Wizard*& global, const char* title) {
+  Wizard wizard;
+  global = &wizard;
+  ui::Application::SetMainForm(&wizard);
+  ui::Application::SetTitle(title);
+  ui::Application::Run();
+  ui::Application::SetMainForm(nullptr);
+  global = nullptr;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  Role role = SelectRole(ModuleFileName(), CommandLineArgument(GetCommandLineA(), 1));
-  MessageBoxA(nullptr, role == Role::Setup ? "setup" : "uninstall", SetupTitle.c_str(), MB_OK);
+  try {
+    ui::Application::Initialize();
+    ui::Application::SetTitle(ChangeFileExt(ExtractFileName(ModuleFileName()), ""));
+    SetDbReporter(ShowDbReport);
+    std::string program = ModuleFileName();
+    std::string firstArgument = CommandLineArgument(GetCommandLineA(), 1);
+    if (SelectRole(program, firstArgument) == Role::Setup)
+      RunWizard(SetupForm, "Corvaline Setup");
+    else
+      RunWizard(UninstWiz, "Corvaline Un-Install");
+  } catch (const std::exception& e) {
+    // Mostly a wizard that could not be built, such as a client database
+    // held open by a running client.
+    ui::Application::ShowException(e);
+  }
   return 0;
 }

@@ -1,0 +1,89 @@
+// The install steps: wait dialog, files, registry, templates, program group.
+#include "app/constants.h"
+#include "setup/SetupDlg.h"
+#include "setup/WaitDlg.h"
+#include "setup/busy_cursor.h"
+#include "setup/normalized_folder.h"
+#include "sys/ansi.h"
+#include "sys/error_text.h"
+#include "sys/files.h"
+#include "sys/path.h"
+#include "sys/registry.h"
+
+namespace {
+
+const char kFolderCreationText[] =
+    "Unable to create the destination folder.\n"
+    "Please review your entry for errors or\n"
+    "illegal characters.";
+
+const char kRegistryErrorText[] = "Unable to write to Win95 registry!\n\nEntries NOT saved!";
+
+// The user's database files: never overwritten by a file of the distribution.
+bool IsDatabaseFile(const std::string& name) {
+  std::string lower = AnsiLowerCase(name);
+  std::string base = AnsiLowerCase(ChangeFileExt(ClientExeFile, ""));
+  return lower == base + DatabaseExt || lower == base + EncryptedExt ||
+         lower == base + EncryptedExt + BackupExt;
+}
+
+}  // namespace
+
+bool TSetupForm::RunInstall() {
+  BusyCursor busy(*this);
+  if (!RunWaitDialog(ProductName, "...installing " + AnsiLowerCase(ProductName) + "...", *this))
+    return false;
+  return CopyProgramFiles() && SaveRegistrySettings() && StoreDefaultTemplates() &&
+         CreateProgramGroup();
+}
+
+bool TSetupForm::CopyProgramFiles() {
+  const std::string target = AppDIR.Text();
+  if (SameFolder(target, SourceDir)) return true;  // installing into the distribution itself
+  std::string folder = StripBackslash(target);
+  if (!DirectoryExists(folder) && folder.size() >= 3) ForceDirectories(folder);
+  if (!DirectoryExists(folder)) {
+    ui::MsgBox(Handle(), kFolderCreationText, ProductName + "Folder Creation Error", MB_OK);
+    return false;
+  }
+  const std::string destination = AddBackslash(target);
+  Lines entries;
+  ListFiles(&entries, AddBackslash(SourceDir) + "*.*", kAnyFileAttr);
+  for (const std::string& entry : entries) {
+    if (DirectoryExists(entry)) continue;
+    std::string name = ExtractFileName(entry);
+    if (AnsiLowerCase(name) == "setup.exe") name = UninstallerFile;
+    if (IsDatabaseFile(name) && FileExists(destination + name)) continue;
+    if (!CopyOneFile(entry, destination + name, false)) return false;
+  }
+  const std::string encrypted = ChangeFileExt(DatabaseName, EncryptedExt);
+  if (FileExists(destination + TemplateName) && !FileExists(destination + DatabaseName) &&
+      !FileExists(destination + encrypted))
+    return CopyOneFile(destination + TemplateName, destination + DatabaseName, false);
+  return true;
+}
+
+bool TSetupForm::CopyOneFile(const std::string& source, const std::string& target,
+                             bool failIfExists) {
+  if (::CopyOneFile(source, target, failIfExists)) return true;
+  std::string reason = LastErrorText();
+  ui::MsgBox(Handle(), "System Error: " + reason + "File: " + source, "Copy Failed", MB_OK);
+  return false;
+}
+
+bool TSetupForm::SaveRegistrySettings() {
+  Registry registry;
+  // A key that cannot be opened or created is a failure like any other write.
+  bool ok = registry.OpenKey(ProductRegistryKey, true);
+  ok = ok && registry.WriteString("AppDir", StripBackslash(AppDIR.Text()));
+  ok = ok && registry.WriteString("Version", VersionText);
+  if (GroupBox.Checked()) ok = ok && registry.WriteString("Program Group", ProductName);
+  if (!ExistingInstall) {
+    ok = ok && registry.WriteInteger("WindowState", 0);
+    ok = ok && registry.WriteString("WindowPos", "-1,-1,565,350");
+  }
+  ok = ok && registry.WriteInteger("Update", 1);
+  registry.CloseKey();
+  if (!ok) ui::MsgBox(Handle(), kRegistryErrorText, "Registry Error", MB_OK);
+  return ok;
+}

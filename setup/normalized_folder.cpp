@@ -1,0 +1,14 @@
+#include "setup/normalized_folder.h"
+
+#include "sys/ansi.h"
+#include "sys/files.h"
+#include "sys/path.h"
+
+std::string NormalizedFolder(const std::string& folder) {
+  return StripBackslash(AnsiLowerCase(ShortPathName(folder)));
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  std::string na = NormalizedFolder(a);
+  return !na.empty() && na == NormalizedFolder(b);
+}

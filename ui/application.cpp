@@ -1,0 +1,76 @@
+#include "ui/application.h"
+
+#include <commctrl.h>
+
+#include "ui/form.h"
+#include "ui/message_box.h"
+
+namespace ui {
+
+namespace {
+std::string& TitleText() {
+  static std::string title = "Corvaline";
+  return title;
+}
+Form*& Main() {
+  static Form* form = nullptr;
+  return form;
+}
+}  // namespace
+
+void Application::Initialize() {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  // Registers the RichEdit20A class for the life of the program.
+  static HMODULE richEdit = LoadLibraryA("riched20.dll");
+  (void)richEdit;
+}
+
+void Application::SetTitle(const std::string& title) { TitleText() = title; }
+
+const std::string& Application::Title() { return TitleText(); }
+
+void Application::SetMainForm(Form* form) { Main() = form; }
+
+Form* Application::MainForm() { return Main(); }
+
+void Application::Run() {
+  if (!Main()) return;
+  try {
+    Main()->Show();
+  } catch (const std::exception& e) {
+    ShowException(e);
+  }
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (!TranslateDialogMessage(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+void Application::ShowException(const std::exception& error) {
+  MsgBox(GetActiveWindow(), error.what(), Title(), MB_OK | MB_ICONSTOP);
+}
+
+bool Application::TranslateDialogMessage(MSG& msg) {
+  Form* form = Form::FromHandle(msg.hwnd);
+  return form && IsDialogMessageA(form->Handle(), &msg);
+}
+
+void Application::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (!TranslateDialogMessage(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+}  // namespace ui

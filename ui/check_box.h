@@ -1,0 +1,20 @@
+#pragma once
+#include <functional>
+
+#include "ui/control.h"
+
+namespace ui {
+
+// A check box whose click handler runs on every change of its state, whether
+// the user clicked or the program set it, and not when the state is set to
+// what it already is. The handler runs inside SetChecked, so rules cascade.
+class CheckBox : public Control {
+ public:
+  CheckBox(Form& form, const ControlSpec& spec, HWND handle);
+  std::function<void()> onClick;
+  bool Checked() const;
+  void SetChecked(bool checked);
+  void OnCommand(WORD code) override;
+};
+
+}  // namespace ui

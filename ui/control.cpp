@@ -1,0 +1,40 @@
+#include "ui/control.h"
+
+#include <vector>
+
+namespace ui {
+
+Control::Control(Form& form, const ControlSpec& spec, HWND handle)
+    : form_(form), handle_(handle), name_(spec.name), kind_(spec.kind), color_(spec.font.color) {}
+
+bool Control::Enabled() const { return IsWindowEnabled(handle_) != FALSE; }
+
+void Control::SetEnabled(bool enabled) { EnableWindow(handle_, enabled ? TRUE : FALSE); }
+
+bool Control::Visible() const { return (GetWindowLongA(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void Control::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
+
+std::string Control::Text() const {
+  int n = GetWindowTextLengthA(handle_);
+  std::vector<char> buffer(static_cast<size_t>(n) + 1);
+  int got = GetWindowTextA(handle_, buffer.data(), n + 1);
+  return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+void Control::SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+
+void Control::SetTextColor(COLORREF color) {
+  color_ = color;
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void Control::SetFocus() { ::SetFocus(handle_); }
+
+HBRUSH Control::OnCtlColor(HDC dc) {
+  if (color_ != kInherit) ::SetTextColor(dc, color_);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+}  // namespace ui

@@ -1,0 +1,99 @@
+#include "ui/control_factory.h"
+
+#include <richedit.h>
+
+#include "ui/button.h"
+#include "ui/check_box.h"
+#include "ui/dpi.h"
+#include "ui/edit.h"
+#include "ui/folder_views.h"
+#include "ui/label.h"
+#include "ui/memo.h"
+#include "ui/notebook.h"
+#include "ui/rich_text.h"
+
+namespace ui {
+
+namespace {
+
+struct WindowKind {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+DWORD PanelStyle(unsigned flags) {
+  if (flags & kLowered) return SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN;
+  if (flags & kNoBorder) return SS_LEFT;
+  return SS_ETCHEDFRAME;
+}
+
+WindowKind KindOf(const ControlSpec& spec) {
+  const DWORD tab = (spec.flags & kNoTabStop) ? 0 : WS_TABSTOP;
+  const DWORD edge = (spec.flags & kNoBorder) ? 0 : WS_EX_CLIENTEDGE;
+  switch (spec.kind) {
+    case Kind::Panel:
+      return {"STATIC", PanelStyle(spec.flags) | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
+    case Kind::Notebook:
+      return {"STATIC", SS_LEFT, WS_EX_CONTROLPARENT};
+    case Kind::Label:
+      return {"STATIC", SS_LEFT, 0};
+    case Kind::Edit:
+      return {"EDIT", ES_LEFT | ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
+    case Kind::Button:
+      return {"BUTTON", ((spec.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab, 0};
+    case Kind::CheckBox:
+      return {"BUTTON", BS_AUTOCHECKBOX | tab, 0};
+    case Kind::RichText:
+      return {RICHEDIT_CLASSA, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | tab, edge};
+    case Kind::Memo:
+      return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | tab, edge};
+    case Kind::DirList:
+      return {"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | tab, WS_EX_CLIENTEDGE};
+    case Kind::FileList:
+      return {"LISTBOX", LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | tab, WS_EX_CLIENTEDGE};
+    case Kind::DriveCombo:
+      return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | tab, 0};
+  }
+  return {"STATIC", 0, 0};
+}
+
+std::unique_ptr<Control> Wrap(Form& form, const ControlSpec& spec, HWND handle) {
+  switch (spec.kind) {
+    case Kind::Panel: return std::make_unique<Panel>(form, spec, handle);
+    case Kind::Notebook: return std::make_unique<Notebook>(form, spec, handle);
+    case Kind::Label: return std::make_unique<Label>(form, spec, handle);
+    case Kind::Edit: return std::make_unique<Edit>(form, spec, handle);
+    case Kind::Button: return std::make_unique<Button>(form, spec, handle);
+    case Kind::CheckBox: return std::make_unique<CheckBox>(form, spec, handle);
+    case Kind::RichText: return std::make_unique<RichText>(form, spec, handle);
+    case Kind::Memo: return std::make_unique<Memo>(form, spec, handle);
+    case Kind::DirList: return std::make_unique<DirList>(form, spec, handle);
+    case Kind::FileList: return std::make_unique<FileList>(form, spec, handle);
+    case Kind::DriveCombo: return std::make_unique<DriveCombo>(form, spec, handle);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<Control> CreateControl(Form& form, const ControlSpec& spec, HWND parent,
+                                       HFONT font, int id) {
+  WindowKind kind = KindOf(spec);
+  DWORD style = WS_CHILD | kind.style;
+  if (!(spec.flags & kHidden)) style |= WS_VISIBLE;
+  if (spec.flags & kDisabled) style |= WS_DISABLED;
+  int height = spec.height;
+  if (spec.kind == Kind::DriveCombo) height = 200;  // room for the drop-down list
+  // Rich text and memo texts are set as lines after creation.
+  const bool textLater = spec.kind == Kind::RichText || spec.kind == Kind::Memo || spec.kind == Kind::Notebook;
+  HWND handle = CreateWindowExA(kind.exStyle, kind.className, textLater ? "" : spec.text, style,
+                                Scale(spec.left), Scale(spec.top), Scale(spec.width), Scale(height),
+                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                GetModuleHandleA(nullptr), nullptr);
+  if (!handle) return nullptr;
+  SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return Wrap(form, spec, handle);
+}
+
+}  // namespace ui

@@ -1,0 +1,18 @@
+#pragma once
+#include <functional>
+
+#include "ui/control.h"
+
+namespace ui {
+
+// A single-line edit whose change handler runs on every change of its text,
+// typed or set by the program.
+class Edit : public Control {
+ public:
+  Edit(Form& form, const ControlSpec& spec, HWND handle);
+  std::function<void()> onChange;
+  void OnCommand(WORD code) override;
+  HBRUSH OnCtlColor(HDC dc) override;
+};
+
+}  // namespace ui

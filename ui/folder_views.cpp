@@ -1,0 +1,134 @@
+#include "ui/folder_views.h"
+
+#include "sys/ansi.h"
+#include "sys/path.h"
+
+namespace ui {
+
+namespace {
+
+std::vector<std::string> Entries(const std::string& folder, bool folders) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((AddBackslash(folder) + "*.*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isFolder == folders) names.push_back(name);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// "c:\a\b\" -> "c:\a\b"; "c:\" stays.
+std::string Normalized(std::string path) {
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  if (n > 0 && n < MAX_PATH) path.assign(full, n);
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+HBRUSH WindowBrush(HDC dc, COLORREF color) {
+  if (color != kInherit) SetTextColor(dc, color);
+  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+  return GetSysColorBrush(COLOR_WINDOW);
+}
+
+}  // namespace
+
+FileList::FileList(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {}
+
+void FileList::SetDirectory(const std::string& directory) {
+  SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
+  for (const std::string& name : Entries(directory, false))
+    SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AnsiLowerCase(name).c_str()));
+}
+
+HBRUSH FileList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
+
+DirList::DirList(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {}
+
+void DirList::SetDirectory(const std::string& directory) {
+  std::string path = Normalized(directory);
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  directory_ = path;
+  Fill();
+  if (fileList_) fileList_->SetDirectory(directory_);
+  if (onChange) onChange();
+}
+
+void DirList::Fill() {
+  SendMessageA(handle_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
+  paths_.clear();
+  // Ancestors: "c:\", then each folder on the way down, indented one step more.
+  std::string prefix = directory_.substr(0, 3);
+  paths_.push_back(prefix);
+  std::vector<std::string> labels{AnsiLowerCase(prefix)};
+  std::string rest = directory_.size() > 3 ? directory_.substr(3) : std::string();
+  std::string walked = prefix;
+  int depth = 1;
+  for (size_t start = 0; start < rest.size();) {
+    size_t stop = rest.find('\\', start);
+    if (stop == std::string::npos) stop = rest.size();
+    std::string part = rest.substr(start, stop - start);
+    walked = AddBackslash(walked) + part;
+    paths_.push_back(walked);
+    labels.push_back(std::string(2 * depth++, ' ') + part);
+    start = stop + 1;
+  }
+  int current = static_cast<int>(paths_.size()) - 1;
+  for (const std::string& name : Entries(directory_, true)) {
+    paths_.push_back(AddBackslash(directory_) + name);
+    labels.push_back(std::string(2 * depth, ' ') + name);
+  }
+  for (const std::string& label : labels)
+    SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+  SendMessageA(handle_, LB_SETCURSEL, current, 0);
+  SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void DirList::OnCommand(WORD code) {
+  if (code != LBN_DBLCLK) return;
+  LRESULT i = SendMessageA(handle_, LB_GETCURSEL, 0, 0);
+  if (i >= 0 && static_cast<size_t>(i) < paths_.size()) SetDirectory(paths_[static_cast<size_t>(i)]);
+}
+
+HBRUSH DirList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
+
+DriveCombo::DriveCombo(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {
+  char drives[512];
+  DWORD n = GetLogicalDriveStringsA(sizeof drives, drives);
+  for (const char* p = drives; n > 0 && n < sizeof drives && *p; p += lstrlenA(p) + 1) {
+    roots_.push_back(p);
+    std::string label = AnsiLowerCase(std::string(p, 2));
+    char volume[MAX_PATH + 1] = "";
+    if (GetDriveTypeA(p) == DRIVE_FIXED &&
+        GetVolumeInformationA(p, volume, sizeof volume, nullptr, nullptr, nullptr, nullptr, 0) &&
+        *volume)
+      label += std::string(" [") + volume + "]";
+    SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+  }
+}
+
+void DriveCombo::ShowDriveOf(const std::string& path) {
+  for (size_t i = 0; i < roots_.size(); ++i)
+    if (path.size() >= 2 && AnsiSameText(path.substr(0, 2), roots_[i].substr(0, 2)))
+      SendMessageA(handle_, CB_SETCURSEL, i, 0);
+}
+
+void DriveCombo::OnCommand(WORD code) {
+  if (code != CBN_SELCHANGE || !dirList_) return;
+  LRESULT i = SendMessageA(handle_, CB_GETCURSEL, 0, 0);
+  if (i < 0 || static_cast<size_t>(i) >= roots_.size()) return;
+  // The drive's current folder, as the system keeps it.
+  dirList_->SetDirectory(roots_[static_cast<size_t>(i)].substr(0, 2));
+}
+
+HBRUSH DriveCombo::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
+
+}  // namespace ui

@@ -1,0 +1,323 @@
+#include "ui/form.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sys/exception.h"
+#include "ui/application.h"
+#include "ui/button.h"
+#include "ui/control_factory.h"
+#include "ui/dpi.h"
+#include "ui/notebook.h"
+#include "ui/timer.h"
+
+namespace ui {
+
+namespace {
+
+const char kFormClass[] = "CorvalineForm";
+
+void RegisterFormClass() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcA;  // replaced per window in Form::Form
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
+  RegisterClassExA(&wc);
+  registered = true;
+}
+
+std::vector<std::string> SplitPages(const char* text) {
+  std::vector<std::string> pages;
+  std::string all = text ? text : "";
+  size_t start = 0;
+  while (start <= all.size()) {
+    size_t bar = all.find('|', start);
+    if (bar == std::string::npos) bar = all.size();
+    if (bar > start) pages.push_back(all.substr(start, bar - start));
+    start = bar + 1;
+  }
+  return pages;
+}
+
+}  // namespace
+
+Form::Form(const FormSpec& spec, const ControlSpec* controls, size_t count, Form* owner)
+    : owner_(owner) {
+  RegisterFormClass();
+  DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
+  DWORD exStyle = WS_EX_CONTROLPARENT;
+  if (spec.systemMenu) style |= WS_SYSMENU;
+  if (spec.maximizeBox) style |= WS_MAXIMIZEBOX;
+  if (spec.border == Border::Dialog) exStyle |= WS_EX_DLGMODALFRAME;
+  RECT r = {0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  int left = CW_USEDEFAULT, top = CW_USEDEFAULT;
+  if (spec.centerOnScreen) {
+    left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  }
+  handle_ = CreateWindowExA(exStyle, kFormClass, spec.caption, style, left, top, width, height,
+                            owner ? owner->Handle() : nullptr, nullptr, GetModuleHandleA(nullptr),
+                            nullptr);
+  if (!handle_) throw Exception("Cannot create the window " + std::string(spec.caption));
+  SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
+  Build(spec, controls, count);
+}
+
+Form::~Form() {
+  // Timers belong to the derived form and are gone by now; the window takes
+  // its controls with it.
+  if (handle_) {
+    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    if (owner_ && IsWindowVisible(handle_)) SetActiveWindow(owner_->Handle());
+    DestroyWindow(handle_);
+  }
+}
+
+void Form::Build(const FormSpec& spec, const ControlSpec* controls, size_t count) {
+  const std::string formFace = spec.font.face ? spec.font.face : "MS Sans Serif";
+  const int formHeight = spec.font.height ? spec.font.height : -11;
+  SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(formFace, formHeight)), 0);
+  int nextId = 100;
+  for (size_t i = 0; i < count; ++i) {
+    const ControlSpec& row = controls[i];
+    HWND parent = handle_;
+    if (row.parent && *row.parent) {
+      Control* p = Find(row.parent);
+      if (!p) throw std::logic_error(std::string("no parent ") + row.parent + " for " + row.name);
+      parent = p->Handle();
+    }
+    HFONT font = fonts_.Get(row.font.face ? row.font.face : formFace,
+                            row.font.height ? row.font.height : formHeight);
+    int id = nextId++;
+    std::unique_ptr<Control> control = CreateControl(*this, row, parent, font, id);
+    if (!control) throw Exception(std::string("Cannot create the control ") + row.name);
+    Control* c = control.get();
+    byName_[row.name] = c;
+    byHandle_[c->Handle()] = c;
+    byId_[id] = c;
+    controls_.push_back(std::move(control));
+    if (auto* button = dynamic_cast<Button*>(c)) {
+      if (row.flags & kDefault) defaultButton_ = button;
+      if (row.flags & kCancel) cancelButton_ = button;
+    }
+    if (auto* notebook = dynamic_cast<Notebook*>(c)) {
+      for (const std::string& page : SplitPages(row.text)) {
+        ControlSpec pageSpec = {Kind::Panel, nullptr, row.name, 0, 0, row.width, row.height, "", {}, kNoBorder};
+        pageSpec.name = page.c_str();
+        std::unique_ptr<Control> pagePanel = CreateControl(*this, pageSpec, notebook->Handle(), font, nextId++);
+        if (!pagePanel) throw Exception("Cannot create the page " + page);
+        Panel* panel = static_cast<Panel*>(pagePanel.get());
+        byName_[page] = panel;
+        byHandle_[panel->Handle()] = panel;
+        notebook->AddPage(*panel);
+        controls_.push_back(std::move(pagePanel));
+      }
+    }
+  }
+}
+
+Control* Form::Find(const std::string& name) const {
+  auto it = byName_.find(name);
+  return it == byName_.end() ? nullptr : it->second;
+}
+
+Form* Form::FromHandle(HWND handle) {
+  HWND root = handle ? GetAncestor(handle, GA_ROOT) : nullptr;
+  if (!root) return nullptr;
+  char cls[64];
+  if (!GetClassNameA(root, cls, sizeof cls) || std::strcmp(cls, kFormClass) != 0) return nullptr;
+  return reinterpret_cast<Form*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+}
+
+void Form::Show() {
+  if (onShow) onShow();
+  ShowWindow(handle_, SW_SHOW);
+  SetForegroundWindow(handle_);
+  FocusActiveControl();
+}
+
+int Form::ShowModal() {
+  HWND ownerHandle = owner_ ? owner_->Handle() : nullptr;
+  bool ownerEnabled = ownerHandle && IsWindowEnabled(ownerHandle);
+  if (ownerEnabled) EnableWindow(ownerHandle, FALSE);
+  modal_ = true;
+  modalResult_ = mrNone;
+  Show();
+  MSG msg;
+  while (true) {
+    if (modalResult_ != mrNone && !CloseQuery()) modalResult_ = mrNone;
+    if (modalResult_ != mrNone) break;
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {  // the program is ending: let the outer loop see it too
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      if (modalResult_ == mrNone) modalResult_ = mrCancel;
+      break;
+    }
+    if (got < 0) break;
+    if (!Application::TranslateDialogMessage(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  if (ownerEnabled) EnableWindow(ownerHandle, TRUE);
+  if (ownerHandle) SetActiveWindow(ownerHandle);
+  ShowWindow(handle_, SW_HIDE);
+  modal_ = false;
+  return modalResult_;
+}
+
+void Form::Close() {
+  if (modal_) {
+    modalResult_ = mrCancel;  // the modal loop asks the close query
+    return;
+  }
+  if (!CloseQuery()) return;
+  ShowWindow(handle_, SW_HIDE);
+  if (Application::MainForm() == this) PostQuitMessage(0);
+}
+
+bool Form::CloseQuery() {
+  bool canClose = true;
+  if (onCloseQuery) onCloseQuery(canClose);
+  return canClose;
+}
+
+bool Form::Visible() const { return IsWindowVisible(handle_) != FALSE; }
+
+std::string Form::Caption() const {
+  char buffer[512];
+  int n = GetWindowTextA(handle_, buffer, sizeof buffer);
+  return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+void Form::SetCaption(const std::string& caption) { SetWindowTextA(handle_, caption.c_str()); }
+
+void Form::SetActiveControl(Control& control) {
+  active_ = &control;
+  if (Visible()) FocusActiveControl();
+}
+
+void Form::FocusActiveControl() {
+  if (active_ && active_->Enabled() && IsWindowVisible(active_->Handle())) active_->SetFocus();
+}
+
+void Form::AppendSystemMenuItem(UINT id, const std::string& text) {
+  HMENU menu = GetSystemMenu(handle_, FALSE);
+  if (!menu) return;
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, id, text.c_str());
+}
+
+void Form::SetBusyCursor(bool busy) {
+  cursor_ = busy ? LoadCursorA(nullptr, IDC_WAIT) : nullptr;
+  POINT p;
+  RECT r;
+  if (GetCursorPos(&p) && GetWindowRect(handle_, &r) && PtInRect(&r, p))
+    ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void Form::SetIcon(HICON icon) {
+  SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+RECT Form::Bounds() const {
+  RECT r = {};
+  GetWindowRect(handle_, &r);
+  return r;
+}
+
+void Form::MoveTo(int left, int top) {
+  SetWindowPos(handle_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UINT_PTR Form::RegisterTimer(Timer* timer) {
+  UINT_PTR id = nextTimerId_++;
+  timers_[id] = timer;
+  return id;
+}
+
+void Form::UnregisterTimer(UINT_PTR id) { timers_.erase(id); }
+
+bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+void Form::OnCommand(WPARAM wp, LPARAM lp) {
+  HWND from = reinterpret_cast<HWND>(lp);
+  auto it = from ? byHandle_.find(from) : byHandle_.end();
+  if (it != byHandle_.end()) {
+    it->second->OnCommand(HIWORD(wp));
+    return;
+  }
+  // Keys handled by the dialog manager: Enter and Escape.
+  WORD id = LOWORD(wp);
+  if (id == IDCANCEL && cancelButton_) {
+    cancelButton_->Click();
+  } else if (id == IDOK && defaultButton_) {
+    defaultButton_->Click();
+  } else {
+    auto byId = byId_.find(id);
+    if (byId != byId_.end()) byId->second->OnCommand(HIWORD(wp));
+  }
+}
+
+LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  if (HandleMessage(msg, wp, lp, result)) return result;
+  switch (msg) {
+    case WM_COMMAND:
+      OnCommand(wp, lp);
+      return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX: {
+      auto it = byHandle_.find(reinterpret_cast<HWND>(lp));
+      if (it != byHandle_.end())
+        return reinterpret_cast<LRESULT>(it->second->OnCtlColor(reinterpret_cast<HDC>(wp)));
+      break;
+    }
+    case WM_TIMER: {
+      auto it = timers_.find(static_cast<UINT_PTR>(wp));
+      if (it != timers_.end()) it->second->Fire();
+      return 0;
+    }
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_SETCURSOR:
+      if (cursor_ && LOWORD(lp) == HTCLIENT) {
+        ::SetCursor(cursor_);
+        return TRUE;
+      }
+      break;
+    case DM_GETDEFID:
+      if (defaultButton_)
+        return MAKELRESULT(GetDlgCtrlID(defaultButton_->Handle()), DC_HASDEFID);
+      return 0;
+  }
+  return DefWindowProcA(handle_, msg, wp, lp);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!form) return DefWindowProcA(hwnd, msg, wp, lp);
+  // Nothing may unwind through the system's frames: an error of a handler is
+  // shown and the program goes on.
+  try {
+    return form->Dispatch(msg, wp, lp);
+  } catch (const std::exception& e) {
+    Application::ShowException(e);
+  }
+  return 0;
+}
+
+}  // namespace ui

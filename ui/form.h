@@ -1,0 +1,104 @@
+// A top-level window built from a form description. It owns its controls,
+// fonts and timers, shows itself normally or modally, and asks its close-query
+// handler before it closes.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/fonts.h"
+#include "ui/layout.h"
+
+namespace ui {
+
+class Button;
+class Timer;
+
+class Form {
+ public:
+  Form(const FormSpec& spec, const ControlSpec* controls, size_t count, Form* owner = nullptr);
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  HWND Handle() const { return handle_; }
+  Form* Owner() const { return owner_; }
+
+  // The control of that name; throws when there is none of that type.
+  template <class T>
+  T& Get(const std::string& name) {
+    T* control = dynamic_cast<T*>(Find(name));
+    if (!control) throw std::logic_error("form has no control " + name);
+    return *control;
+  }
+  Control* Find(const std::string& name) const;
+
+  std::function<void()> onShow;
+  std::function<void(bool& canClose)> onCloseQuery;
+
+  void Show();
+  // Shows the form modally until its modal result is set and the close query
+  // allows it; returns the modal result.
+  int ShowModal();
+  // Closes through the close query: a modal form ends with mrCancel, the main
+  // form ends the message loop.
+  void Close();
+  bool Visible() const;
+
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
+
+  std::string Caption() const;
+  void SetCaption(const std::string& caption);
+  void SetActiveControl(Control& control);
+  // A separator, then a text item, at the end of the system menu.
+  void AppendSystemMenuItem(UINT id, const std::string& text);
+  // The hourglass over the form while busy.
+  void SetBusyCursor(bool busy);
+  void SetIcon(HICON icon);
+
+  RECT Bounds() const;
+  void MoveTo(int left, int top);
+
+  UINT_PTR RegisterTimer(Timer* timer);
+  void UnregisterTimer(UINT_PTR id);
+
+  // The form that owns a window (any of its controls), or null.
+  static Form* FromHandle(HWND handle);
+
+ protected:
+  // Messages the form handles itself before the toolkit does; true when handled.
+  virtual bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  void Build(const FormSpec& spec, const ControlSpec* controls, size_t count);
+  void OnCommand(WPARAM wp, LPARAM lp);
+  bool CloseQuery();
+  void FocusActiveControl();
+
+  HWND handle_ = nullptr;
+  Form* owner_;
+  bool modal_ = false;
+  int modalResult_ = mrNone;
+  HCURSOR cursor_ = nullptr;
+  Control* active_ = nullptr;
+  Button* defaultButton_ = nullptr;
+  Button* cancelButton_ = nullptr;
+  FontSet fonts_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::map<std::string, Control*> byName_;
+  std::map<HWND, Control*> byHandle_;
+  std::map<int, Control*> byId_;
+  std::map<UINT_PTR, Timer*> timers_;
+  UINT_PTR nextTimerId_ = 1;
+};
+
+}  // namespace ui

@@ -1,0 +1,30 @@
+#include "ui/label.h"
+
+namespace ui {
+
+Label::Label(Form& form, const ControlSpec& spec, HWND handle)
+    : Control(form, spec, handle), autoSize_(spec.width == 0 || spec.height == 0) {
+  if (autoSize_) FitToText();
+}
+
+void Label::SetText(const std::string& text) {
+  Control::SetText(text);
+  if (autoSize_) FitToText();
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void Label::FitToText() {
+  std::string text = Text();
+  HDC dc = GetDC(handle_);
+  if (!dc) return;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+  RECT r = {0, 0, 0, 0};
+  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(handle_, dc);
+  if (text.empty()) r.right = 0;
+  SetWindowPos(handle_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace ui

@@ -1,0 +1,14 @@
+#pragma once
+#include "ui/line_view.h"
+
+namespace ui {
+
+// A read-only multi-line edit holding lines.
+class Memo : public LineView {
+ public:
+  Memo(Form& form, const ControlSpec& spec, HWND handle);
+  HBRUSH OnCtlColor(HDC dc) override;
+  void ScrollPageUp();
+};
+
+}  // namespace ui

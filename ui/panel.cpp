@@ -1,0 +1,35 @@
+#include "ui/panel.h"
+
+#include <commctrl.h>
+
+namespace ui {
+
+namespace {
+
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+      return SendMessageA(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, ContainerProc, 0);
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+void MakeContainer(HWND handle) { SetWindowSubclass(handle, ContainerProc, 0, 0); }
+
+Panel::Panel(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {
+  MakeContainer(handle);
+}
+
+}  // namespace ui

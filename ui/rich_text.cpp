@@ -1,0 +1,34 @@
+#include "ui/rich_text.h"
+
+#include <richedit.h>
+
+namespace ui {
+
+RichText::RichText(Form& form, const ControlSpec& spec, HWND handle) : LineView(form, spec, handle) {
+  // Borderless rich text reads as part of the page.
+  SendMessageA(handle, EM_SETBKGNDCOLOR, 0,
+               GetSysColor((spec.flags & kNoBorder) ? COLOR_BTNFACE : COLOR_WINDOW));
+  if (spec.text && *spec.text) SetLines(TextToLines(spec.text));
+  ApplyColor();
+}
+
+void RichText::SetTextColor(COLORREF color) {
+  color_ = color;
+  ApplyColor();
+}
+
+void RichText::Render() {
+  LineView::Render();
+  ApplyColor();
+}
+
+void RichText::ApplyColor() {
+  CHARFORMAT2A format = {};
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_COLOR;
+  format.crTextColor = color_ == kInherit ? GetSysColor(COLOR_WINDOWTEXT) : color_;
+  SendMessageA(handle_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(handle_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+}  // namespace ui

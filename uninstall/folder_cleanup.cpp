@@ -1,0 +1,62 @@
+#include "uninstall/folder_cleanup.h"
+
+#include "app/constants.h"
+#include "sys/ansi.h"
+#include "sys/files.h"
+#include "sys/known_folders.h"
+#include "sys/path.h"
+
+namespace {
+
+std::string Comparable(const std::string& folder) {
+  return StripBackslash(AnsiLowerCase(ShortPathName(folder)));
+}
+
+bool IsKeptDatabaseFile(const std::string& path) {
+  const std::string name = AnsiLowerCase(ExtractFileName(path));
+  const std::string base = AnsiLowerCase(ChangeFileExt(ClientExeFile, ""));
+  return name == base + DatabaseExt || name == base + EncryptedExt ||
+         name == base + EncryptedExt + BackupExt;
+}
+
+}  // namespace
+
+bool IsProtectedFolder(const std::string& folder) {
+  const std::string f = Comparable(folder);
+  if (f.empty()) return false;
+  if (f.size() == 2 && f[1] == ':') return true;  // a drive root, "c:\"
+  const KnownFolder known[] = {KnownFolder::Windows, KnownFolder::System, KnownFolder::Profile,
+                               KnownFolder::Desktop, KnownFolder::Documents,
+                               KnownFolder::ProgramFiles};
+  for (KnownFolder k : known) {
+    std::string path = KnownFolderPath(k);
+    if (!path.empty() && Comparable(path) == f) return true;
+  }
+  return false;
+}
+
+bool RemoveClientFiles(const std::string& folder) {
+  if (folder.empty() || !DirectoryExists(folder)) return false;
+  FolderEntries entries = ListFolderEntries(AddBackslash(folder));
+  for (const std::string& file : entries.files)
+    if (!IsKeptDatabaseFile(file)) RemoveFile(file);
+  return true;
+}
+
+bool RemoveMixmasterFiles(const std::string& folder) {
+  if (folder.empty() || !DirectoryExists(folder)) return false;
+  const std::string dir = AddBackslash(folder);
+  FolderEntries entries = ListFolderEntries(dir);
+  for (const std::string& file : entries.files) RemoveFile(file);
+  bool result = true;
+  const std::string pool = AnsiLowerCase(dir + "pool");
+  for (auto it = entries.subfolders.begin(); it != entries.subfolders.end(); ++it) {
+    if (AnsiSameText(*it, pool)) {
+      result = DeleteTree(*it);
+      entries.subfolders.erase(it);
+      break;
+    }
+  }
+  if (result && entries.subfolders.empty()) result = RemoveDir(dir);
+  return result;
+}

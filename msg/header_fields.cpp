@@ -4,7 +4,7 @@
 #include "sys/ansi.h"
 
 namespace {
-// The cap on a field's value: callers keep values in fixed-size fields.
+// The longest value handed out: a runaway folded field cannot grow a caller's text.
 constexpr size_t kMaxValue = 1024;
 }  // namespace
 

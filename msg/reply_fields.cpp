@@ -81,7 +81,8 @@ std::string THeaderManager::ReplyField(const std::string& kind, std::string& fie
     std::string to = GetHeaderValue("Reply-To: ");
     if (to.empty()) to = GetHeaderValue("From: ");
     if (ExtractAddress(to) == AuthorAddressMarker) {
-      // The real address travels disguised so that no mail system rewrites it.
+      // The message names the marker instead of its author, whose address
+      // travels spelled out with words for its punctuation.
       to = GetHeaderValue("Author-Address: ") + " ";
       to = ReplaceFromFront(to, " <AT> ", "@", false);
       to = ReplaceFromFront(to, " <DOT> ", ".", true);

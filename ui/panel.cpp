@@ -17,6 +17,13 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
       return SendMessageA(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
+    case WM_ERASEBKGND: {
+      // A framed STATIC paints only its frame; the rest would stay unpainted.
+      RECT r;
+      GetClientRect(hwnd, &r);
+      FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, ContainerProc, 0);
       break;

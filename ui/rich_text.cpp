@@ -8,6 +8,9 @@ RichText::RichText(Form& form, const ControlSpec& spec, HWND handle) : LineView(
   // Borderless rich text reads as part of the page.
   SendMessageA(handle, EM_SETBKGNDCOLOR, 0,
                GetSysColor((spec.flags & kNoBorder) ? COLOR_BTNFACE : COLOR_WINDOW));
+  // One line of text is one row on screen, as the lines were written; a line
+  // too long for the box is cut rather than wrapped into the next.
+  SendMessageA(handle, EM_SETTARGETDEVICE, 0, 1);
   if (spec.text && *spec.text) SetLines(TextToLines(spec.text));
   ApplyColor();
 }

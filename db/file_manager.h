@@ -1,0 +1,78 @@
+// The open database file: its header, its free list and the positioned reads
+// and writes through which every other part of the engine reaches the file.
+// Failures are recorded as error codes, never thrown (only opening throws).
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "db/free_list.h"
+#include "sys/file_stream.h"
+
+// Result codes of the engine.
+enum DbError : int32_t {
+  kDbOk = 0,
+  kDbWriteError = 1,
+  kDbReadError = 2,
+  kDbSeekError = 3,
+  // A key path or key the file cannot hold (more than 16 components, or a
+  // key with CR, LF or NUL): refused before the file is touched.
+  kDbBadKey = 4,
+};
+
+class TFileManager {
+ public:
+  // Opens the file exclusively, or creates it; a new or empty file gets the
+  // magic, the header and an empty free list, an existing one is read and
+  // checked. Throws EFOpenError / EFCreateError.
+  explicit TFileManager(const std::string& fileName);
+  TFileManager(const TFileManager&) = delete;
+  TFileManager& operator=(const TFileManager&) = delete;
+
+  bool SeekTo(int32_t position);
+  bool ReadBuf(void* buffer, int32_t count);
+  bool WriteBuf(const void* buffer, int32_t count);
+  bool ReadInt(int32_t& value);
+  bool WriteInt(int32_t value);
+
+  bool WriteMagic();
+  bool WriteHeader();
+  bool ReadHeader();
+  bool ReadFreeList();
+  bool WriteFreeList();
+
+  // The payload position of a new block with room for n bytes, or -1.
+  int32_t Allocate(int32_t n);
+  int32_t AllocateFromFreeList(int32_t total);
+  int32_t AllocateAtEnd(int32_t total);
+  // Gives back the block whose payload starts at position. A block whose size
+  // field does not describe a live block is kept out of the free list.
+  void Release(int32_t position);
+  bool ReturnSpace(int32_t start, int32_t size);
+
+  // "Block: <Step>, <text of code>", kept in Report.
+  std::string ReportError(int32_t code);
+  static std::string ErrorText(int32_t code);
+
+  // Records a structure that fails a check: Error = 2 and, for the first
+  // failure, Diagnosis names it and its offset. Returns false.
+  bool Corrupt(const std::string& what, int64_t offset);
+  // Whether the block with payload at position lies inside the block area with
+  // room for at least minPayload bytes.
+  bool PayloadInArea(int64_t position, int64_t minPayload) const;
+  int64_t FileLength() const { return fileLength_; }
+
+  TFreeList FreeList;
+  int32_t RootCell = -1;
+  int32_t DataEnd = 46;
+  int32_t Error = 0;      // the last primitive step's code
+  int32_t Step = 0;       // the engine step that ran last
+  int32_t FirstError = 0;  // the first non-zero Error of this manager's life
+  std::string Report;     // the last composed error report
+  std::string Diagnosis;  // the first failed check, with its offset
+
+ private:
+  void SetError(int32_t code);
+
+  FileStream stream_;
+  int64_t fileLength_ = 0;
+};

@@ -1,0 +1,20 @@
+// Where the engine's zlib messages go. The Windows program shows them in a
+// message box; tools print them. Failures still travel as result codes: a
+// report only tells the person in front of the screen.
+#pragma once
+#include <string>
+
+// ownedByMainWindow: compression failures belong to the application's main
+// window; decompression failures have no owner.
+using DbReporter = void (*)(const std::string& caption, const std::string& text,
+                            bool ownedByMainWindow);
+
+// nullptr restores the default, which prints "caption: text" on standard error.
+void SetDbReporter(DbReporter reporter);
+void DbReport(const std::string& caption, const std::string& text, bool ownedByMainWindow);
+
+// The reason the last failed operation of this thread gave (the manager's
+// composed error report, or the fault a check found and its offset). Tools
+// print it; the engine itself never shows it.
+const std::string& DbLastFailure();
+void SetDbLastFailure(const std::string& text);

@@ -1,0 +1,38 @@
+// The record store's file: held exclusively while it is open, with positioned
+// reads and writes that report how many bytes moved. The engine turns short
+// counts into its own error codes, so nothing here throws after opening.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class FileStream {
+ public:
+  enum class Mode {
+    OpenExisting,  // failure raises EFOpenError("Cannot open file " + name)
+    Create,        // failure raises EFCreateError("Cannot create file " + name)
+  };
+
+  // Opens for reading and writing with no sharing: while this object lives, a
+  // second opener (this process or another) fails.
+  FileStream(const std::string& fileName, Mode mode);
+  ~FileStream();
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  // An existing entry that is not a folder.
+  static bool Exists(const std::string& fileName);
+
+  // Moves to position, counted from the start; returns the position reached,
+  // or -1 when the system refuses (a negative position, for instance).
+  int64_t Seek(int64_t position);
+  // Each returns the number of bytes moved; fewer than count at the end of the
+  // file or on failure.
+  size_t Read(void* buffer, size_t count);
+  size_t Write(const void* buffer, size_t count);
+  // The file's length, or -1 when the system cannot tell.
+  int64_t Size();
+
+ private:
+  intptr_t handle_;  // a file descriptor, or a Windows HANDLE
+};

@@ -1,0 +1,78 @@
+#include <windows.h>
+
+#include "sys/exception.h"
+#include "sys/file_stream.h"
+
+namespace {
+
+HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// Share mode 0: no other opener, in this process or another, while we hold it.
+intptr_t OpenExclusive(const std::string& fileName, DWORD disposition) {
+  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return reinterpret_cast<intptr_t>(h);
+}
+
+const intptr_t kInvalid = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
+
+}  // namespace
+
+FileStream::FileStream(const std::string& fileName, Mode mode) {
+  if (mode == Mode::OpenExisting) {
+    handle_ = OpenExclusive(fileName, OPEN_EXISTING);
+    if (handle_ == kInvalid) throw EFOpenError("Cannot open file " + fileName);
+  } else {
+    // OPEN_ALWAYS, not CREATE_ALWAYS: a file that appeared since the caller
+    // looked is kept, not emptied.
+    handle_ = OpenExclusive(fileName, OPEN_ALWAYS);
+    if (handle_ == kInvalid) throw EFCreateError("Cannot create file " + fileName);
+  }
+}
+
+FileStream::~FileStream() { ::CloseHandle(AsHandle(handle_)); }
+
+bool FileStream::Exists(const std::string& fileName) {
+  DWORD attr = ::GetFileAttributesA(fileName.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+int64_t FileStream::Seek(int64_t position) {
+  LARGE_INTEGER to, reached;
+  to.QuadPart = position;
+  if (!::SetFilePointerEx(AsHandle(handle_), to, &reached, FILE_BEGIN)) return -1;
+  return reached.QuadPart;
+}
+
+size_t FileStream::Read(void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    DWORD n = 0;
+    DWORD want = static_cast<DWORD>(count - done);
+    if (!::ReadFile(AsHandle(handle_), static_cast<char*>(buffer) + done, want, &n, nullptr) ||
+        n == 0)
+      break;
+    done += n;
+  }
+  return done;
+}
+
+size_t FileStream::Write(const void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    DWORD n = 0;
+    DWORD want = static_cast<DWORD>(count - done);
+    if (!::WriteFile(AsHandle(handle_), static_cast<const char*>(buffer) + done, want, &n,
+                     nullptr) ||
+        n == 0)
+      break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t FileStream::Size() {
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(AsHandle(handle_), &size)) return -1;
+  return size.QuadPart;
+}

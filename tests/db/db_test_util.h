@@ -1,0 +1,50 @@
+// Helpers of the record-store tests: a scratch folder per test, whole files as
+// byte strings, an independent deflate, and a catcher for the engine's reports.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sys/lines.h"
+
+// Each test gets an empty folder of its own, removed afterwards; db is the
+// name of a database file in it (not created).
+class DbTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::string InDir(const std::string& name) const;
+
+  std::string dir;
+  std::string db;
+};
+
+// Key components joined by the byte 0xFF.
+std::string KeyPath(const std::vector<std::string>& keys);
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+
+std::string Le32(int32_t value);
+int32_t Le32At(const std::string& bytes, size_t offset);
+// One deflate call as the file format has it: level -1, method 8, window bits
+// 15, memory level 9, strategy 0.
+std::string Deflate(const std::string& bytes);
+
+// While alive, the engine's reports are collected here instead of printed.
+class ReportCatcher {
+ public:
+  ReportCatcher();
+  ~ReportCatcher();
+  struct Report {
+    std::string caption, text;
+    bool ownedByMainWindow;
+  };
+  static std::vector<Report>& Reports();
+};
+
+// Fails the current test with the inspector's first fault when file is not sound.
+void ExpectSound(const std::string& file);

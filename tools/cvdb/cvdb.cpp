@@ -1,0 +1,130 @@
+#include "tools/cvdb/cvdb.h"
+
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+#include "db/FileMan1.h"
+#include "db/inspect.h"
+#include "sys/exception.h"
+#include "sys/file_stream.h"
+#include "tools/cvdb/dump.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: cvdb COMMAND FILE ARGS...\n"
+    "  put FILE KEY...           store the lines of standard input under the key path\n"
+    "  get FILE KEY...           print the record's lines\n"
+    "  del FILE KEY...           delete the record\n"
+    "  rename FILE KEY... NEW    give the last key of the path the name NEW\n"
+    "  init-get FILE NAME [DEFAULT]\n"
+    "                            print a setting of the Initialization record\n"
+    "  init-set FILE NAME VALUE  set it; an empty VALUE removes it\n"
+    "  dump FILE                 print the tree of indexes and records\n"
+    "  check FILE                verify the file's structure\n";
+
+const int kExitFailure = 1;
+const int kExitUsage = 2;
+
+// The key path of the KEY arguments: joined by the byte 0xFF.
+std::string JoinPath(std::vector<std::string>::const_iterator first,
+                     std::vector<std::string>::const_iterator last) {
+  std::string path;
+  for (auto it = first; it != last; ++it) {
+    if (it != first) path += dbformat::kPathSeparator;
+    path += *it;
+  }
+  return path;
+}
+
+// Lines split at LF, a CR before the LF dropped; a last line without LF counts.
+Lines ReadLines(std::istream& in) {
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Lines lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t lf = text.find('\n', pos);
+    size_t end = lf == std::string::npos ? text.size() : lf;
+    size_t stop = end > pos && lf != std::string::npos && text[end - 1] == '\r' ? end - 1 : end;
+    lines.push_back(text.substr(pos, stop - pos));
+    pos = lf == std::string::npos ? text.size() : lf + 1;
+  }
+  return lines;
+}
+
+// Reads the whole file, held exclusively as the engine holds it.
+std::string ReadWholeFile(const std::string& fileName) {
+  if (!FileStream::Exists(fileName)) throw EFOpenError("Cannot open file " + fileName);
+  FileStream file(fileName, FileStream::Mode::OpenExisting);
+  int64_t size = file.Size();
+  std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+  if (size < 0 || file.Read(&bytes[0], bytes.size()) != bytes.size())
+    throw Exception("Cannot read file " + fileName);
+  return bytes;
+}
+
+int Result(int code, std::ostream& err) {
+  if (code == kDbOk) return 0;
+  std::string text = code == kDbBadKey ? std::string("Invalid key path")
+                                       : TFileManager::ErrorText(code);
+  err << "cvdb: " << text;
+  if (!DbLastFailure().empty()) err << " (" << DbLastFailure() << ")";
+  err << "\n";
+  return kExitFailure;
+}
+
+int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out,
+        std::ostream& err) {
+  const std::string& command = a[0];
+  const std::string& file = a[1];
+  const size_t n = a.size();
+  if (command == "put" && n >= 3) {
+    Lines lines = ReadLines(in);
+    return Result(PutRecordStrings(JoinPath(a.begin() + 2, a.end()), &lines, file), err);
+  }
+  if (command == "get" && n >= 3) {
+    Lines lines;
+    int code = GetRecordStrings(lines, JoinPath(a.begin() + 2, a.end()), file);
+    for (const std::string& line : lines) out << line << '\n';
+    return Result(code, err);
+  }
+  if (command == "del" && n >= 3)
+    return Result(PutRecordStrings(JoinPath(a.begin() + 2, a.end()), nullptr, file), err);
+  if (command == "rename" && n >= 4)
+    return Result(RenameRecord(JoinPath(a.begin() + 2, a.end() - 1), a.back(), file), err);
+  if (command == "init-get" && (n == 3 || n == 4)) {
+    out << GetInitValue(a[2], n == 4 ? a[3] : std::string(), file) << '\n';
+    return 0;
+  }
+  if (command == "init-set" && n == 4) return Result(SetInitValue(a[2], a[3], file), err);
+  if (command == "dump" && n == 2) {
+    PrintDump(InspectDatabase(ReadWholeFile(file)), out);
+    return 0;
+  }
+  if (command == "check" && n == 2) {
+    DbInspection inspection = InspectDatabase(ReadWholeFile(file));
+    if (inspection.Sound()) return 0;
+    err << "cvdb: " << file << ": " << inspection.FirstFault() << "\n";
+    return kExitFailure;
+  }
+  err << kUsage;
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunCvdb(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+            std::ostream& err) {
+  if (args.size() < 2) {
+    err << kUsage;
+    return kExitUsage;
+  }
+  SetDbLastFailure(std::string());
+  try {
+    return Run(args, in, out, err);
+  } catch (const Exception& e) {
+    err << "cvdb: " << e.what() << "\n";
+    return kExitFailure;
+  }
+}

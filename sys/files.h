@@ -1,0 +1,64 @@
+// File-system helpers over Windows paths (ANSI, "\" separated). None of them
+// shows a message: failures come back as false, empty texts or counts.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "sys/lines.h"
+
+// Attribute bits of folder listings.
+constexpr uint32_t kReadOnlyAttr = 0x01;
+constexpr uint32_t kHiddenAttr = 0x02;
+constexpr uint32_t kSystemAttr = 0x04;
+constexpr uint32_t kVolumeIdAttr = 0x08;
+constexpr uint32_t kDirectoryAttr = 0x10;
+constexpr uint32_t kArchiveAttr = 0x20;
+// Every kind of entry.
+constexpr uint32_t kAnyFileAttr = 0x3F;
+
+// The short (8.3) form of an existing path; empty when the system gives none.
+std::string ShortPathName(const std::string& path);
+// The Windows folder, as the system reports it.
+std::string WindowsDir();
+// The folder for temporary files, as the system reports it (ending in "\").
+std::string TempDir();
+
+bool FileExists(const std::string& path);       // exists and is not a folder
+bool DirectoryExists(const std::string& path);  // exists and is a folder
+// Creates the folder with every missing parent; true when it exists afterwards.
+bool ForceDirectories(const std::string& folder);
+bool CreateDir(const std::string& folder);  // one level
+bool RemoveDir(const std::string& folder);  // fails while anything is left in it
+bool RemoveFile(const std::string& path);
+// Copies source to dest; with failIfExists an existing dest is left alone and
+// the copy fails.
+bool CopyOneFile(const std::string& source, const std::string& dest, bool failIfExists);
+std::string GetCurrentDir();
+bool SetCurrentDir(const std::string& folder);
+
+// Lists the entries matching mask (for instance "C:\Dir\*.*"), "." and ".."
+// left out, as the mask's folder part + the entry name, in the order the file
+// system gives them. An entry carrying a hidden, system, volume or folder bit
+// that attrMask does not admit is left out. When list is given it receives
+// exactly these lines. Returns the number of entries.
+int ListFiles(Lines* list, const std::string& mask, uint32_t attrMask);
+
+// The entries of a folder (every attribute admitted), as folder + name in lower
+// case, in listing order. Only an entry whose attributes are exactly the folder
+// bit counts as a subfolder; a folder with any further attribute counts as a file.
+struct FolderEntries {
+  Lines subfolders;
+  Lines files;
+};
+// folder must end with "\".
+FolderEntries ListFolderEntries(const std::string& folder);
+
+// Removes folder with everything below it that can be removed; true when the
+// folder itself is gone. A subfolder counted as a file (see FolderEntries)
+// cannot be deleted as one, so it and its parents stay.
+bool DeleteTree(const std::string& folder);
+
+// Copies source to dest through memory: reads source whole, then creates (or
+// replaces) dest and writes it. Nothing happens when source does not exist.
+// Throws EFOpenError / EFCreateError when a file cannot be opened / created.
+void CopyFileViaMemory(const std::string& dest, const std::string& source);

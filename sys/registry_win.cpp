@@ -1,0 +1,151 @@
+#include <vector>
+
+#include "sys/exception.h"
+#include "sys/registry.h"
+
+namespace {
+std::string WithoutLeadingBackslash(const std::string& key) {
+  return !key.empty() && key[0] == '\\' ? key.substr(1) : key;
+}
+
+// Type and size of a value; false when it is missing or unreadable.
+bool QueryValue(HKEY key, const std::string& name, DWORD* type, DWORD* size) {
+  return key && RegQueryValueExA(key, name.c_str(), nullptr, type, nullptr, size) == ERROR_SUCCESS;
+}
+
+std::string ReadStringFrom(HKEY key, const std::string& name) {
+  DWORD type = 0, size = 0;
+  if (!QueryValue(key, name, &type, &size)) return std::string();
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    throw ERegistryException("Invalid data type for '" + name + "'");
+  // One more zero than asked for: a stored string need not end in one.
+  std::vector<char> data(size + 1, '\0');
+  DWORD got = size;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
+    return std::string();
+  return std::string(data.data());
+}
+
+void DeleteSubkeysOf(HKEY parent, const std::string& key) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExA(parent, key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return;
+  UniqueRegKey open(raw);
+  // Collect the names first: deleting while enumerating shifts the indexes.
+  std::vector<std::string> names;
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD len = sizeof name;
+    if (RegEnumKeyExA(open.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    names.emplace_back(name, len);
+  }
+  for (const std::string& sub : names) {
+    DeleteSubkeysOf(open.Get(), sub);
+    RegDeleteKeyA(open.Get(), sub.c_str());
+  }
+}
+}  // namespace
+
+void Registry::SetRootKey(HKEY root) {
+  CloseKey();
+  root_ = root;
+}
+
+HKEY Registry::BaseFor(const std::string& key) const {
+  bool fromRoot = !key.empty() && key[0] == '\\';
+  return !fromRoot && current_.Valid() ? current_.Get() : root_;
+}
+
+bool Registry::Open(const std::string& key, REGSAM access, bool canCreate) {
+  HKEY base = BaseFor(key);
+  std::string path = WithoutLeadingBackslash(key);
+  HKEY opened = nullptr;
+  LONG r = canCreate ? RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       access, nullptr, &opened, nullptr)
+                     : RegOpenKeyExA(base, path.c_str(), 0, access, &opened);
+  if (r != ERROR_SUCCESS) return false;
+  // Opened relative to the current key: close that one only now.
+  CloseKey();
+  current_.Reset(opened);
+  return true;
+}
+
+bool Registry::OpenKey(const std::string& key, bool canCreate) {
+  return Open(key, KEY_ALL_ACCESS, canCreate);
+}
+
+bool Registry::OpenKeyReadOnly(const std::string& key) { return Open(key, KEY_READ, false); }
+
+void Registry::CloseKey() {
+  if (!current_.Valid()) return;
+  if (writeThrough_) RegFlushKey(current_.Get());
+  current_.Reset();
+}
+
+bool Registry::KeyExists(const std::string& key) const {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(BaseFor(key), WithoutLeadingBackslash(key).c_str(), 0, KEY_READ, &opened) !=
+      ERROR_SUCCESS)
+    return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+bool Registry::DeleteKey(const std::string& key) {
+  HKEY base = BaseFor(key);
+  std::string path = WithoutLeadingBackslash(key);
+  if (path.empty()) return false;  // never the whole hive or the open key itself
+  DeleteSubkeysOf(base, path);
+  return RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
+}
+
+bool Registry::ValueExists(const std::string& name) const {
+  DWORD type = 0, size = 0;
+  return QueryValue(current_.Get(), name, &type, &size);
+}
+
+std::string Registry::ReadString(const std::string& name) const {
+  return ReadStringFrom(current_.Get(), name);
+}
+
+int Registry::ReadInteger(const std::string& name) const {
+  DWORD type = 0, value = 0, size = sizeof value;
+  if (!current_.Valid() ||
+      RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                       &size) != ERROR_SUCCESS) {
+    // A value too large for four bytes is there, only of another type.
+    if (QueryValue(current_.Get(), name, &type, &size))
+      throw ERegistryException("Invalid data type for '" + name + "'");
+    throw ERegistryException("Failed to get data for '" + name + "'");
+  }
+  if (type != REG_DWORD || size != sizeof value)
+    throw ERegistryException("Invalid data type for '" + name + "'");
+  return static_cast<int>(value);
+}
+
+bool Registry::WriteString(const std::string& name, const std::string& value) {
+  return current_.Valid() &&
+         RegSetValueExA(current_.Get(), name.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool Registry::WriteInteger(const std::string& name, int value) {
+  DWORD data = static_cast<DWORD>(value);
+  return current_.Valid() &&
+         RegSetValueExA(current_.Get(), name.c_str(), 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+}
+
+std::string Registry::ReadSectionString(const std::string& section, const std::string& name,
+                                        const std::string& def) const {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(BaseFor(section), WithoutLeadingBackslash(section).c_str(), 0, KEY_READ,
+                    &opened) != ERROR_SUCCESS)
+    return def;
+  UniqueRegKey sub(opened);
+  DWORD type = 0, size = 0;
+  if (!QueryValue(sub.Get(), name, &type, &size)) return def;
+  return ReadStringFrom(sub.Get(), name);
+}

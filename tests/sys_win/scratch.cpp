@@ -1,0 +1,76 @@
+#include "tests/sys_win/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "sys/module_path.h"
+#include "sys/path.h"
+
+namespace {
+// Independent of the code under test: a plain recursive removal.
+void RemoveAll(const std::string& dir) {
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA((dir + "*").c_str(), &data);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = dir + name;
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveAll(full + "\\");
+      else
+        DeleteFileA(full.c_str());
+    } while (FindNextFileA(h, &data));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+std::string TempFolder() {
+  char buffer[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof buffer, buffer);
+  return std::string(buffer, n);
+}
+}  // namespace
+
+ScratchDir::ScratchDir(const std::string& name) {
+  static std::atomic<int> counter{0};
+  path_ = TempFolder() + "cvsys_" + name + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+          std::to_string(counter++) + "\\";
+  RemoveAll(path_);
+  MakeDir(path_);
+}
+
+ScratchDir::~ScratchDir() { RemoveAll(path_); }
+
+void WriteTextFile(const std::string& path, const std::string& content) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
+  DWORD n = 0;
+  WriteFile(f, content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
+  CloseHandle(f);
+  ASSERT_EQ(n, content.size());
+}
+
+std::string ReadTextFile(const std::string& path) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string content;
+  char buffer[65536];
+  DWORD n = 0;
+  while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0) content.append(buffer, n);
+  CloseHandle(f);
+  return content;
+}
+
+void MakeDir(const std::string& path) {
+  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+}
+
+std::string TestProgramDir() { return ExtractFilePath(ModuleFileName()); }
+
+std::string ChildCommand(const std::string& arguments) {
+  return "\"" + TestProgramDir() + "sys_console_child.exe\" " + arguments;
+}

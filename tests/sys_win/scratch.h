@@ -1,0 +1,35 @@
+// Test support: a fresh folder under the temporary folder, removed with all it
+// holds (attributes cleared first) when the test ends.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "sys/lines.h"
+
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::string& name);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  // The folder, ending in "\".
+  const std::string& Path() const { return path_; }
+  // Path() + relative.
+  std::string operator/(const std::string& relative) const { return path_ + relative; }
+
+ private:
+  std::string path_;
+};
+
+// Writes content to path (replacing it); fails the test when it cannot.
+void WriteTextFile(const std::string& path, const std::string& content);
+// The whole content of path, or "<missing>".
+std::string ReadTextFile(const std::string& path);
+// Creates a folder; fails the test when it cannot.
+void MakeDir(const std::string& path);
+// The directory of the running test program, ending in "\".
+std::string TestProgramDir();
+// The quoted path of the test console program followed by arguments.
+std::string ChildCommand(const std::string& arguments);

@@ -83,7 +83,12 @@ bool TFMindex::ReadRecordHead(int32_t position, RecordHead& head) {
 }
 
 bool TFMindex::Inflate(TDataBuf& buffer, int32_t position) {
-  if (buffer.Compressed != kStoredCompressed) return true;
+  // A record stored as is has equal sizes; anything else is a damaged
+  // Compressed byte, and its bytes are no text.
+  if (buffer.Compressed != kStoredCompressed) {
+    if (buffer.Size() == buffer.UnpackedSize) return true;
+    return Manager.Corrupt("a stored record's unpacked size differs from its size", position);
+  }
   buffer.Decompress();
   if (buffer.Compressed != 0) return Manager.Corrupt("the record does not inflate", position);
   if (buffer.Size() != buffer.UnpackedSize)

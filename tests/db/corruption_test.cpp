@@ -1,0 +1,215 @@
+// Damaged files: the engine never crashes, never allocates what the file cannot
+// hold, reports the damage as a read failure and does not write over it.
+#include <set>
+
+#include "db/FileMan1.h"
+#include "db/inspect.h"
+#include "tests/db/db_test_util.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+namespace {
+
+const Lines kInit = {"Version=0.9b0", "Cutmarks=yes"};
+const Lines kMessage = {"Hi", "there"};
+const Lines kArticle = {"Art"};
+
+class Corruption : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    ASSERT_EQ(PutRecordStrings("Initialization", &kInit, db), 0);
+    ASSERT_EQ(PutRecordStrings(KeyPath({"default", "message"}), &kMessage, db), 0);
+    ASSERT_EQ(PutRecordStrings(KeyPath({"default", "article"}), &kArticle, db), 0);
+    original = ReadBytes(db);
+  }
+
+  std::string original;
+
+  // Runs every operation on the file as it stands, in turn. Each result must
+  // be success or a read failure; on a file the inspector finds sound, every
+  // operation succeeds, reads give the stored lines or nothing, and the file
+  // stays sound.
+  void RunEveryOperation(const std::string& what) {
+    const bool sound = InspectDatabase(ReadBytes(db)).Sound();
+    std::vector<int> results;
+    Lines lines;
+    results.push_back(GetRecordStrings(lines, KeyPath({"default", "message"}), db));
+    if (sound) {
+      EXPECT_TRUE(lines == kMessage || lines.empty()) << what;
+    }
+    results.push_back(GetRecordStrings(lines, "Initialization", db));
+    if (sound) {
+      EXPECT_TRUE(lines == kInit || lines.empty()) << what;
+    }
+    GetInitValue("Version", "", db);
+    CopyRecord(KeyPath({"default", "article"}), nullptr, db);
+    const Lines fresh = {"new"};
+    results.push_back(PutRecordStrings(KeyPath({"default", "message"}), &fresh, db));
+    results.push_back(SetInitValue("Version", "1.0", db));
+    results.push_back(RenameRecord(KeyPath({"default", "article"}), "paper", db));
+    results.push_back(PutRecordStrings(KeyPath({"default", "paper"}), nullptr, db));
+    results.push_back(PutRecordStrings(KeyPath({"fresh", "key"}), &fresh, db));
+    for (int r : results) {
+      EXPECT_TRUE(r == 0 || r == 2) << what << ": result " << r;
+      if (sound) {
+        EXPECT_EQ(r, 0) << what;
+      }
+    }
+    if (sound) {
+      ExpectSound(db);
+    }
+  }
+};
+
+TEST_F(Corruption, EveryByteFlipped) {
+  ReportCatcher quiet;
+  for (size_t i = 0; i < original.size(); ++i) {
+    std::string bytes = original;
+    bytes[i] = static_cast<char>(bytes[i] ^ 0xFF);
+    WriteBytes(db, bytes);
+    RunEveryOperation("byte " + std::to_string(i) + " flipped");
+    if (HasFailure()) return;
+  }
+}
+
+// The free-list area ends every file, so every cut loses part of it: each
+// operation is a read failure and nothing is written.
+TEST_F(Corruption, EveryShorterLength) {
+  for (size_t length = 1; length < original.size(); ++length) {
+    const std::string cut = original.substr(0, length);
+    WriteBytes(db, cut);
+    Lines lines = {"stale"};
+    const Lines fresh = {"new"};
+    EXPECT_EQ(GetRecordStrings(lines, KeyPath({"default", "message"}), db), 2) << length;
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(PutRecordStrings(KeyPath({"default", "message"}), &fresh, db), 2) << length;
+    EXPECT_EQ(SetInitValue("Version", "1.0", db), 2) << length;
+    EXPECT_EQ(RenameRecord("Initialization", "x", db), 2) << length;
+    EXPECT_EQ(GetInitValue("Version", "dflt", db), "dflt");
+    EXPECT_EQ(ReadBytes(db), cut) << length;
+    if (HasFailure()) return;
+  }
+}
+
+TEST_F(Corruption, HostileSizesAreRefusedBeforeAllocating) {
+  ReportCatcher quiet;
+  auto patch = [&](size_t offset, int32_t value) {
+    std::string bytes = original;
+    bytes.replace(offset, 4, Le32(value));
+    WriteBytes(db, bytes);
+  };
+  DbInspection in = InspectDatabase(original);
+  const int32_t dataEnd = in.dataEnd;
+  const int32_t init = in.nodes[0].position;
+  Lines lines;
+  struct Case {
+    size_t offset;
+    int32_t value;
+  } cases[] = {
+      {42, 0x7FFFFFF0},           // DataEnd far past the end of the file
+      {42, 10},                   // DataEnd inside the header
+      {38, 0x40000000},           // RootCell outside the block area
+      {size_t(dataEnd), 0x10000000},  // free-list count
+      {size_t(dataEnd), -1},
+      {size_t(init) - 4, 0x7FFFFFFF},  // block size
+      {size_t(init) + 4, 0x7FFFFFF0},  // stored size
+      {size_t(init) + 8, 0x7FFFFFFF},  // unpacked size
+      {size_t(init) + 8, -1},
+      {50, 12},                   // the root index "in the header"
+  };
+  for (const Case& c : cases) {
+    patch(c.offset, c.value);
+    const std::string before = ReadBytes(db);
+    EXPECT_EQ(GetRecordStrings(lines, "Initialization", db), 2) << c.offset << " " << c.value;
+    EXPECT_EQ(SetInitValue("Version", "1", db), 2) << c.offset << " " << c.value;
+    EXPECT_EQ(ReadBytes(db), before);
+    EXPECT_FALSE(DbLastFailure().empty());
+  }
+}
+
+// Storing under an index that cannot be read would replace it with an index
+// holding only the new key and orphan the records below it.
+TEST_F(Corruption, NothingIsWrittenUnderAnUnreadableIndex) {
+  ReportCatcher reports;
+  DbInspection in = InspectDatabase(original);
+  ASSERT_EQ(in.nodes[1].key, "default");
+  std::string bytes = original;
+  bytes[in.nodes[1].position + 14] ^= 0x55;  // inside its deflate stream
+  WriteBytes(db, bytes);
+  const Lines fresh = {"new"};
+  EXPECT_EQ(PutRecordStrings(KeyPath({"default", "message"}), &fresh, db), 2);
+  EXPECT_EQ(PutRecordStrings(KeyPath({"default", "message"}), nullptr, db), 2);
+  EXPECT_EQ(RenameRecord(KeyPath({"default", "article"}), "x", db), 2);
+  EXPECT_EQ(ReadBytes(db), bytes);
+  EXPECT_FALSE(reports.Reports().empty());
+  EXPECT_EQ(reports.Reports()[0].caption, "Inflate Error");
+  // The rest of the tree is still usable.
+  EXPECT_EQ(SetInitValue("Version", "1.0", db), 0);
+  EXPECT_EQ(GetInitValue("Version", "", db), "1.0");
+}
+
+TEST_F(Corruption, AnUnreadableSettingsRecordIsNotReplaced) {
+  ReportCatcher quiet;
+  DbInspection in = InspectDatabase(original);
+  ASSERT_EQ(in.nodes[0].key, "Initialization");
+  std::string bytes = original;
+  bytes[in.nodes[0].position + 14] ^= 0x55;
+  WriteBytes(db, bytes);
+  EXPECT_EQ(SetInitValue("Version", "1.0", db), 2);
+  EXPECT_EQ(ReadBytes(db), bytes);
+}
+
+// A data record is no index: walking through it would replace it with one.
+TEST_F(Corruption, APathThroughADataRecordIsRefused) {
+  const Lines fresh = {"x"};
+  Lines lines;
+  EXPECT_EQ(PutRecordStrings(KeyPath({"Initialization", "sub"}), &fresh, db), 2);
+  EXPECT_EQ(GetRecordStrings(lines, KeyPath({"Initialization", "sub"}), db), 2);
+  EXPECT_EQ(ReadBytes(db), original);
+  EXPECT_EQ(GetRecordStrings(lines, "Initialization", db), 0);
+  EXPECT_EQ(lines, kInit);
+}
+
+#ifndef _WIN32
+// A write that fails because the file may not grow (RLIMIT_FSIZE): every
+// operation that met a failed write says so, an index whose new record did not
+// reach the file is not linked, and what was stored before stays readable or
+// reads as a failure, never as other data.
+TEST_F(Corruption, FailedWritesAreNeverReportedAsSuccess) {
+  ReportCatcher quiet;
+  Lines big;
+  for (int i = 0; i < 40; ++i) big.push_back("line " + std::to_string(i * 7919));
+  ASSERT_EQ(PutRecordStrings(KeyPath({"default", "message"}), &big, db), 0);
+  const size_t grown = ReadBytes(db).size();
+  ASSERT_GT(grown, original.size());
+
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  std::set<int> seen;
+  for (size_t limit = original.size(); limit < grown; ++limit) {
+    WriteBytes(db, original);
+    rlimit capped = saved;
+    capped.rlim_cur = limit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &capped), 0);
+    int result = PutRecordStrings(KeyPath({"default", "message"}), &big, db);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    seen.insert(result);
+    EXPECT_NE(result, 0) << "limit " << limit;
+    Lines lines;
+    int read = GetRecordStrings(lines, "Initialization", db);
+    EXPECT_TRUE(read == 2 || (read == 0 && lines == kInit)) << "limit " << limit;
+    read = GetRecordStrings(lines, KeyPath({"default", "article"}), db);
+    EXPECT_TRUE(read == 2 || (read == 0 && lines == kArticle)) << "limit " << limit;
+    if (HasFailure()) return;
+  }
+  EXPECT_TRUE(seen.count(1));  // write failures were met, not only reads
+}
+#endif
+
+}  // namespace

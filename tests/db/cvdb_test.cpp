@@ -1,0 +1,88 @@
+// The cvdb command line: its contract with the scripts that use it.
+#include <sstream>
+
+#include "db/FileMan1.h"
+#include "tests/db/db_test_util.h"
+#include "tools/cvdb/cvdb.h"
+
+namespace {
+
+class Cvdb : public DbTest {
+ protected:
+  int Run(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    out.str("");
+    err.str("");
+    return RunCvdb(args, in, out, err);
+  }
+  std::ostringstream out, err;
+};
+
+TEST_F(Cvdb, PutAndGetLines) {
+  EXPECT_EQ(Run({"put", db, "default", "message"}, "a\r\nb\n\nlast"), 0);
+  Lines lines;
+  ASSERT_EQ(GetRecordStrings(lines, KeyPath({"default", "message"}), db), 0);
+  EXPECT_EQ(lines, (Lines{"a", "b", "", "last"}));
+  EXPECT_EQ(Run({"get", db, "DEFAULT", "message"}), 0);
+  EXPECT_EQ(out.str(), "a\nb\n\nlast\n");
+
+  EXPECT_EQ(Run({"put", db, "empty"}, ""), 0);
+  EXPECT_EQ(Run({"get", db, "empty"}), 0);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(Run({"dump", db}), 0);
+  EXPECT_NE(out.str().find("empty  [data at"), std::string::npos) << out.str();
+
+  EXPECT_EQ(Run({"del", db, "default", "message"}), 0);
+  EXPECT_EQ(Run({"get", db, "default", "message"}), 0);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(Run({"check", db}), 0) << err.str();
+}
+
+TEST_F(Cvdb, RenameAndSettings) {
+  Run({"put", db, "box", "old"}, "x\n");
+  EXPECT_EQ(Run({"rename", db, "box", "old", "new"}), 0);
+  EXPECT_EQ(Run({"get", db, "box", "new"}), 0);
+  EXPECT_EQ(out.str(), "x\n");
+
+  EXPECT_EQ(Run({"put", db, "Initialization"}, "Version=0.9b0\n"), 0);
+  EXPECT_EQ(Run({"init-get", db, "version"}), 0);
+  EXPECT_EQ(out.str(), "0.9b0\n");
+  EXPECT_EQ(Run({"init-set", db, "Cutmarks", "yes"}), 0);
+  EXPECT_EQ(GetInitValue("Cutmarks", "", db), "yes");
+  EXPECT_EQ(Run({"init-set", db, "Cutmarks", ""}), 0);
+  EXPECT_EQ(Run({"init-get", db, "Cutmarks", "none"}), 0);
+  EXPECT_EQ(out.str(), "none\n");
+}
+
+TEST_F(Cvdb, UsageErrorsExitWithTwo) {
+  for (auto args : std::vector<std::vector<std::string>>{
+           {}, {"get"}, {"frobnicate", db}, {"put", db}, {"get", db}, {"rename", db, "k"},
+           {"init-get", db}, {"init-set", db, "a"}, {"dump", db, "x"}, {"check"}}) {
+    EXPECT_EQ(Run(args), 2);
+    EXPECT_EQ(err.str().rfind("usage: cvdb", 0), 0u);
+  }
+  EXPECT_FALSE(PathExists(db));
+}
+
+TEST_F(Cvdb, EngineFailuresExitWithOneAndTheirText) {
+  EXPECT_EQ(Run({"check", db}), 1);
+  EXPECT_EQ(err.str(), "cvdb: Cannot open file " + db + "\n");
+
+  Run({"put", db, "Initialization"}, "Version=1\n");
+  {
+    TFileManager holder(db);
+    EXPECT_EQ(Run({"get", db, "Initialization"}), 1);
+    EXPECT_EQ(err.str(), "cvdb: Cannot open file " + db + "\n");
+  }
+  std::string bytes = ReadBytes(db);
+  WriteBytes(db, bytes.substr(0, bytes.size() - 1));
+  EXPECT_EQ(Run({"put", db, "x"}, "y"), 1);
+  EXPECT_EQ(err.str().rfind("cvdb: Fatal read error! (", 0), 0u) << err.str();
+  EXPECT_EQ(Run({"check", db}), 1);
+  EXPECT_NE(err.str().find("(offset "), std::string::npos) << err.str();
+
+  EXPECT_EQ(Run({"put", InDir("other.dbc"), "a\nb"}, "y"), 1);
+  EXPECT_EQ(err.str().rfind("cvdb: Invalid key path", 0), 0u) << err.str();
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+// The platform file layer: exclusive opening and counted, positioned I/O.
+#include "sys/exception.h"
+#include "sys/file_stream.h"
+#include "tests/db/db_test_util.h"
+
+namespace {
+
+class FileStreamTest : public DbTest {};
+
+TEST_F(FileStreamTest, PositionedReadsAndWritesReportWhatMoved) {
+  EXPECT_FALSE(FileStream::Exists(db));
+  EXPECT_FALSE(FileStream::Exists(dir));  // a folder is no file
+  FileStream file(db, FileStream::Mode::Create);
+  EXPECT_TRUE(FileStream::Exists(db));
+  EXPECT_EQ(file.Size(), 0);
+  EXPECT_EQ(file.Write("abcdef", 6), 6u);
+  EXPECT_EQ(file.Seek(2), 2);
+  char buf[8] = {};
+  EXPECT_EQ(file.Read(buf, 8), 4u);  // short at the end
+  EXPECT_EQ(std::string(buf, 4), "cdef");
+  EXPECT_EQ(file.Seek(-1), -1);
+  EXPECT_EQ(file.Seek(10), 10);  // beyond the end is a position too
+  EXPECT_EQ(file.Read(buf, 1), 0u);
+  EXPECT_EQ(file.Write("z", 1), 1u);
+  EXPECT_EQ(file.Size(), 11);
+}
+
+TEST_F(FileStreamTest, ASecondOpenerIsRefused) {
+  WriteBytes(db, "x");
+  FileStream first(db, FileStream::Mode::OpenExisting);
+  try {
+    FileStream second(db, FileStream::Mode::OpenExisting);
+    FAIL() << "a second open succeeded";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file " + db);
+  }
+  EXPECT_THROW(FileStream(db, FileStream::Mode::Create), EFCreateError);
+}
+
+TEST_F(FileStreamTest, CreateKeepsAnExistingFileAndFailsInAMissingFolder) {
+  WriteBytes(db, "keep");
+  { FileStream file(db, FileStream::Mode::Create); }
+  EXPECT_EQ(ReadBytes(db), "keep");
+  const std::string missing = InDir("no-such-folder") + "/x.dbc";
+  try {
+    FileStream file(missing, FileStream::Mode::Create);
+    FAIL() << "created a file in a missing folder";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file " + missing);
+  }
+  EXPECT_THROW(FileStream(missing, FileStream::Mode::OpenExisting), EFOpenError);
+}
+
+}  // namespace

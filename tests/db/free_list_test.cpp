@@ -1,0 +1,165 @@
+// The free list in memory and on disk, and the manager's allocation steps.
+#include "db/FileMan1.h"
+#include "tests/db/db_test_util.h"
+
+namespace {
+
+TFreeList ListOf(std::vector<std::pair<int32_t, int32_t>> extents) {
+  TFreeList list;
+  for (auto& e : extents) list.Insert(e.first, e.second);
+  return list;
+}
+
+std::vector<std::pair<int32_t, int32_t>> Extents(const TFreeList& list) {
+  std::vector<std::pair<int32_t, int32_t>> out;
+  for (int i = 0; i < list.Count(); ++i) out.emplace_back(list.Position(i), list.Size(i));
+  return out;
+}
+
+using E = std::vector<std::pair<int32_t, int32_t>>;
+
+TEST(FreeList, TakeCutsTheFrontOfTheFirstExtentThatFits) {
+  TFreeList list = ListOf({{100, 40}});
+  EXPECT_EQ(list.Take(16), 100);
+  EXPECT_EQ(Extents(list), (E{{116, 24}}));
+  EXPECT_EQ(list.Take(24), 116);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.Take(8), -1);
+
+  list = ListOf({{100, 10}, {200, 30}, {300, 50}});
+  EXPECT_EQ(list.Take(29), 200);  // first fit, not best fit
+  EXPECT_EQ(Extents(list), (E{{100, 10}, {229, 1}, {300, 50}}));  // a 1-byte remainder stays
+  EXPECT_EQ(list.Take(51), -1);
+  EXPECT_EQ(Extents(list), (E{{100, 10}, {229, 1}, {300, 50}}));
+}
+
+TEST(FreeList, AddJoinsTouchingExtents) {
+  TFreeList list = ListOf({{100, 50}, {230, 10}});
+  list.Add(200, 30);  // touches the next extent: it grows downwards
+  EXPECT_EQ(Extents(list), (E{{100, 50}, {200, 40}}));
+
+  list = ListOf({{100, 50}, {180, 20}});
+  list.Add(150, 30);  // closes the gap: one extent
+  EXPECT_EQ(Extents(list), (E{{100, 100}}));
+
+  list = ListOf({{100, 50}});
+  list.Add(300, 20);
+  EXPECT_EQ(Extents(list), (E{{100, 50}, {300, 20}}));
+  list.Add(60, 10);
+  EXPECT_EQ(Extents(list), (E{{60, 10}, {100, 50}, {300, 20}}));
+}
+
+TEST(FreeList, InsertKeepsAnEqualPositionInFront) {
+  TFreeList list = ListOf({{100, 1}});
+  list.Insert(100, 2);
+  EXPECT_EQ(Extents(list), (E{{100, 1}, {100, 2}}));
+}
+
+TEST(FreeList, FaultNamesExtentsOutsideOrOverlapping) {
+  EXPECT_EQ(ListOf({{46, 4}, {60, 10}}).Fault(46, 70), "");
+  EXPECT_NE(ListOf({{40, 10}}).Fault(46, 100), "");           // in the header
+  EXPECT_NE(ListOf({{50, 60}}).Fault(46, 100), "");           // past DataEnd
+  EXPECT_NE(ListOf({{50, 20}, {60, 10}}).Fault(46, 100), "");  // overlapping
+  EXPECT_NE(ListOf({{50, 0}}).Fault(46, 100), "");            // no size
+  EXPECT_NE(ListOf({{50, -8}}).Fault(46, 100), "");
+}
+
+class Allocation : public DbTest {};
+
+TEST_F(Allocation, FirstAllocationOfANewFileIsTheRootCell) {
+  TFileManager manager(db);
+  EXPECT_EQ(manager.Allocate(0), -1);
+  EXPECT_EQ(manager.Allocate(4), 50);
+  EXPECT_EQ(manager.RootCell, 50);
+  EXPECT_EQ(manager.DataEnd, 54);
+  EXPECT_EQ(manager.Allocate(10), 58);
+  EXPECT_EQ(manager.RootCell, 50);
+  EXPECT_EQ(manager.DataEnd, 68);
+}
+
+TEST_F(Allocation, ReleasedBlocksAreReusedAndPersisted) {
+  int32_t a, b, c;
+  {
+    TFileManager manager(db);
+    manager.Allocate(4);
+    a = manager.Allocate(20);
+    b = manager.Allocate(20);
+    c = manager.Allocate(20);
+    manager.Release(b);
+    EXPECT_EQ(manager.Error, 0);
+    manager.Release(a);  // joins b's extent
+    EXPECT_EQ(Extents(manager.FreeList), (E{{a - 4, 48}}));
+  }
+  {
+    TFileManager manager(db);  // the free list comes back from the file
+    EXPECT_EQ(Extents(manager.FreeList), (E{{a - 4, 48}}));
+    EXPECT_EQ(manager.Allocate(20), a);  // first fit at the lowest position
+    EXPECT_EQ(Extents(manager.FreeList), (E{{b - 4, 24}}));
+    EXPECT_EQ(manager.DataEnd, c + 20);
+  }
+}
+
+TEST_F(Allocation, ReleasingTheLastBlockMovesDataEndBack) {
+  int32_t last;
+  int64_t lengthBefore;
+  {
+    TFileManager manager(db);
+    manager.Allocate(4);
+    manager.Allocate(20);
+    last = manager.Allocate(30);
+    lengthBefore = manager.DataEnd + 4;  // the file ends with an empty free list
+    manager.Release(last);
+    EXPECT_EQ(manager.DataEnd, last - 4);
+    EXPECT_EQ(manager.FreeList.Count(), 0);
+  }
+  std::string bytes = ReadBytes(db);
+  EXPECT_EQ(static_cast<int64_t>(bytes.size()), lengthBefore);  // never shortened
+  EXPECT_EQ(Le32At(bytes, 42), last - 4);
+  EXPECT_EQ(Le32At(bytes, last - 4), 0);  // the free list now starts there
+}
+
+TEST_F(Allocation, RootCellAndMinusOneAreNeverReleased) {
+  {
+    TFileManager manager(db);
+    manager.Allocate(4);
+    manager.Allocate(8);
+  }
+  const std::string before = ReadBytes(db);
+  {
+    TFileManager manager(db);
+    manager.Release(-1);
+    manager.Release(manager.RootCell);
+    EXPECT_EQ(manager.Error, 0);
+    EXPECT_EQ(manager.FreeList.Count(), 0);
+  }
+  EXPECT_EQ(ReadBytes(db), before);
+}
+
+// A block whose size field does not describe a live block stays out of the
+// free list: otherwise the next allocation would hand out live bytes.
+TEST_F(Allocation, ReleaseRefusesBlocksThatDoNotFit) {
+  TFileManager manager(db);
+  manager.Allocate(4);
+  int32_t a = manager.Allocate(20);
+  int32_t b = manager.Allocate(20);
+  manager.Allocate(20);
+  manager.Release(a);
+  ASSERT_EQ(manager.FreeList.Count(), 1);
+
+  manager.Release(a);  // twice
+  EXPECT_EQ(manager.Error, 2);
+  EXPECT_EQ(manager.FreeList.Count(), 1);
+
+  ASSERT_TRUE(manager.SeekTo(b - 4));
+  ASSERT_TRUE(manager.WriteInt(100000));  // runs past DataEnd
+  manager.Release(b);
+  EXPECT_EQ(manager.Error, 2);
+  EXPECT_EQ(manager.Report, "Block: 6, Fatal read error!");
+  EXPECT_EQ(Extents(manager.FreeList), (E{{a - 4, 24}}));
+
+  manager.Release(52);  // inside the root cell
+  manager.Release(30);  // in the header
+  EXPECT_EQ(Extents(manager.FreeList), (E{{a - 4, 24}}));
+}
+
+}  // namespace

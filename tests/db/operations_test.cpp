@@ -1,0 +1,196 @@
+// The operations the rest of the system uses: key paths, line records, settings.
+#include "db/FileMan1.h"
+#include "db/inspect.h"
+#include "sys/exception.h"
+#include "tests/db/db_test_util.h"
+
+namespace {
+
+class Operations : public DbTest {
+ protected:
+  Lines Get(const std::string& path) {
+    Lines lines;
+    EXPECT_EQ(GetRecordStrings(lines, path, db), 0);
+    return lines;
+  }
+  void Put(const std::string& path, const Lines& lines) {
+    ASSERT_EQ(PutRecordStrings(path, &lines, db), 0);
+  }
+};
+
+TEST_F(Operations, ReadingAMissingFileCreatesNothing) {
+  Lines lines = {"stale"};
+  EXPECT_EQ(GetRecordStrings(lines, "x", db), 0);
+  EXPECT_TRUE(lines.empty());
+  EXPECT_EQ(GetInitValue("Version", "none", db), "none");
+  EXPECT_FALSE(CopyRecord("x", nullptr, db));
+  EXPECT_FALSE(PathExists(db));
+}
+
+TEST_F(Operations, LineRecordsRoundTripAtEveryDepth) {
+  const Lines message = {"From: me", "", "Body \xE9\xFF bytes", "last"};
+  Put(KeyPath({"default", "message"}), message);
+  Put(KeyPath({"a", "b", "c"}), {"three levels"});
+  Put("top", {"one"});
+  EXPECT_EQ(Get(KeyPath({"default", "message"})), message);
+  EXPECT_EQ(Get(KeyPath({"a", "b", "c"})), Lines{"three levels"});
+  EXPECT_EQ(Get("top"), Lines{"one"});
+  EXPECT_TRUE(Get(KeyPath({"a", "b"})).size() == 1);  // the index's own keys
+  EXPECT_TRUE(Get("nothing").empty());
+  EXPECT_TRUE(Get(KeyPath({"nothing", "below"})).empty());
+  ExpectSound(db);
+}
+
+TEST_F(Operations, PathsIgnoreCaseAndEmptyComponents) {
+  Put(KeyPath({"default", "message"}), {"x"});
+  const std::string odd = "\xFF" "DEFAULT\xFF\xFF" "Message\xFF";
+  EXPECT_EQ(Get(odd), Lines{"x"});
+  Put(odd, {"y"});
+  EXPECT_EQ(Get(KeyPath({"default", "message"})), Lines{"y"});
+  DbInspection in = InspectDatabase(ReadBytes(db));
+  EXPECT_EQ(in.rootKeyCount, 1);
+  EXPECT_EQ(in.nodes.size(), 2u);
+}
+
+TEST_F(Operations, ZeroIsAnOrdinaryKey) {
+  Put(KeyPath({"0", "0"}), {"zero"});
+  EXPECT_EQ(Get(KeyPath({"0", "0"})), Lines{"zero"});
+  EXPECT_TRUE(Get("0").size() == 1);
+}
+
+TEST_F(Operations, AnEmptyListIsARecordWithNoBytes) {
+  Put("empty", {});
+  Lines lines = {"stale"};
+  EXPECT_EQ(GetRecordStrings(lines, "empty", db), 0);
+  EXPECT_TRUE(lines.empty());
+  DbInspection in = InspectDatabase(ReadBytes(db));
+  ASSERT_EQ(in.nodes.size(), 1u);
+  EXPECT_EQ(in.nodes[0].kind, 2);
+  EXPECT_EQ(in.nodes[0].unpackedSize, 0);
+}
+
+TEST_F(Operations, DeletingKeepsTheIndexAndMissingIndexesAppear) {
+  Put(KeyPath({"default", "message"}), {"m"});
+  Put(KeyPath({"default", "article"}), {"a"});
+  ASSERT_EQ(PutRecordStrings(KeyPath({"default", "message"}), nullptr, db), 0);
+  EXPECT_TRUE(Get(KeyPath({"default", "message"})).empty());
+  EXPECT_EQ(Get(KeyPath({"default", "article"})), Lines{"a"});
+  EXPECT_EQ(Get("default"), Lines{"article"});
+
+  ASSERT_EQ(PutRecordStrings(KeyPath({"new", "message"}), nullptr, db), 0);
+  EXPECT_EQ(Get(""), Lines{});
+  DbInspection in = InspectDatabase(ReadBytes(db));
+  EXPECT_EQ(in.rootKeyCount, 2);  // "default" and the empty "new"
+  ExpectSound(db);
+}
+
+TEST_F(Operations, PutRecordLeavesTheCallersBufferCompressed) {
+  TDataBuf buf("payload", 7);
+  ASSERT_EQ(PutRecord("p", &buf, db), 0);
+  EXPECT_EQ(buf.Kind, 2);
+  EXPECT_EQ(buf.Compressed, 1);
+  EXPECT_EQ(buf.UnpackedSize, 7);
+
+  TDataBuf out;
+  EXPECT_TRUE(CopyRecord("P", &out, db));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.Data()), out.Size()), "payload");
+  EXPECT_FALSE(CopyRecord("absent", &out, db));
+  EXPECT_EQ(out.Size(), 0);
+
+  Lines lines;
+  Put("lines", {"a", "b"});
+  EXPECT_TRUE(RecordHasLines("lines", &lines, db));
+  EXPECT_EQ(lines, (Lines{"a", "b"}));
+  EXPECT_FALSE(RecordHasLines("absent", &lines, db));
+  EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(Operations, InitValues) {
+  EXPECT_EQ(GetInitValue("Version", "", db), "");
+  Put("Initialization", {"junk line", "version=2", "Version=3", "Empty="});
+  EXPECT_EQ(GetInitValue("Version", "", db), "2");  // the first match wins
+  EXPECT_EQ(GetInitValue("VERSION", "x", db), "2");
+  EXPECT_EQ(GetInitValue("Empty", "dflt", db), "dflt");
+  EXPECT_EQ(GetInitValue("junk line", "dflt", db), "dflt");  // no "=": never a match
+
+  ASSERT_EQ(SetInitValue("VERSION", "0.9b0", db), 0);
+  ASSERT_EQ(SetInitValue("Cutmarks", "yes", db), 0);
+  EXPECT_EQ(Get("Initialization"),
+            (Lines{"junk line", "VERSION=0.9b0", "Version=3", "Empty=", "Cutmarks=yes"}));
+  ASSERT_EQ(SetInitValue("version", "", db), 0);
+  EXPECT_EQ(GetInitValue("Version", "", db), "3");
+  ASSERT_EQ(SetInitValue("absent", "", db), 0);
+  EXPECT_EQ(Get("Initialization"), (Lines{"junk line", "Version=3", "Empty=", "Cutmarks=yes"}));
+}
+
+TEST_F(Operations, RenameKeepsTheRecord) {
+  Put(KeyPath({"folder", "old"}), {"content"});
+  Put(KeyPath({"folder", "other"}), {"second"});
+  ASSERT_EQ(RenameRecord(KeyPath({"folder", "OLD"}), "new", db), 0);
+  EXPECT_EQ(Get(KeyPath({"folder", "new"})), Lines{"content"});
+  EXPECT_TRUE(Get(KeyPath({"folder", "old"})).empty());
+  EXPECT_EQ(RenameRecord(KeyPath({"folder", "absent"}), "x", db), 0);
+  EXPECT_EQ(Get("folder"), (Lines{"new", "other"}));
+  // A new key equal to another's: lookups take the first.
+  ASSERT_EQ(RenameRecord(KeyPath({"folder", "other"}), "NEW", db), 0);
+  EXPECT_EQ(Get(KeyPath({"folder", "new"})), Lines{"content"});
+
+  std::string path = " \t" + KeyPath({"folder", "new"}) + "\r\n ";
+  ASSERT_EQ(RenameRecordTrimmed(path, "renamed", db), 0);
+  EXPECT_EQ(path, KeyPath({"folder", "new"}));
+  EXPECT_EQ(Get(KeyPath({"folder", "renamed"})), Lines{"content"});
+  ExpectSound(db);
+}
+
+TEST_F(Operations, PathsTheFileCannotHoldAreRefusedBeforeOpening) {
+  std::vector<std::string> keys(16, "k");
+  Put(KeyPath(keys), {"deep"});
+  EXPECT_EQ(Get(KeyPath(keys)), Lines{"deep"});
+  const std::string before = ReadBytes(db);
+  keys.push_back("k");
+  Lines lines = {"x"};
+  EXPECT_EQ(PutRecordStrings(KeyPath(keys), &lines, db), kDbBadKey);
+  EXPECT_EQ(GetRecordStrings(lines, KeyPath(keys), db), kDbBadKey);
+  EXPECT_EQ(PutRecordStrings("a\r\nb", &lines, db), kDbBadKey);
+  EXPECT_EQ(PutRecordStrings(std::string("a\0b", 3), &lines, db), kDbBadKey);
+  EXPECT_EQ(RenameRecord(KeyPath(std::vector<std::string>(16, "k")), "x\ny", db), kDbBadKey);
+  EXPECT_EQ(RenameRecord("k", "x\xFFy", db), kDbBadKey);
+  EXPECT_EQ(ReadBytes(db), before);
+  EXPECT_EQ(PutRecordStrings(KeyPath(keys), &lines, InDir("other.dbc")), kDbBadKey);
+  EXPECT_FALSE(PathExists(InDir("other.dbc")));
+}
+
+TEST_F(Operations, RewritesReuseFreedSpace) {
+  for (int i = 0; i < 50; ++i) Put("Initialization", {"Version=1", "Key" + std::to_string(i) + "=v"});
+  Put(KeyPath({"default", "message"}), {"m"});
+  const size_t settled = ReadBytes(db).size();
+  for (int round = 0; round < 100; ++round) {
+    Put(KeyPath({"default", "message"}), {"round " + std::to_string(round % 10)});
+    Put("Initialization", {"Version=1", "Key" + std::to_string(round % 10) + "=v"});
+  }
+  EXPECT_LE(ReadBytes(db).size(), settled + 64);
+  ExpectSound(db);
+}
+
+TEST_F(Operations, ManyKeysInOneIndex) {
+  for (int i = 0; i < 300; ++i) Put("key" + std::to_string(i), {std::to_string(i)});
+  for (int i = 0; i < 300; i += 37) EXPECT_EQ(Get("KEY" + std::to_string(i)), Lines{std::to_string(i)});
+  ExpectSound(db);
+}
+
+TEST_F(Operations, TheFileIsHeldExclusively) {
+  Put("a", {"1"});
+  TFileManager holder(db);
+  Lines lines;
+  try {
+    GetRecordStrings(lines, "a", db);
+    FAIL() << "opened a file that is held";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file " + db);
+  }
+  EXPECT_THROW(SetInitValue("a", "b", db), EFOpenError);
+  EXPECT_THROW(PutRecordStrings(InDir("missing/x.dbc"), &lines, InDir("missing/x.dbc")),
+               EFCreateError);
+}
+
+}  // namespace

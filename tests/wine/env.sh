@@ -3,7 +3,8 @@
 #                            its own Xvfb display and a warm wineserver
 #   wine_env_stop          - ends that prefix's processes and its Xvfb, removes the prefix
 # With CV_WINE_NO_DISPLAY=1 no Xvfb is started (DISPLAY unset): no desktop, no
-# Program Manager.
+# Program Manager. With CV_WINE_USE_DISPLAY=1 and DISPLAY set, the session uses
+# that display (a person's screen) instead of an Xvfb of its own.
 #
 # The template lives in $CV_WINE_ROOT/template (build/wine by default) and is
 # booted once per machine; each session copies it (about 2 s).
@@ -45,12 +46,18 @@ wine_env_start() {
   wine_env_common
   CV_WINE_SESSION=$(mktemp -d "$CV_WINE_ROOT/$name.XXXXXX")
   cp -a "$CV_WINE_ROOT/template/prefix" "$CV_WINE_SESSION/prefix"
+  # The X authority of a person's display is found through HOME, which changes.
+  if [ "${CV_WINE_USE_DISPLAY:-0}" = 1 ] && [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
+    export XAUTHORITY=$HOME/.Xauthority
+  fi
   # The profile folders of the prefix link to $HOME: keep them per session.
   mkdir -p "$CV_WINE_SESSION/home"
   export WINEPREFIX=$CV_WINE_SESSION/prefix HOME=$CV_WINE_SESSION/home
   export CV_WINE_SESSION
   if [ "${CV_WINE_NO_DISPLAY:-0}" = 1 ]; then
     unset DISPLAY
+    CV_XVFB_PID=
+  elif [ "${CV_WINE_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
     CV_XVFB_PID=
   else
     local n; n=$(wine_free_display)

@@ -1,0 +1,216 @@
+// The toolkit's controls on a form built from a table: check boxes, edits,
+// labels, the notebook and rich text.
+#include <gtest/gtest.h>
+
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ui/form_test_support.h"
+#include "tests/ui/sample_form.h"
+#include "ui/ui.h"
+
+using formtest::Pump;
+using formtest::PumpUntil;
+
+namespace {
+
+SIZE TextExtent(HWND control, const std::string& text) {
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size;
+}
+
+SIZE WindowSize(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+TEST(CheckBox, HandlerRunsOnEveryChangeOfStateButNotForTheSameState) {
+  SampleForm form;
+  std::vector<bool> seen;  // the state the handler saw
+  form.First.onClick = [&] { seen.push_back(form.First.Checked()); };
+
+  form.First.SetChecked(false);  // already unchecked
+  EXPECT_TRUE(seen.empty());
+  form.First.SetChecked(true);
+  form.First.SetChecked(true);
+  EXPECT_EQ(seen, std::vector<bool>({true}));
+  form.First.SetChecked(false);
+  EXPECT_EQ(seen, std::vector<bool>({true, false}));
+
+  // The user's click toggles the box itself and runs the handler once.
+  SendMessageA(form.First.Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form.First.Checked());
+  EXPECT_EQ(seen, std::vector<bool>({true, false, true}));
+}
+
+TEST(CheckBox, StateSetInsideAHandlerRunsTheOtherHandlerAtOnce) {
+  SampleForm form;
+  ASSERT_TRUE(form.Second.Checked());  // from the table
+  std::vector<std::string> order;
+  form.First.onClick = [&] {
+    order.push_back("first");
+    form.Second.SetChecked(!form.First.Checked());
+    order.push_back("first done");
+  };
+  form.Second.onClick = [&] { order.push_back(form.Second.Checked() ? "second on" : "second off"); };
+
+  form.First.SetChecked(true);
+  EXPECT_EQ(order, std::vector<std::string>({"first", "second off", "first done"}));
+  order.clear();
+  SendMessageA(form.First.Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(order, std::vector<std::string>({"first", "second on", "first done"}));
+  // A rule that sets what is already there runs nothing further.
+  order.clear();
+  form.Second.SetChecked(true);
+  EXPECT_TRUE(order.empty());
+}
+
+TEST(Edit, ChangeHandlerRunsOnEveryChangeTypedOrSet) {
+  SampleForm form;
+  form.Show();
+  std::vector<std::string> seen;
+  form.Name.onChange = [&] { seen.push_back(form.Name.Text()); };
+
+  form.Name.SetText("jane");
+  form.Name.SetText("");
+  EXPECT_EQ(seen, std::vector<std::string>({"jane", ""}));
+
+  // Typing: each character is a change, and so is deleting it.
+  form.Name.SetFocus();
+  PostMessageA(form.Name.Handle(), WM_CHAR, 'x', 1);
+  PostMessageA(form.Name.Handle(), WM_CHAR, 'y', 1);
+  PostMessageA(form.Name.Handle(), WM_CHAR, VK_BACK, 1);
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 5; }));
+  EXPECT_EQ(seen, std::vector<std::string>({"jane", "", "x", "xy", "x"}));
+  EXPECT_EQ(form.Name.Text(), "x");
+}
+
+TEST(Edit, KeepsBytesAboveSevenBitAscii) {
+  SampleForm form;
+  const std::string text = "J\xF6rg \xC6sir \xA7 \xFF";
+  form.Name.SetText(text);
+  EXPECT_EQ(form.Name.Text(), text);
+}
+
+TEST(Label, WithoutASizeTakesTheSizeOfItsTextAlsoWhenTheTextChanges) {
+  SampleForm form;
+  HWND label = form.NameLabel.Handle();
+  // "&" marks the mnemonic and takes no room.
+  SIZE text = TextExtent(label, "Name");
+  EXPECT_EQ(WindowSize(label).cx, text.cx);
+  EXPECT_EQ(WindowSize(label).cy, text.cy);
+
+  form.NameLabel.SetText("A much longer caption than before");
+  EXPECT_EQ(WindowSize(label).cx, TextExtent(label, "A much longer caption than before").cx);
+  form.NameLabel.SetText("Salt && Pepper");  // a doubled ampersand shows as one
+  EXPECT_EQ(WindowSize(label).cx, TextExtent(label, "Salt & Pepper").cx);
+  form.NameLabel.SetText("");
+  EXPECT_EQ(WindowSize(label).cx, 0);
+  EXPECT_GT(WindowSize(label).cy, 0);  // still one line high
+
+  // A label laid out with a size keeps it.
+  form.Fixed.SetText("A caption far wider than sixty pixels");
+  EXPECT_EQ(WindowSize(form.Fixed.Handle()).cx, ui::Scale(60));
+  EXPECT_EQ(WindowSize(form.Fixed.Handle()).cy, ui::Scale(20));
+}
+
+TEST(Notebook, ShowsOnePageAtATimeByIndexWithItsName) {
+  SampleForm form;
+  ui::Control* pages[] = {form.Find("One"), form.Find("Two"), form.Find("Three")};
+  for (ui::Control* page : pages) {
+    ASSERT_NE(dynamic_cast<ui::Panel*>(page), nullptr);
+    EXPECT_EQ(GetParent(page->Handle()), form.Pages.Handle());
+  }
+  EXPECT_EQ(GetParent(form.OnTwo.Handle()), pages[1]->Handle());
+  EXPECT_EQ(form.Pages.PageCount(), 3);
+
+  auto shown = [&] {
+    std::string names;
+    for (ui::Control* page : pages)
+      if (page->Visible()) names += page->Name();
+    return names;
+  };
+  EXPECT_EQ(form.Pages.PageIndex(), 0);
+  EXPECT_EQ(form.Pages.ActivePage(), "One");
+  EXPECT_EQ(shown(), "One");
+
+  form.Pages.SetPageIndex(1);
+  EXPECT_EQ(form.Pages.ActivePage(), "Two");
+  EXPECT_EQ(shown(), "Two");
+  form.Pages.SetPageIndex(2);
+  EXPECT_EQ(shown(), "Three");
+
+  // Out of range: clamped to the pages there are.
+  form.Pages.SetPageIndex(7);
+  EXPECT_EQ(form.Pages.PageIndex(), 2);
+  EXPECT_EQ(form.Pages.ActivePage(), "Three");
+  form.Pages.SetPageIndex(-1);
+  EXPECT_EQ(form.Pages.PageIndex(), 0);
+  EXPECT_EQ(shown(), "One");
+}
+
+TEST(RichText, HoldsLinesOnePerRowInOneColour) {
+  SampleForm form;
+  HWND notes = form.Notes.Handle();
+  EXPECT_EQ(form.Notes.GetLines(), Lines({"one", "two"}));  // from the table
+  EXPECT_EQ(SendMessageA(notes, EM_GETLINECOUNT, 0, 0), 2);
+
+  // A line far wider than the box stays one row.
+  const Lines wide = {std::string(200, 'w') + " the end of a long line", "second"};
+  form.Notes.SetLines(wide);
+  EXPECT_EQ(form.Notes.GetLines(), wide);
+  EXPECT_EQ(SendMessageA(notes, EM_GETLINECOUNT, 0, 0), 2);
+  form.Notes.AddLine("third");
+  EXPECT_EQ(form.Notes.GetLines().size(), 3u);
+  EXPECT_EQ(SendMessageA(notes, EM_GETLINECOUNT, 0, 0), 3);
+
+  auto color = [&] {
+    SendMessageA(notes, EM_SETSEL, 0, -1);
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    SendMessageA(notes, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return format.crTextColor;
+  };
+  form.Notes.SetTextColor(ui::kGray);
+  EXPECT_EQ(color(), ui::kGray);
+  // New text takes the colour too.
+  form.Notes.SetLines({"grey as well"});
+  EXPECT_EQ(color(), ui::kGray);
+
+  form.Notes.Clear();
+  EXPECT_TRUE(form.Notes.GetLines().empty());
+  EXPECT_EQ(GetWindowTextLengthA(notes), 0);
+}
+
+TEST(FormTable, ControlsAreFoundByNameAndType) {
+  SampleForm form;
+  EXPECT_EQ(form.Find("Name"), &form.Name);
+  EXPECT_EQ(form.Find("Nothing"), nullptr);
+  EXPECT_THROW(form.Get<ui::Edit>("Ok"), std::logic_error);
+  EXPECT_THROW(form.Get<ui::Button>("Nothing"), std::logic_error);
+  // Captions are the window texts, so that automation finds each control.
+  EXPECT_EQ(form.Ok.Text(), "OK");
+  EXPECT_EQ(form.Second.Text(), "&Second");
+  char cls[32];
+  GetClassNameA(form.Second.Handle(), cls, sizeof cls);
+  EXPECT_STREQ(cls, "Button");
+  EXPECT_EQ(ui::Form::FromHandle(form.OnTwo.Handle()), &form);
+}
+
+TEST(FormTable, ARowWithAnUnknownParentIsRefused) {
+  const ui::ControlSpec rows[] = {
+      {ui::Kind::Label, "Orphan", "NoSuchPanel", 0, 0, 0, 0, "x", {}, 0},
+  };
+  EXPECT_THROW(ui::Form(kSampleFormSpec, rows, ui::CountOf(rows)), std::logic_error);
+}

@@ -1,0 +1,212 @@
+// Forms: modal display and results, the close query, the keyboard (Escape,
+// Enter), the message loop and the standard display of a handler's error.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "tests/ui/form_test_support.h"
+#include "tests/ui/sample_form.h"
+#include "ui/ui.h"
+
+using formtest::MsgBoxScript;
+using formtest::PressKey;
+using formtest::Pump;
+using formtest::PumpUntil;
+using formtest::RunLater;
+
+namespace {
+void ClickLater(UINT delayMs, ui::Button& button) {
+  RunLater(delayMs, [&button] { PostMessageA(button.Handle(), BM_CLICK, 0, 0); });
+}
+
+bool QuitPosted(int* exitCode = nullptr) {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return false;
+  if (exitCode) *exitCode = static_cast<int>(msg.wParam);
+  return true;
+}
+}  // namespace
+
+TEST(ShowModal, AButtonWithAModalResultEndsItAndOthersDoNot) {
+  SampleForm owner;
+  owner.Show();
+  SampleForm dialog(&owner);
+  int plainClicks = 0, okClicks = 0;
+  dialog.Plain.onClick = [&] { ++plainClicks; };
+  dialog.Ok.onClick = [&] { ++okClicks; };
+
+  ClickLater(50, dialog.Plain);
+  RunLater(200, [&] {
+    EXPECT_TRUE(dialog.Visible());
+    EXPECT_FALSE(IsWindowEnabled(owner.Handle()));  // the owner waits
+    PostMessageA(dialog.Ok.Handle(), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(dialog.ShowModal(), ui::mrOk);
+  EXPECT_EQ(plainClicks, 1);
+  EXPECT_EQ(okClicks, 1);
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+
+  // A second showing starts without a result.
+  ClickLater(50, dialog.Cancel);
+  EXPECT_EQ(dialog.ShowModal(), ui::mrCancel);
+  EXPECT_EQ(dialog.ModalResult(), ui::mrCancel);
+}
+
+TEST(ShowModal, ARefusedCloseKeepsTheFormOpenWithItsResultCleared) {
+  SampleForm form;
+  int queries = 0;
+  form.onCloseQuery = [&](bool& canClose) { canClose = ++queries > 1; };
+
+  RunLater(50, [&] { PostMessageA(form.Handle(), WM_CLOSE, 0, 0); });
+  RunLater(250, [&] {
+    EXPECT_EQ(queries, 1);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(form.ModalResult(), ui::mrNone);
+    PostMessageA(form.Ok.Handle(), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(form.ShowModal(), ui::mrOk);
+  EXPECT_EQ(queries, 2);  // the OK button asks as well
+}
+
+TEST(ShowModal, TheCloseBoxEndsItWithCancel) {
+  SampleForm form;
+  RunLater(50, [&] { PostMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_EQ(form.ShowModal(), ui::mrCancel);
+}
+
+TEST(Keyboard, EscapePressesTheCancelButtonAndEnterTheDefaultOne) {
+  SampleForm form;
+  int okClicks = 0, cancelClicks = 0;
+  form.Ok.onClick = [&] { ++okClicks; };
+  form.Cancel.onClick = [&] { ++cancelClicks; };
+
+  RunLater(50, [&] {
+    form.Name.SetFocus();
+    PressKey(form.Name.Handle(), VK_ESCAPE);
+  });
+  EXPECT_EQ(form.ShowModal(), ui::mrCancel);
+  EXPECT_EQ(cancelClicks, 1);
+
+  RunLater(50, [&] {
+    form.Name.SetFocus();
+    PressKey(form.Name.Handle(), VK_RETURN);
+  });
+  EXPECT_EQ(form.ShowModal(), ui::mrOk);
+  EXPECT_EQ(okClicks, 1);
+  EXPECT_EQ(cancelClicks, 1);
+}
+
+TEST(Keyboard, EnterDoesNothingWhileTheDefaultButtonIsDisabled) {
+  SampleForm form;
+  int okClicks = 0;
+  form.Ok.onClick = [&] { ++okClicks; };
+  form.Ok.SetEnabled(false);
+  RunLater(50, [&] {
+    form.First.SetFocus();
+    PressKey(form.First.Handle(), VK_RETURN);
+  });
+  RunLater(300, [&] {
+    EXPECT_TRUE(form.Visible());
+    PressKey(form.First.Handle(), VK_ESCAPE);
+  });
+  EXPECT_EQ(form.ShowModal(), ui::mrCancel);
+  EXPECT_EQ(okClicks, 0);
+}
+
+TEST(HandlerError, IsShownByTheStandardDisplayAndTheFormStaysUsable) {
+  MsgBoxScript boxes;
+  ui::Application::SetTitle("Toolkit Test");
+  SampleForm form;
+  int plainClicks = 0;
+  form.Plain.onClick = [&] {
+    if (++plainClicks == 1) throw std::runtime_error("Cannot open file C:\\x.dbc");
+  };
+
+  ClickLater(50, form.Plain);
+  RunLater(300, [&] {
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(form.Visible());
+    PostMessageA(form.Plain.Handle(), BM_CLICK, 0, 0);  // works again, no error now
+    PostMessageA(form.Ok.Handle(), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(form.ShowModal(), ui::mrOk);
+  EXPECT_EQ(plainClicks, 2);
+  ASSERT_EQ(boxes.Count(), 1u);
+  EXPECT_EQ(boxes[0].text, "Cannot open file C:\\x.dbc");
+  EXPECT_EQ(boxes[0].caption, "Toolkit Test");
+  EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  ui::Application::SetTitle("Corvaline");
+}
+
+TEST(MainForm, ClosesOnlyWhenTheQueryAllowsAndThenEndsTheMessageLoop) {
+  SampleForm form;
+  ui::Application::SetMainForm(&form);
+  bool allow = false;
+  form.onCloseQuery = [&](bool& canClose) { canClose = allow; };
+  form.Show();
+
+  form.Close();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_FALSE(QuitPosted());
+
+  allow = true;
+  form.Close();
+  EXPECT_FALSE(form.Visible());
+  int exitCode = -1;
+  EXPECT_TRUE(QuitPosted(&exitCode));
+  EXPECT_EQ(exitCode, 0);
+  ui::Application::SetMainForm(nullptr);
+}
+
+TEST(MainForm, RunShowsItAndLoopsUntilItCloses) {
+  SampleForm form;
+  bool shown = false;
+  form.onShow = [&] { shown = true; };
+  form.Cancel.onClick = [&] { form.Close(); };
+  ui::Application::SetMainForm(&form);
+  RunLater(100, [&] {
+    EXPECT_TRUE(form.Visible());
+    form.Name.SetFocus();
+    PressKey(form.Name.Handle(), VK_ESCAPE);
+  });
+  ui::Application::Run();
+  EXPECT_TRUE(shown);
+  EXPECT_FALSE(form.Visible());
+  ui::Application::SetMainForm(nullptr);
+}
+
+TEST(ProcessMessages, HandlesWhatIsPendingAndLeavesTheQuitForTheOuterLoop) {
+  SampleForm form;
+  form.Show();
+  int changes = 0;
+  form.Name.onChange = [&] { ++changes; };
+  form.Name.SetFocus();
+  PostMessageA(form.Name.Handle(), WM_CHAR, 'a', 1);
+  PostMessageA(form.Name.Handle(), WM_CHAR, 'b', 1);
+  ui::Application::ProcessMessages();
+  EXPECT_EQ(form.Name.Text(), "ab");
+  EXPECT_EQ(changes, 2);
+
+  PostQuitMessage(7);
+  PostMessageA(form.Name.Handle(), WM_CHAR, 'c', 1);
+  ui::Application::ProcessMessages();
+  EXPECT_EQ(form.Name.Text(), "abc");
+  int exitCode = -1;
+  EXPECT_TRUE(QuitPosted(&exitCode));
+  EXPECT_EQ(exitCode, 7);
+}
+
+TEST(BusyCursor, TheHourglassShowsOverTheClientAreaWhileBusy) {
+  SampleForm form;
+  form.Show();
+  const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+  form.SetBusyCursor(true);
+  EXPECT_EQ(SendMessageA(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()), overClient),
+            TRUE);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+  form.SetBusyCursor(false);
+  SendMessageA(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()), overClient);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}

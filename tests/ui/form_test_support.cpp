@@ -1,0 +1,153 @@
+#include "tests/ui/form_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace formtest {
+
+namespace {
+
+// Outside any script a message box is a fault of the test or of the code: it
+// would wait forever for a click under Xvfb.
+int UnexpectedBox(const ui::MsgBoxRequest& request) {
+  ADD_FAILURE() << "unexpected message box \"" << request.caption << "\": " << request.text;
+  return RefusingAnswer(request.type);
+}
+
+std::map<UINT_PTR, std::function<void()>>& Pending() {
+  static std::map<UINT_PTR, std::function<void()>> pending;
+  return pending;
+}
+
+void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  auto it = Pending().find(id);
+  if (it == Pending().end()) return;
+  std::function<void()> action = std::move(it->second);
+  Pending().erase(it);
+  action();
+}
+
+class ToolkitEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ui::Application::Initialize();
+    ui::SetMsgBoxHook(UnexpectedBox);
+  }
+};
+
+// Whatever a test left behind must not act in the next one.
+class Cleanup : public ::testing::EmptyTestEventListener {
+ public:
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    CancelPendingActions();
+    ui::SetMsgBoxHook(UnexpectedBox);
+  }
+};
+
+[[maybe_unused]] const bool registered = [] {
+  ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new Cleanup);
+  return true;
+}();
+
+}  // namespace
+
+int RefusingAnswer(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_YESNO: return IDNO;
+    case MB_OK: return IDOK;
+    default: return IDCANCEL;
+  }
+}
+
+MsgBoxScript::MsgBoxScript() {
+  ui::SetMsgBoxHook([this](const ui::MsgBoxRequest& request) { return Answer(request); });
+}
+
+MsgBoxScript::~MsgBoxScript() { ui::SetMsgBoxHook(UnexpectedBox); }
+
+MsgBoxScript& MsgBoxScript::Then(int answer) {
+  answers_.push_back(answer);
+  return *this;
+}
+
+int MsgBoxScript::Answer(const ui::MsgBoxRequest& request) {
+  shown_.push_back(request);
+  if (look_) look_(request);
+  if (!answers_.empty()) {
+    int answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  if ((request.type & MB_TYPEMASK) != MB_OK)
+    ADD_FAILURE() << "unscripted question \"" << request.caption << "\": " << request.text;
+  return RefusingAnswer(request.type);
+}
+
+void RunLater(UINT delayMs, std::function<void()> action) {
+  UINT_PTR id = SetTimer(nullptr, 0, delayMs, RunPending);
+  ASSERT_NE(id, 0u);
+  Pending()[id] = std::move(action);
+}
+
+void CancelPendingActions() {
+  for (auto& entry : Pending()) KillTimer(nullptr, entry.first);
+  Pending().clear();
+}
+
+void Pump(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= timeoutMs) return done();
+    ui::Application::ProcessMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void PressKey(HWND window, WPARAM key) {
+  UINT scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+  PostMessageA(window, WM_KEYDOWN, key, 1 | (scan << 16));
+  PostMessageA(window, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+namespace {
+struct FindRequest {
+  const std::string* caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchCaption(HWND window, LPARAM lp) {
+  auto* request = reinterpret_cast<FindRequest*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  char text[512] = "";
+  GetWindowTextA(window, text, sizeof text);
+  if (*request->caption != text) return TRUE;
+  request->found = window;
+  return FALSE;
+}
+}  // namespace
+
+HWND FindOwnWindow(const std::string& caption) {
+  FindRequest request{&caption, nullptr};
+  EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&request));
+  return request.found;
+}
+
+CurrentDirGuard::CurrentDirGuard() {
+  char buffer[MAX_PATH + 1] = "";
+  GetCurrentDirectoryA(sizeof buffer, buffer);
+  saved_ = buffer;
+}
+
+CurrentDirGuard::~CurrentDirGuard() { SetCurrentDirectoryA(saved_.c_str()); }
+
+}  // namespace formtest

@@ -19,6 +19,13 @@ using namespace automation;
 namespace walk {
 namespace {
 
+// A failure the program itself reported: the walk fails even where it would
+// otherwise stop quietly.
+class Reported : public Failure {
+ public:
+  using Failure::Failure;
+};
+
 // Lets the program paint what it has just shown before the screen is copied.
 const Duration kSettle{400};
 
@@ -41,12 +48,14 @@ class Player {
       try {
         Do(step);
       } catch (const Failure& e) {
-        if (step.onFail == OnFail::Skip) {
+        const bool reported = dynamic_cast<const Reported*>(&e) != nullptr;
+        if (step.onFail == OnFail::Skip && !reported) {
           std::printf("   (%s)\n", step.why.c_str());
           continue;
         }
-        Snapshot(walk.name + (step.onFail == OnFail::Stop ? "-stopped" : "-failed"));
-        if (step.onFail == OnFail::Stop) {
+        const bool stop = step.onFail == OnFail::Stop && !reported;
+        if (program_.Running()) Snapshot(walk.name + (stop ? "-stopped" : "-failed"));
+        if (stop) {
           std::printf("   %s: the %s walk ends here.\n   %s\n", step.why.c_str(), walk.name.c_str(), e.what());
           End();
           return true;
@@ -80,7 +89,7 @@ class Player {
         pid_ = window_.ProcessId();
         break;
       case Act::Label:
-        window_.Get(Control{"", s.text, Control::Match::Prefix}, s.timeout);
+        WaitForLabel(Control{"", s.text, Control::Match::Prefix}, s.timeout);
         break;
       case Act::Fill:
         Type(window_.FieldOf(s.text, "Edit", s.timeout), s.value, s.timeout);
@@ -116,6 +125,22 @@ class Player {
         WaitGone(window_, s.timeout);
         break;
     }
+  }
+
+  // Waits for the control; a message box of the program instead (a failure it
+  // reports) ends the wait at once, with what it says.
+  void WaitForLabel(const Control& label, Duration timeout) {
+    Window found;
+    Window box;
+    auto look = [&] {
+      if ((found = window_.Find(label))) return true;
+      for (const Window& w : TopWindows(program_.Id())) {
+        if (IsMsgBox(w)) box = w;
+      }
+      return static_cast<bool>(box);
+    };
+    WaitUntil(look, timeout, label.Describe(), [&] { return window_.DescribeControls(); });
+    if (!found) throw Reported("instead of " + label.Describe() + ", a " + MsgBox(box).Describe());
   }
 
   void Save(const Image& image, const std::string& name) {

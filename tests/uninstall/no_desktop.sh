@@ -1,0 +1,19 @@
+#!/bin/bash
+# Runs the no-desktop tests of a test program in a Wine session of their own:
+# no X display, windows made by Wine's null display driver, so no desktop and
+# no Program Manager. Fails unless every selected test ran and passed.
+#   no_desktop.sh <test program> <gtest filter>
+set -u
+program=$1 filter=$2
+source "$(dirname "$0")/../wine/env.sh"
+CV_WINE_NO_DISPLAY=1 wine_env_start uninst-nodesktop >/dev/null || exit 1
+trap wine_env_stop EXIT
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f </dev/null >/dev/null 2>&1
+out=$(CV_TEST_NO_DESKTOP=1 wine "$program" --gtest_filter="$filter" </dev/null 2>&1)
+rc=$?
+echo "$out"
+[ "$rc" -eq 0 ] || exit "$rc"
+if echo "$out" | grep -q '\[  SKIPPED \]' || ! echo "$out" | grep -q '\[  PASSED  \] [1-9]'; then
+  echo "no_desktop.sh: the selected tests did not all run" >&2
+  exit 1
+fi

@@ -1,0 +1,143 @@
+// The program group step: the shell's Program Manager removes the group on
+// the macro it is sent; without one, the user is told once and the removal
+// goes on.
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ddeml.h>
+
+#include "sys/shortcut.h"
+#include "tests/sys_win/scratch.h"
+#include "tests/uninstall/uninstall_fixture.h"
+#include "uninstall/UninstDlg.h"
+
+namespace {
+
+std::string ProgramsFolder() {
+  char path[MAX_PATH] = "";
+  EXPECT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
+  return path;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The no-desktop tests run only in the session that no_desktop.sh makes.
+bool NoDesktopSession() {
+  const char* v = std::getenv("CV_TEST_NO_DESKTOP");
+  return v && std::string(v) == "1";
+}
+
+using UninstProgramGroup = UninstallTest;
+
+TEST_F(UninstProgramGroup, ProgramManagerRemovesTheGroup) {
+  if (NoDesktopSession()) GTEST_SKIP() << "needs the desktop's Program Manager";
+  ASSERT_TRUE(WaitForProgramManager());
+  const std::string name = "Corvaline Group " + std::to_string(GetCurrentProcessId());
+  const std::string group = ProgramsFolder() + "\\" + name;
+  MakeDirs(group);
+  ScratchDir app("group");
+  WriteTextFile(app / "CV.exe", "x");
+  ASSERT_EQ(CreateShortcut(app / "CV.exe", group + "\\Corvaline.lnk", app / "CV.exe",
+                           "Corvaline", ""),
+            0);
+  ASSERT_TRUE(Exists(group + "\\Corvaline.lnk"));
+  InstallClient(app.Path(), name);
+
+  TUninstWiz wizard;
+  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
+  EXPECT_TRUE(wizard.RemoveProgramGroup());
+  // The shell acts in its own time.
+  EXPECT_TRUE(formtest::PumpUntil([&] { return !Exists(group); }));
+  EXPECT_TRUE(boxes.Count() == 0u);
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program group...done"}));
+  EXPECT_FALSE(wizard.DDEClient.Connected());
+}
+
+// A Program Manager of our own, in this process, that records the macros it
+// is handed.
+class RecordingProgramManager {
+ public:
+  RecordingProgramManager() {
+    self_ = this;
+    EXPECT_EQ(DdeInitializeA(&instance_, &Callback, APPCLASS_STANDARD | CBF_SKIP_ALLNOTIFICATIONS, 0),
+              static_cast<UINT>(DMLERR_NO_ERROR));
+    name_ = DdeCreateStringHandleA(instance_, "PROGMAN", CP_WINANSI);
+    EXPECT_TRUE(DdeNameService(instance_, name_, nullptr, DNS_REGISTER));
+  }
+  ~RecordingProgramManager() {
+    DdeNameService(instance_, name_, nullptr, DNS_UNREGISTER);
+    DdeFreeStringHandle(instance_, name_);
+    DdeUninitialize(instance_);
+    self_ = nullptr;
+  }
+  Lines macros;
+
+ private:
+  static HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data,
+                                    ULONG_PTR, ULONG_PTR) {
+    switch (type) {
+      case XTYP_CONNECT: return reinterpret_cast<HDDEDATA>(TRUE);
+      case XTYP_EXECUTE: {
+        DWORD size = 0;
+        const char* text = reinterpret_cast<const char*>(DdeAccessData(data, &size));
+        if (text && self_) self_->macros.push_back(std::string(text, strnlen(text, size)));
+        DdeUnaccessData(data);
+        return reinterpret_cast<HDDEDATA>(DDE_FACK);
+      }
+    }
+    return nullptr;
+  }
+  static RecordingProgramManager* self_;
+  DWORD instance_ = 0;
+  HSZ name_ = nullptr;
+};
+RecordingProgramManager* RecordingProgramManager::self_ = nullptr;
+
+// Without a desktop no Program Manager answers (Wine's null display driver
+// still makes windows): one "Error" box, no group line, and the removal goes on.
+TEST_F(UninstProgramGroup, NoDesktopReportsOnceAndRemovalGoesOn) {
+  if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
+  ScratchDir app("nodesktop");
+  WriteTextFile(app / "cv.exe", "x");
+  WriteTextFile(app / "cv.dbc", "db");
+  InstallClient(app.Path());
+
+  TUninstWiz wizard;
+  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
+  wizard.RemoveApp();
+  ASSERT_EQ(boxes.Count(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_EQ(boxes[0].text, "Unable to remove Corvaline program group!");
+  EXPECT_EQ(boxes[0].type & 0xF, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(wizard.RichEdit2.GetLines(),
+            Lines({"Removing Corvaline...", "   program files...done", "   registry key...done"}));
+  EXPECT_EQ(FolderContent(app.Path()), Lines({"cv.dbc"}));
+  EXPECT_FALSE(KeyExists(kClientKey));
+
+  EXPECT_FALSE(wizard.RemoveProgramGroup());
+  EXPECT_EQ(boxes.Count(), 2u);
+  EXPECT_EQ(wizard.RichEdit2.GetLines().size(), 3u);
+}
+
+// The macro names the group exactly as the registry holds it, even when empty.
+TEST_F(UninstProgramGroup, NoDesktopMacroNamesTheGroupAsRecorded) {
+  if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
+  RecordingProgramManager server;
+  ScratchDir app("macro");
+  for (const std::string& name : {std::string("Corvaline (Mail)"), std::string()}) {
+    InstallClient(app.Path(), name);
+    TUninstWiz wizard;
+    wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
+    EXPECT_TRUE(wizard.RemoveProgramGroup());
+    ui::Application::ProcessMessages();
+    EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program group...done"}));
+  }
+  EXPECT_TRUE(boxes.Count() == 0u);
+  EXPECT_EQ(server.macros, Lines({"[DeleteGroup(Corvaline (Mail))]", "[DeleteGroup()]"}));
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include "tests/uninstall/uninstall_fixture.h"
+
+#include <algorithm>
+
+#include "sys/sound.h"
+
+const char kClientKey[] = "Software\\Corvaline";
+const char kMixKey[] = "Software\\Mixmaster";
+
+namespace {
+
+void WriteValue(HKEY key, const char* name, const std::string& value) {
+  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1)),
+            ERROR_SUCCESS);
+}
+
+HKEY CreateKey(const std::string& path) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  return key;
+}
+
+void DeleteKeys() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kClientKey);
+  RegDeleteKeyA(HKEY_CURRENT_USER, kClientKey);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kMixKey);
+  RegDeleteKeyA(HKEY_CURRENT_USER, kMixKey);
+}
+
+}  // namespace
+
+void UninstallTest::SetUp() {
+  DeleteKeys();
+  SoundsOn = false;
+}
+
+void UninstallTest::TearDown() { DeleteKeys(); }
+
+void UninstallTest::InstallClient(const std::string& appDir, const std::string& group,
+                                  const std::string& version) {
+  HKEY key = CreateKey(kClientKey);
+  ASSERT_TRUE(key);
+  WriteValue(key, "AppDir", appDir);
+  WriteValue(key, "Program Group", group);
+  WriteValue(key, "Version", version);
+  RegCloseKey(key);
+}
+
+void UninstallTest::InstallMixmaster(const std::string& mixDir) {
+  HKEY key = CreateKey(kMixKey);
+  ASSERT_TRUE(key);
+  WriteValue(key, "MixDir", mixDir);
+  RegCloseKey(key);
+}
+
+void UninstallTest::CreateEmptyKey(const std::string& path) {
+  HKEY key = CreateKey(path);
+  if (key) RegCloseKey(key);
+}
+
+bool KeyExists(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::string ShortForm(const std::string& path) {
+  char buffer[MAX_PATH];
+  DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  return n && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+Lines FolderContent(const std::string& folder) {
+  Lines names;
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    names.push_back(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? name + "\\" : name);
+  } while (FindNextFileA(h, &data));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void MakeDirs(const std::string& path) {
+  std::string p = path;
+  if (!p.empty() && p.back() == '\\') p.pop_back();
+  if (p.empty() || GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  size_t slash = p.find_last_of('\\');
+  if (slash != std::string::npos) MakeDirs(p.substr(0, slash));
+  ASSERT_TRUE(CreateDirectoryA(p.c_str(), nullptr)) << p;
+}
+
+HeldFile::HeldFile(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+HeldFile::~HeldFile() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+bool WaitForProgramManager() {
+  ui::DdeClient probe;
+  return formtest::PumpUntil([&] { return probe.SetLink("PROGMAN", "PROGMAN"); }, 10000);
+}
+
+std::string BoxState(const ui::CheckBox& box) {
+  return std::string(box.Checked() ? "on" : "off") + ", " + (box.Enabled() ? "live" : "grey");
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}

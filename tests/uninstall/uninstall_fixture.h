@@ -1,0 +1,65 @@
+// Test support for the uninstall wizard: the two registry keys as setup and
+// Mixmaster leave them, message boxes answered and recorded, and small helpers
+// over real folders of the test prefix.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sys/lines.h"
+#include "tests/ui/form_test_support.h"
+#include "ui/ui.h"
+
+// The keys the wizard reads, spelt out here rather than taken from the code
+// under test.
+extern const char kClientKey[];
+extern const char kMixKey[];
+
+class UninstallTest : public ::testing::Test {
+ protected:
+  // Both keys removed, sounds off.
+  void SetUp() override;
+  void TearDown() override;
+
+  // The client's key as setup writes it.
+  void InstallClient(const std::string& appDir, const std::string& group = "Corvaline",
+                     const std::string& version = "0.9b0");
+  // Mixmaster's key with its folder.
+  void InstallMixmaster(const std::string& mixDir);
+  // A key with no values at all.
+  void CreateEmptyKey(const std::string& key);
+
+  // Every message box, recorded; questions are answered only as scripted.
+  formtest::MsgBoxScript boxes;
+};
+
+bool KeyExists(const std::string& key);
+// The short form of an existing path, as the system gives it.
+std::string ShortForm(const std::string& path);
+// Sorted names of the entries of folder (ending in "\"), "." and ".." left out;
+// subfolders carry a trailing "\".
+Lines FolderContent(const std::string& folder);
+// Creates the folder and its missing parents.
+void MakeDirs(const std::string& path);
+// A file held open with share mode 0 until the object goes.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path);
+  ~HeldFile();
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+// Waits (processing messages) until the shell's Program Manager answers DDE;
+// false after ten seconds.
+bool WaitForProgramManager();
+// A check box's two states in one comparable text: "on, live", "off, grey"...
+std::string BoxState(const ui::CheckBox& box);
+// ASCII case changes for building expected texts.
+std::string Lower(std::string text);
+std::string Upper(std::string text);

@@ -1,5 +1,7 @@
 #include "uninstall/folder_cleanup.h"
 
+#include <windows.h>
+
 #include "app/constants.h"
 #include "sys/ansi.h"
 #include "sys/files.h"
@@ -8,8 +10,14 @@
 
 namespace {
 
+// One spelling per folder: the full path reads "/" as "\", merges doubled
+// separators and resolves "." and "..", so "C:/" or "C:\Windows\System32\.."
+// are known for what they are; then the short form in lower case.
 std::string Comparable(const std::string& folder) {
-  return StripBackslash(AnsiLowerCase(ShortPathName(folder)));
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(AddBackslash(folder).c_str(), MAX_PATH, full, nullptr);
+  if (n == 0 || n >= MAX_PATH) return std::string();
+  return StripBackslash(AnsiLowerCase(ShortPathName(full)));
 }
 
 bool IsKeptDatabaseFile(const std::string& path) {

@@ -102,6 +102,30 @@ INSTANTIATE_TEST_SUITE_P(Shell, UninstProtectedFolders, ::testing::ValuesIn(kFol
 
 using UninstProtectedFolderRule = UninstallTest;
 
+// The same folders reached through other spellings of their path.
+TEST_F(UninstProtectedFolderRule, OtherSpellingsOfTheSameFolder) {
+  const std::string windows = ShellFolder(CSIDL_WINDOWS);
+  for (const std::string& path :
+       {std::string("C:/"), std::string("c:\\\\"), std::string("C:\\."), windows + "\\..\\",
+        windows + "\\.\\", windows + "\\system32\\..", std::string("C:/windows/")})
+    EXPECT_TRUE(IsProtectedFolder(path)) << path;
+}
+
+TEST_F(UninstProtectedFolderRule, RootWrittenWithASlashKeepsItsFiles) {
+  Probe probe("C:\\");
+  InstallClient("C:/");
+  InstallMixmaster(ShellFolder(CSIDL_WINDOWS) + "\\system32\\..\\");
+
+  TUninstWiz wizard;
+  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
+  wizard.RemoveAppFiles();
+  wizard.RemoveMixFiles();
+  EXPECT_TRUE(probe.Survived());
+  EXPECT_EQ(wizard.RichEdit2.GetLines(),
+            Lines({"   program files...skipped (protected folder)",
+                   "   program files...skipped (protected folder)"}));
+}
+
 // Only the folder itself is protected: a program's own folder inside it is
 // handled as any other.
 TEST_F(UninstProtectedFolderRule, FolderInsideAProtectedOneIsEmptied) {

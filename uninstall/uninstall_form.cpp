@@ -16,8 +16,10 @@ namespace {
 constexpr UINT kAboutCommand = 4096;
 const char kKeepMarker[] = "uncv.dsk";
 
+// A key without its folder value names no folder either.
 std::string FolderCaption(bool installed, const std::string& folder) {
-  return AnsiLowerCase(installed ? StripBackslash(folder) : std::string("not installed"));
+  const bool named = installed && !folder.empty();
+  return AnsiLowerCase(named ? StripBackslash(folder) : std::string("not installed"));
 }
 
 }  // namespace

@@ -201,4 +201,18 @@ TEST_F(UninstOpening, MissingClientFolderStillOffersTheClient) {
   EXPECT_TRUE(wizard.NextBtn.Enabled());
 }
 
+// A key without its folder value: nothing to name, nothing to relate.
+TEST_F(UninstOpening, KeyWithoutFolderCountsAsNotInstalledInTheCaption) {
+  CreateEmptyKey(kClientKey);
+  ScratchDir root("nofolder");
+  InstallMixmaster(root.Path());
+
+  TUninstWiz wizard;
+  EXPECT_TRUE(wizard.IsAppInstalled());
+  EXPECT_EQ(wizard.AppEntries.Text(), "Corvaline  { not installed }");
+  EXPECT_EQ(BoxState(wizard.AppEntries), "on, live");
+  EXPECT_EQ(BoxState(wizard.MixEntries), "on, live");
+  EXPECT_EQ(Relations(wizard), "none");
+}
+
 }  // namespace

@@ -1,0 +1,140 @@
+// "Install" clicked on the Review page, with the real wait dialog (about 4 s
+// a run): a cancelled wait does nothing; a failing step keeps the wizard on
+// Review ready for another try; a successful one ends on Done, and leaving
+// it starts the installed client.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "db/FileMan1.h"
+#include "setup/SetupDlg.h"
+#include "setup/WaitDlg.h"
+#include "tests/setup/setup_fixture.h"
+
+using formtest::PumpUntil;
+using formtest::RunLater;
+
+namespace {
+
+const std::string kMessageKey = "default\xFF" "message";
+
+std::string Buttons(TSetupForm& form) {
+  auto one = [](ui::Button& b) { return b.Text() + (b.Enabled() ? " on" : " off"); };
+  return one(form.BackBtn) + " | " + one(form.NextBtn) + " | " + one(form.CancelBtn);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool ShowsHourglass(ui::Form& form) {
+  return SendMessageA(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()),
+                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) == TRUE;
+}
+
+class InstallFlowTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    MakeDistribution();
+    MakeDir(dest / "Programs");
+  }
+  const std::string target = dest / "Apps\\Corvaline\\";
+
+  // Fills the pages and stops on Review.
+  void ToReview(TSetupForm& form) {
+    form.Show();
+    form.AppDIR.SetText(target.substr(0, target.size() - 1));
+    form.NextBtnClick();
+    form.EAddr.SetText("Jane Doe <jane@example.com>");
+    form.Host.SetText("mail.example.com");
+    form.NextBtnClick();
+    ASSERT_EQ(Buttons(form), "Back on | Install on | Cancel on");
+  }
+  // Clicks "Install" and confirms; returns when the click has been handled.
+  void Install(TSetupForm& form) {
+    boxes.Then(IDOK);
+    SendMessageA(form.NextBtn.Handle(), BM_CLICK, 0, 0);  // runs the wait dialog's loop
+  }
+};
+
+}  // namespace
+
+TEST_F(InstallFlowTest, ACancelledWaitDoesNothingAndStaysOnReview) {
+  TSetupForm form;
+  ToReview(form);
+  boxes.Then(IDOK).Then(IDYES);
+  bool looked = false;
+  RunLater(1300, [&] {
+    HWND window = formtest::FindOwnWindow("Corvaline");
+    auto* wait = window ? dynamic_cast<TWaitForm*>(ui::Form::FromHandle(window)) : nullptr;
+    ASSERT_NE(wait, nullptr) << "no wait dialog";
+    looked = true;
+    EXPECT_TRUE(ShowsHourglass(form));
+    RECT d = wait->Bounds(), o = form.Bounds();
+    EXPECT_EQ(d.top, o.top + ((o.bottom - o.top) - (d.bottom - d.top)) / 2);
+    EXPECT_EQ(d.left, o.left + ((o.right - o.left) - (d.right - d.left)) / 2);
+    PostMessageA(wait->CancelBtn.Handle(), BM_CLICK, 0, 0);
+  });
+  const DWORD start = GetTickCount();
+  SendMessageA(form.NextBtn.Handle(), BM_CLICK, 0, 0);
+  EXPECT_LT(GetTickCount() - start, 3000u);
+  EXPECT_TRUE(looked);
+  ASSERT_EQ(boxes.Count(), 2u);
+  EXPECT_EQ(boxes[1].text, "Cancel process?");
+  EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
+  EXPECT_EQ(Buttons(form), "Back on | Install on | Cancel on");
+  EXPECT_FALSE(ShowsHourglass(form));
+  EXPECT_FALSE(Exists(dest / "Apps"));
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_EQ(formtest::FindOwnWindow("Corvaline"), nullptr);
+}
+
+TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
+  ProgramsFolderValue programs(dest / "Programs");
+  // A running client holds its database: storing the templates must fail.
+  MakeDir(dest / "Apps");
+  MakeDir(target);
+  const Lines old = {"From: old"};
+  ASSERT_EQ(PutRecordStrings(kMessageKey, &old, target + "CV.dbc"), 0);
+  HeldFile held(target + "CV.dbc");
+  ASSERT_TRUE(held.Held());
+
+  TSetupForm form;
+  ToReview(form);
+  Install(form);
+  ASSERT_EQ(boxes.Count(), 2u);
+  EXPECT_EQ(boxes[0].text, "Install now?");
+  // The engine's error, through the standard display of a handler's error.
+  EXPECT_NE(boxes[1].text.find("CV.dbc"), std::string::npos) << boxes[1].text;
+  EXPECT_EQ(boxes[1].caption, ui::Application::Title());
+  EXPECT_EQ(boxes[1].type & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+  EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
+  EXPECT_EQ(Buttons(form), "Back on | Install on | Cancel on");
+  EXPECT_FALSE(ShowsHourglass(form));
+  // The steps before it stay done.
+  EXPECT_TRUE(Exists(target + "UninstCV.exe"));
+  EXPECT_EQ(ReadClientValue("AppDir").text, target.substr(0, target.size() - 1));
+  EXPECT_FALSE(Exists(dest / "Programs\\Corvaline"));
+
+  // The client ends; "Install" runs every step again, from the wait on.
+  held.Release();
+  Install(form);
+  ASSERT_EQ(boxes.Count(), 3u);
+  EXPECT_EQ(form.Notebook1.ActivePage(), "Done");
+  EXPECT_EQ(Buttons(form), "Back off | Next off | Exit on");
+  EXPECT_FALSE(ShowsHourglass(form));
+  Lines message;
+  GetRecordStrings(message, kMessageKey, target + "CV.dbc");
+  ASSERT_EQ(message.size(), 8u);
+  EXPECT_EQ(message[2], "From: Jane Doe <jane@example.com>");
+  EXPECT_EQ(ClientValueCount(), 6u);
+  EXPECT_EQ(FolderNames(Lower(dest / "Programs\\Corvaline\\")).size(), 5u);
+  EXPECT_NE(WaitForExplorerWindow(10000), "");
+  EXPECT_EQ(CloseExplorerWindows(), 1);
+
+  // Leaving the Done page asks nothing and starts the installed client there.
+  ASSERT_TRUE(form.RunQuickBox.Checked());
+  SendMessageA(form.CancelBtn.Handle(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(form.Visible());
+  EXPECT_EQ(boxes.Count(), 3u);
+  ASSERT_TRUE(PumpUntil([&] { return Exists(target + "started.txt"); }, 10000));
+  EXPECT_EQ(Lower(ReadTextFile(target + "started.txt")), Lower(target + "CV.exe"));
+}

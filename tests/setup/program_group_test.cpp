@@ -1,0 +1,152 @@
+// The Start-menu group: five real shortcuts read back through the shell's
+// link object, the Programs folder from the registry or from the shell, and
+// the Explorer window of a first installation.
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+
+#include "setup/SetupDlg.h"
+#include "tests/setup/setup_fixture.h"
+
+namespace {
+
+struct Link {
+  std::string path, workingDir, description, iconFile, arguments;
+  int iconIndex = -1;
+};
+
+// Reads a saved link back through the shell's own link object.
+::testing::AssertionResult LoadLink(const std::string& file, Link* out) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* persist = nullptr;
+  ::testing::AssertionResult result = ::testing::AssertionSuccess();
+  std::wstring wide(file.begin(), file.end());
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) ||
+      FAILED(persist->Load(wide.c_str(), STGM_READ))) {
+    result = ::testing::AssertionFailure() << "cannot load " << file;
+  } else {
+    char buffer[1024];
+    buffer[0] = 0;
+    link->GetPath(buffer, sizeof buffer, nullptr, SLGP_RAWPATH);
+    out->path = buffer;
+    buffer[0] = 0;
+    link->GetWorkingDirectory(buffer, sizeof buffer);
+    out->workingDir = buffer;
+    buffer[0] = 0;
+    link->GetDescription(buffer, sizeof buffer);
+    out->description = buffer;
+    buffer[0] = 0;
+    link->GetIconLocation(buffer, sizeof buffer, &out->iconIndex);
+    out->iconFile = buffer;
+    buffer[0] = 0;
+    link->GetArguments(buffer, sizeof buffer);
+    out->arguments = buffer;
+  }
+  if (persist) persist->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  return result;
+}
+
+const Lines kLinkFiles = {"Corvaline.LNK", "License.LNK", "QuickStart.LNK", "ReadMe.LNK", "Uninstall CV.LNK"};
+
+class ProgramGroupTest : public SetupTest {
+ protected:
+  ProgramGroupTest() {
+    MakeDir(dest / "Start Menu");
+    MakeDir(dest / "Start Menu\\Programs");
+  }
+  // Where the registry says the user's Programs folder is.
+  const std::string programs = dest / "Start Menu\\Programs";
+  // The group the wizard makes there: the folder read in lower case, the
+  // product name as it is.
+  const std::string group = Lower(programs) + "\\Corvaline\\";
+};
+
+}  // namespace
+
+TEST_F(ProgramGroupTest, FiveShortcutsPointIntoTheDestinationInLowerCase) {
+  ProgramsFolderValue value(programs);
+  WriteClientKey("C:\\Old", "Corvaline");  // a reinstall opens no window
+  MakeDir(group);
+  WriteTextFile(group + "License.LNK", "not a link at all");  // replaced
+  TSetupForm form;
+  form.AppDIR.SetText("C:\\Apps\\Corvaline");
+  ASSERT_TRUE(form.CreateProgramGroup());
+  ASSERT_EQ(FolderNames(group), kLinkFiles);
+
+  struct Expected {
+    const char* link;
+    const char* target;
+    const char* description;
+  };
+  const Expected expected[] = {
+      {"License.LNK", "c:\\apps\\corvaline\\license.txt", "License"},
+      {"Corvaline.LNK", "c:\\apps\\corvaline\\cv.exe", "Corvaline"},
+      {"Uninstall CV.LNK", "c:\\apps\\corvaline\\uninstcv.exe", "Uninstall Corvaline"},
+      {"QuickStart.LNK", "c:\\apps\\corvaline\\quickstart.rtf", "Quick Start"},
+      {"ReadMe.LNK", "c:\\apps\\corvaline\\readme.txt", "Read Me"},
+  };
+  for (const Expected& e : expected) {
+    Link link;
+    ASSERT_TRUE(LoadLink(group + e.link, &link));
+    EXPECT_EQ(link.path, e.target) << e.link;
+    EXPECT_EQ(link.workingDir, "c:\\apps\\corvaline\\") << e.link;
+    EXPECT_EQ(link.description, e.description) << e.link;
+    EXPECT_EQ(link.iconFile, e.target) << e.link;
+    EXPECT_EQ(link.iconIndex, 0) << e.link;
+    EXPECT_EQ(link.arguments, "") << e.link;
+  }
+  EXPECT_EQ(CloseExplorerWindows(), 0);
+  EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(ProgramGroupTest, AnUncheckedBoxTouchesNothing) {
+  ProgramsFolderValue value(programs);
+  TSetupForm form;
+  form.GroupBox.SetChecked(false);
+  EXPECT_TRUE(form.CreateProgramGroup());
+  EXPECT_TRUE(FolderNames(programs + "\\").empty());
+  EXPECT_EQ(CloseExplorerWindows(), 0);
+}
+
+TEST_F(ProgramGroupTest, AFirstInstallOpensTheGroupInAnExplorerWindow) {
+  ProgramsFolderValue value(programs);
+  TSetupForm form;
+  ASSERT_FALSE(form.IsExistingInstall());
+  form.AppDIR.SetText(dest / "Apps");
+  ASSERT_TRUE(form.CreateProgramGroup());
+  EXPECT_EQ(FolderNames(group), kLinkFiles);
+  const std::string caption = WaitForExplorerWindow(10000);
+  EXPECT_NE(caption.find("Corvaline"), std::string::npos) << "caption: " << caption;
+  EXPECT_EQ(CloseExplorerWindows(), 1);
+}
+
+TEST_F(ProgramGroupTest, WithoutTheRegistryValueTheShellsProgramsFolderIsUsed) {
+  char shellPrograms[MAX_PATH] = "";
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, shellPrograms), S_OK);
+  const std::string shellGroup = std::string(shellPrograms) + "\\Corvaline\\";
+  if (GetFileAttributesA(shellGroup.c_str()) != INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << shellGroup << " belongs to another installation";
+  {
+    ProgramsFolderValue removed("");
+    WriteClientKey("C:\\Old", "Corvaline");
+    TSetupForm form;
+    form.AppDIR.SetText("C:\\Apps\\Corvaline");
+    EXPECT_TRUE(form.CreateProgramGroup());
+  }
+  Lines made = FolderNames(shellGroup);
+  for (const std::string& name : made) DeleteFileA((shellGroup + name).c_str());
+  RemoveDirectoryA(shellGroup.c_str());
+  EXPECT_EQ(made, kLinkFiles);
+  // Nothing at the root of the current drive.
+  EXPECT_EQ(GetFileAttributesA("\\Corvaline"), INVALID_FILE_ATTRIBUTES);
+}

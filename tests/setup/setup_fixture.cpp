@@ -1,0 +1,198 @@
+#include "tests/setup/setup_fixture.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "db/FileMan1.h"
+
+const char kClientKey[] = "Software\\Corvaline";
+const char kMixKey[] = "Software\\Mixmaster";
+const char kVersion[] = "0.9b0";
+
+void DeleteKey(const char* key) { RegDeleteTreeA(HKEY_CURRENT_USER, key); }
+
+bool KeyExists(const char* key) {
+  HKEY open = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &open) != ERROR_SUCCESS) return false;
+  RegCloseKey(open);
+  return true;
+}
+
+SetupTest::SetupTest() {
+  DeleteKey(kClientKey);
+  DeleteKey(kMixKey);
+  EXPECT_TRUE(SetCurrentDirectoryA(dist.Path().c_str()));
+}
+
+SetupTest::~SetupTest() {
+  DeleteKey(kClientKey);
+  DeleteKey(kMixKey);
+}
+
+void SetupTest::MakeDistribution() {
+  // The stand-in client leaves a mark where it was started.
+  ASSERT_TRUE(CopyFileA((TestProgramDir() + "setup_marker_child.exe").c_str(),
+                        (dist / "CV.exe").c_str(), FALSE));
+  WriteTextFile(dist / "setup.exe", "MZ the setup program");
+  WriteTextFile(dist / "License.txt", "licence");
+  WriteTextFile(dist / "ReadMe.txt", "read me");
+  WriteTextFile(dist / "QuickStart.rtf", "{\\rtf1 quick}");
+  ASSERT_EQ(SetInitValue("Version", kVersion, dist / "CV.ini"), 0);
+  MakeDir(dist / "docs");
+  WriteTextFile(dist / "docs\\manual.txt", "not copied");
+}
+
+void SetupTest::WriteClientKey(const std::string& appDir, const std::string& group) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kClientKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "AppDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(appDir.c_str()),
+                 static_cast<DWORD>(appDir.size() + 1));
+  RegSetValueExA(key, "Program Group", 0, REG_SZ, reinterpret_cast<const BYTE*>(group.c_str()),
+                 static_cast<DWORD>(group.size() + 1));
+  RegCloseKey(key);
+}
+
+RegValue ReadClientValue(const std::string& name) {
+  RegValue value;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kClientKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
+  BYTE data[1024] = {};
+  DWORD size = sizeof data - 1;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, data, &size) == ERROR_SUCCESS) {
+    if (value.type == REG_DWORD)
+      value.text = std::to_string(*reinterpret_cast<DWORD*>(data));
+    else
+      value.text = reinterpret_cast<char*>(data);
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+DWORD ClientValueCount() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kClientKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  DWORD values = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                   nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return values;
+}
+
+HeldFile::HeldFile(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+HeldFile::~HeldFile() { Release(); }
+
+void HeldFile::Release() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+}
+
+Lines ShownLines(HWND richText) {
+  int n = GetWindowTextLengthA(richText);
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(richText, &text[0], n + 1)));
+  Lines lines;
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += text[i];
+    }
+  }
+  if (!line.empty() || !text.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+namespace {
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+void SetProgramsValue(bool present, const std::string& folder) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  if (present)
+    RegSetValueExA(key, "Programs", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+  else
+    RegDeleteValueA(key, "Programs");
+  RegCloseKey(key);
+}
+}  // namespace
+
+ProgramsFolderValue::ProgramsFolderValue(const std::string& folder) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    char data[MAX_PATH * 2] = "";
+    DWORD size = sizeof data - 1;
+    had_ = RegQueryValueExA(key, "Programs", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) ==
+           ERROR_SUCCESS;
+    saved_ = data;
+    RegCloseKey(key);
+  }
+  SetProgramsValue(!folder.empty(), folder);
+}
+
+ProgramsFolderValue::~ProgramsFolderValue() { SetProgramsValue(had_, saved_); }
+
+namespace {
+BOOL CALLBACK CollectExplorer(HWND window, LPARAM lp) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[64] = "";
+  GetClassNameA(window, cls, sizeof cls);
+  if (pid != GetCurrentProcessId() && IsWindowVisible(window) &&
+      (std::string(cls) == "ExplorerWClass" || std::string(cls) == "CabinetWClass"))
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> ExplorerWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(CollectExplorer, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+}  // namespace
+
+int CloseExplorerWindows() {
+  std::vector<HWND> windows = ExplorerWindows();
+  for (HWND window : windows) PostMessageA(window, WM_CLOSE, 0, 0);
+  formtest::PumpUntil([] { return ExplorerWindows().empty(); }, 5000);
+  return static_cast<int>(windows.size());
+}
+
+std::string WaitForExplorerWindow(DWORD timeoutMs) {
+  if (!formtest::PumpUntil([] { return !ExplorerWindows().empty(); }, timeoutMs)) return "";
+  char caption[512] = "";
+  GetWindowTextA(ExplorerWindows().front(), caption, sizeof caption);
+  return caption;
+}
+
+Lines FolderNames(const std::string& folder) {
+  Lines names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    names.push_back(name + ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "\\" : ""));
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}

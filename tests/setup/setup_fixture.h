@@ -1,0 +1,98 @@
+// Test support for the setup wizard and its steps: a clean slate per test (no
+// Corvaline or Mixmaster registry key before or after it), a distribution
+// folder that is the current directory while the test runs (as when setup
+// starts from it), a destination root, both real folders under the prefix's
+// C: drive, and every message box scripted.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sys/lines.h"
+#include "tests/sys_win/scratch.h"
+#include "tests/ui/form_test_support.h"
+
+// The keys and texts as a user or the client sees them, spelt out here rather
+// than taken from the code under test.
+extern const char kClientKey[];  // Software\Corvaline
+extern const char kMixKey[];     // Software\Mixmaster
+extern const char kVersion[];    // the version the sample CV.ini carries
+
+class SetupTest : public ::testing::Test {
+ protected:
+  SetupTest();
+  ~SetupTest() override;
+
+  // The sample distribution: setup.exe, CV.ini (a template database holding
+  // kVersion), CV.exe, License.txt, ReadMe.txt, QuickStart.rtf and a
+  // subfolder "docs" with a file.
+  void MakeDistribution();
+  // The client's key as an earlier setup left it.
+  void WriteClientKey(const std::string& appDir, const std::string& group = "Corvaline");
+
+  ScratchDir dist{"dist"};
+  ScratchDir dest{"dest"};
+
+ private:
+  formtest::CurrentDirGuard cwd_;
+
+ protected:
+  formtest::MsgBoxScript boxes;
+};
+
+void DeleteKey(const char* key);
+bool KeyExists(const char* key);
+// A value of the client's key: its type and its text (a DWORD as decimal);
+// type 0 when it is missing.
+struct RegValue {
+  DWORD type = 0;
+  std::string text;
+};
+RegValue ReadClientValue(const std::string& name);
+DWORD ClientValueCount();
+
+// A file held open with share mode 0 (as a running client holds its
+// database) until the object goes.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path);
+  ~HeldFile();
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Release();
+
+ private:
+  HANDLE handle_;
+};
+
+// The lines of a rich-text control as the user sees them, one per row.
+Lines ShownLines(HWND richText);
+std::string Lower(std::string text);
+
+// Points the shell's "Programs" folder value (Explorer\Shell Folders) at
+// folder, or removes it with an empty folder; the old value comes back when
+// the object goes.
+class ProgramsFolderValue {
+ public:
+  explicit ProgramsFolderValue(const std::string& folder);
+  ~ProgramsFolderValue();
+  ProgramsFolderValue(const ProgramsFolderValue&) = delete;
+  ProgramsFolderValue& operator=(const ProgramsFolderValue&) = delete;
+
+ private:
+  bool had_ = false;
+  std::string saved_;
+};
+
+// Closes the Explorer windows that other processes show (a first install
+// opens one on the program group, and it never closes by itself); returns how
+// many there were.
+int CloseExplorerWindows();
+// Waits (handling messages) for such a window; its caption, or "" after the timeout.
+std::string WaitForExplorerWindow(DWORD timeoutMs);
+
+// Sorted names of the entries of folder (ending in "\"); subfolders end in "\".
+Lines FolderNames(const std::string& folder);

@@ -118,7 +118,8 @@ TEST_F(UninstFilesStep, PoolFileInUseKeepsPoolAndFolder) {
 
 using UninstRemoval = UninstallTest;
 
-// The client's and Mixmaster's own trees, both removed in one run.
+// The client's and Mixmaster's own trees, both removed in one run; a file
+// that cannot go changes nothing in the log.
 TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   ASSERT_TRUE(WaitForProgramManager());
   ScratchDir root("wholerun");
@@ -126,7 +127,11 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   const std::string mix = root / "Mixmaster";
   MakeDirs(app + "\\Mail");
   MakeDirs(mix + "\\pool");
-  for (const char* name : {"cv.exe", "CV.dbc", "help.txt"}) WriteTextFile(app + "\\" + name, name);
+  for (const char* name : {"cv.exe", "CV.dbc", "help.txt", "UninstCV.exe"})
+    WriteTextFile(app + "\\" + name, name);
+  // The uninstaller running from the client's folder holds its own file.
+  HeldFile running(app + "\\UninstCV.exe");
+  ASSERT_TRUE(running.Held());
   WriteTextFile(mix + "\\mix.exe", "m");
   WriteTextFile(mix + "\\pool\\p", "p");
   InstallClient(app, "Corvaline Test Group None");
@@ -142,7 +147,7 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   EXPECT_EQ(wizard.RichEdit2.GetLines(), log);
   EXPECT_EQ(wizard.RichEdit2.Text(), LinesToText(log).substr(0, LinesToText(log).size() - 2));
   EXPECT_TRUE(boxes.Count() == 0u);
-  EXPECT_EQ(FolderContent(app + "\\"), Lines({"CV.dbc", "Mail\\"}));
+  EXPECT_EQ(FolderContent(app + "\\"), Lines({"CV.dbc", "Mail\\", "UninstCV.exe"}));
   EXPECT_EQ(GetFileAttributesA(mix.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kMixKey));

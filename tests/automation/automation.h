@@ -135,6 +135,16 @@ inline void PressEnter(const Window& w) { PressKey(w, VK_RETURN); }
 // Brings a top-level window, with the windows it owns, in front of the others,
 // as a click on its caption would (another program's window may cover it).
 void Raise(const Window& w);
+// List boxes and drop-down lists (combo boxes): their items and selection.
+std::vector<std::string> Items(const Window& list);
+int SelectedIndex(const Window& list);  // -1: none
+// Selects the item with this text (exactly, else without the blanks around it)
+// as a user would: a click on it in a list box (scrolled into view first),
+// arrow keys in a combo box; then waits until it is selected. Failure when
+// there is no such item.
+void Select(const Window& list, const std::string& item, Duration timeout = kDefaultTimeout);
+// A double click on the list box's item (opens a folder in a folder list).
+void DoubleClick(const Window& list, const std::string& item);
 // The system menu's Close item.
 void Close(const Window& w);
 // Any system-menu command (the About items use 4096).

@@ -162,6 +162,29 @@ TEST_F(FixtureTest, ChecksAndFindsByVisiblePage) {
   EXPECT_TRUE(window_.Find(Control{"Static", "First page", Control::Match::Exact, false}));
 }
 
+TEST_F(FixtureTest, ChoosesInListsAsAUserWould) {
+  Window list = window_.Get(Control{"ListBox", ""});
+  EXPECT_EQ(Items(list), (std::vector<std::string>{"alpha", "beta", "gamma", "delta", "epsilon", "zeta", "  eta",
+                                                   "theta", "iota"}));
+  EXPECT_EQ(SelectedIndex(list), -1);
+  // Below what the list shows at first: it has to scroll there.
+  Select(list, "theta");
+  WaitText(Label("List:"), "List: chose theta");
+  Select(list, "beta");
+  WaitText(Label("List:"), "List: chose beta");
+  DoubleClick(list, "eta");  // shown indented
+  WaitText(Label("List:"), "List: opened   eta");
+  EXPECT_THROW(Select(list, "omega"), Failure);
+
+  Window drives = window_.Get(Control{"ComboBox", ""});
+  EXPECT_EQ(Items(drives), (std::vector<std::string>{"[-a-]", "[-c-]", "[-d-]", "[-z-]"}));
+  EXPECT_EQ(SelectedIndex(drives), 1);
+  Select(drives, "[-z-]");
+  WaitText(Label("Drive:"), "Drive: [-z-]");
+  Select(drives, "[-a-]");
+  WaitText(Label("Drive:"), "Drive: [-a-]");
+}
+
 TEST_F(FixtureTest, AnswersMessageBoxes) {
   Window ask = window_.Get(ButtonControl("Ask"));
   Click(ask);

@@ -12,7 +12,7 @@ namespace {
 
 enum : int {
   kClicks = 101, kApply, kDisabled, kNameLabel, kName, kEcho, kRemember, kAsk, kAnswer, kModal,
-  kPageSwitch, kKey, kArgs, kDir, kReadOnly, kChild, kPageEdit
+  kPageSwitch, kKey, kArgs, kDir, kReadOnly, kChild, kPageEdit, kList, kListChoice, kDrives, kDrive
 };
 constexpr UINT kAboutCommand = 4096;
 const RECT kRedSquare{300, 10, 340, 50};
@@ -82,6 +82,17 @@ void Command(int id, int code, HWND control) {
       ShowWindow(pages[1], first ? SW_SHOW : SW_HIDE);
       break;
     }
+    case kList:
+      if (code == LBN_SELCHANGE || code == LBN_DBLCLK) {
+        LRESULT i = SendMessageA(control, LB_GETCURSEL, 0, 0);
+        char item[64] = "";
+        SendMessageA(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
+        SetText(kListChoice, std::string(code == LBN_DBLCLK ? "List: opened " : "List: chose ") + item);
+      }
+      break;
+    case kDrives:
+      if (code == CBN_SELCHANGE) SetText(kDrive, "Drive: " + TextOf(control));
+      break;
     case IDOK:
       SetText(kKey, "Key: Enter");
       break;
@@ -162,6 +173,16 @@ void CreateControls(const std::string& args, bool spawn) {
   Add(mainWindow, "STATIC", (std::string("Dir: ") + dir).c_str(), SS_NOPREFIX, 10, 180, 380, 16, kDir);
   std::string child = spawn ? "Child: " + std::to_string(SpawnChild()) : "Child: none";
   Add(mainWindow, "STATIC", child.c_str(), 0, 10, 198, 200, 16, kChild);
+  // More items than the list shows at once.
+  HWND list = Add(mainWindow, "LISTBOX", "", WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 420, 10, 120, 70, kList);
+  for (const char* item : {"alpha", "beta", "gamma", "delta", "epsilon", "zeta", "  eta", "theta", "iota"})
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  Add(mainWindow, "STATIC", "List: none", SS_NOPREFIX, 420, 84, 130, 16, kListChoice);
+  HWND drives = Add(mainWindow, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL, 420, 110, 120, 120, kDrives);
+  for (const char* item : {"[-a-]", "[-c-]", "[-d-]", "[-z-]"})
+    SendMessageA(drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  SendMessageA(drives, CB_SETCURSEL, 1, 0);
+  Add(mainWindow, "STATIC", "Drive: [-c-]", SS_NOPREFIX, 420, 140, 130, 16, kDrive);
   // Two pages in one place; only one is shown at a time.
   const char* titles[2] = {"First page", "Second page"};
   for (int i = 0; i < 2; ++i) {
@@ -197,7 +218,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int show) {
   Register("CvFixtureModal", ModalProc);
   Register("CvFixturePage", DefWindowProcA);
   mainWindow = CreateWindowExA(WS_EX_CONTROLPARENT, "CvFixture", "Automation Fixture",
-                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 420, 330, nullptr, nullptr,
+                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 570, 330, nullptr, nullptr,
                                instance, nullptr);
   HMENU menu = GetSystemMenu(mainWindow, FALSE);
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);

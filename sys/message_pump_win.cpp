@@ -2,6 +2,12 @@
 
 #include "sys/message_pump.h"
 
+namespace {
+MessageFilter g_filter = nullptr;
+}  // namespace
+
+void SetMessageFilter(MessageFilter filter) { g_filter = filter; }
+
 void ProcessMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -10,6 +16,7 @@ void ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
+    if (g_filter && g_filter(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

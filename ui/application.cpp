@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "sys/message_pump.h"
 #include "ui/form.h"
 #include "ui/message_box.h"
 
@@ -24,6 +25,8 @@ void Application::Initialize() {
   // Registers the RichEdit20A class for the life of the program.
   static HMODULE richEdit = LoadLibraryA("riched20.dll");
   (void)richEdit;
+  // Long work that processes pending messages keeps the keyboard working too.
+  SetMessageFilter(&Application::TranslateDialogMessage);
 }
 
 void Application::SetTitle(const std::string& title) { TitleText() = title; }
@@ -59,18 +62,6 @@ bool Application::TranslateDialogMessage(MSG& msg) {
   return form && IsDialogMessageA(form->Handle(), &msg);
 }
 
-void Application::ProcessMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    if (!TranslateDialogMessage(msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-}
+void Application::ProcessMessages() { ::ProcessMessages(); }
 
 }  // namespace ui

@@ -229,9 +229,11 @@ struct Image {
 // What the screen shows in the rectangle (screen coordinates), or the whole screen.
 Image CaptureScreen();
 Image CaptureRect(const RECT& r);
-// A window as the screen shows it (its outer rectangle, clipped to the screen).
+// A window as the screen shows it (its outer rectangle, clipped to the screen)
+// once its painting has settled (two copies in a row agree; at most 3 s).
 Image CaptureWindow(const Window& w);
-// Every visible top-level window of the process, in the rectangle around them.
+// Every visible top-level window of the process, in the rectangle around them,
+// settled the same way.
 Image CaptureProcess(DWORD pid);
 
 // PNG (8-bit RGB, zlib-compressed) of the image.

@@ -3,7 +3,9 @@
 // appear as drawn.
 #include <windows.h>
 
-#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include "tests/automation/automation.h"
 
@@ -75,20 +77,37 @@ Image CaptureRect(const RECT& wanted) {
   return image;
 }
 
+// A window just shown may not have painted yet, and Wine copies what a program
+// paints to the display a moment later: copy until two copies agree.
+Image CaptureSettled(const std::function<RECT()>& where) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  Image last = CaptureRect(where());
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    Image next = CaptureRect(where());
+    bool same = next.width == last.width && next.height == last.height && next.rgb == last.rgb;
+    last = std::move(next);
+    // Something that never stops changing (a blinking text) is taken as it is.
+    if (same || std::chrono::steady_clock::now() >= deadline) return last;
+  }
+}
+
 Image CaptureWindow(const Window& w) {
   if (!w.Exists()) throw Failure("cannot capture a window that does not exist");
-  return CaptureRect(w.Rect());
+  return CaptureSettled([&] { return w.Rect(); });
 }
 
 Image CaptureProcess(DWORD pid) {
-  std::vector<Window> windows = TopWindows(pid);
-  if (windows.empty()) throw Failure("cannot capture: " + DescribeTopWindows(pid));
-  RECT all = windows.front().Rect();
-  for (const Window& w : windows) {
-    RECT r = w.Rect();
-    UnionRect(&all, &all, &r);
-  }
-  return CaptureRect(all);
+  return CaptureSettled([&] {
+    std::vector<Window> windows = TopWindows(pid);
+    if (windows.empty()) throw Failure("cannot capture: " + DescribeTopWindows(pid));
+    RECT all = windows.front().Rect();
+    for (const Window& w : windows) {
+      RECT r = w.Rect();
+      UnionRect(&all, &all, &r);
+    }
+    return all;
+  });
 }
 
 }  // namespace automation

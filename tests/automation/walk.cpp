@@ -26,9 +26,6 @@ class Reported : public Failure {
   using Failure::Failure;
 };
 
-// Lets the program paint what it has just shown before the screen is copied.
-const Duration kSettle{400};
-
 int AnswerId(const std::string& name) {
   static const std::map<std::string, int> ids = {
       {"OK", IDOK}, {"Cancel", IDCANCEL}, {"Yes", IDYES}, {"No", IDNO}};
@@ -110,7 +107,6 @@ class Player {
         // Another program's window (the Explorer window on the new program
         // group) may have opened over it.
         Raise(window_);
-        std::this_thread::sleep_for(kSettle);
         Save(CaptureProcess(pid_), s.text);
         break;
       case Act::Gone:

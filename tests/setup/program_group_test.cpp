@@ -3,58 +3,15 @@
 // the Explorer window of a first installation.
 #include <gtest/gtest.h>
 
-#include <objidl.h>
-#include <shlguid.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <string>
 
 #include "setup/SetupDlg.h"
 #include "tests/setup/setup_fixture.h"
+#include "tests/sys_win/link_reader.h"
 
 namespace {
-
-struct Link {
-  std::string path, workingDir, description, iconFile, arguments;
-  int iconIndex = -1;
-};
-
-// Reads a saved link back through the shell's own link object.
-::testing::AssertionResult LoadLink(const std::string& file, Link* out) {
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  IPersistFile* persist = nullptr;
-  ::testing::AssertionResult result = ::testing::AssertionSuccess();
-  std::wstring wide(file.begin(), file.end());
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link))) ||
-      FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) ||
-      FAILED(persist->Load(wide.c_str(), STGM_READ))) {
-    result = ::testing::AssertionFailure() << "cannot load " << file;
-  } else {
-    char buffer[1024];
-    buffer[0] = 0;
-    link->GetPath(buffer, sizeof buffer, nullptr, SLGP_RAWPATH);
-    out->path = buffer;
-    buffer[0] = 0;
-    link->GetWorkingDirectory(buffer, sizeof buffer);
-    out->workingDir = buffer;
-    buffer[0] = 0;
-    link->GetDescription(buffer, sizeof buffer);
-    out->description = buffer;
-    buffer[0] = 0;
-    link->GetIconLocation(buffer, sizeof buffer, &out->iconIndex);
-    out->iconFile = buffer;
-    buffer[0] = 0;
-    link->GetArguments(buffer, sizeof buffer);
-    out->arguments = buffer;
-  }
-  if (persist) persist->Release();
-  if (link) link->Release();
-  CoUninitialize();
-  return result;
-}
 
 const Lines kLinkFiles = {"Corvaline.LNK", "License.LNK", "QuickStart.LNK", "ReadMe.LNK", "Uninstall CV.LNK"};
 
@@ -96,8 +53,8 @@ TEST_F(ProgramGroupTest, FiveShortcutsPointIntoTheDestinationInLowerCase) {
       {"ReadMe.LNK", "c:\\apps\\corvaline\\readme.txt", "Read Me"},
   };
   for (const Expected& e : expected) {
-    Link link;
-    ASSERT_TRUE(LoadLink(group + e.link, &link));
+    ShellLinkFields link;
+    ASSERT_TRUE(ReadShellLink(group + e.link, &link));
     EXPECT_EQ(link.path, e.target) << e.link;
     EXPECT_EQ(link.workingDir, "c:\\apps\\corvaline\\") << e.link;
     EXPECT_EQ(link.description, e.description) << e.link;

@@ -81,17 +81,6 @@ DWORD ClientValueCount() {
   return values;
 }
 
-HeldFile::HeldFile(const std::string& path)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-
-HeldFile::~HeldFile() { Release(); }
-
-void HeldFile::Release() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
-}
-
 Lines ShownLines(HWND richText) {
   int n = GetWindowTextLengthA(richText);
   std::string text(static_cast<size_t>(n) + 1, '\0');
@@ -180,19 +169,4 @@ std::string WaitForExplorerWindow(DWORD timeoutMs) {
   char caption[512] = "";
   GetWindowTextA(ExplorerWindows().front(), caption, sizeof caption);
   return caption;
-}
-
-Lines FolderNames(const std::string& folder) {
-  Lines names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    names.push_back(name + ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "\\" : ""));
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
 }

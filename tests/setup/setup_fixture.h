@@ -11,6 +11,7 @@
 #include <string>
 
 #include "sys/lines.h"
+#include "tests/sys_win/held_file.h"
 #include "tests/sys_win/scratch.h"
 #include "tests/ui/form_test_support.h"
 
@@ -53,21 +54,6 @@ struct RegValue {
 RegValue ReadClientValue(const std::string& name);
 DWORD ClientValueCount();
 
-// A file held open with share mode 0 (as a running client holds its
-// database) until the object goes.
-class HeldFile {
- public:
-  explicit HeldFile(const std::string& path);
-  ~HeldFile();
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Release();
-
- private:
-  HANDLE handle_;
-};
-
 // The lines of a rich-text control as the user sees them, one per row.
 Lines ShownLines(HWND richText);
 std::string Lower(std::string text);
@@ -93,6 +79,3 @@ class ProgramsFolderValue {
 int CloseExplorerWindows();
 // Waits (handling messages) for such a window; its caption, or "" after the timeout.
 std::string WaitForExplorerWindow(DWORD timeoutMs);
-
-// Sorted names of the entries of folder (ending in "\"); subfolders end in "\".
-Lines FolderNames(const std::string& folder);

@@ -3,8 +3,6 @@
 // box, and how it opens on an earlier installation.
 #include <gtest/gtest.h>
 
-#include <richedit.h>
-
 #include <string>
 
 #include "app/constants.h"
@@ -31,15 +29,6 @@ void Type(ui::Edit& edit, const std::string& text) {
 void Backspace(ui::Edit& edit) {
   PostMessageA(edit.Handle(), WM_CHAR, VK_BACK, 1);
   ui::Application::ProcessMessages();
-}
-
-COLORREF RichTextColor(HWND richText) {
-  SendMessageA(richText, EM_SETSEL, 0, -1);
-  CHARFORMAT2A format = {};
-  format.cbSize = sizeof format;
-  format.dwMask = CFM_COLOR;
-  SendMessageA(richText, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-  return format.crTextColor;
 }
 
 std::string LastSystemMenuItem(HWND form, UINT* id, bool* separatorBefore) {
@@ -326,7 +315,7 @@ TEST_F(WizardTest, AnEncryptedDatabaseShowsTheNoticeAndLocksBack) {
       "current configuration values. This is not a problem though. Click 'Install' to complete "
       "program setup.";
   EXPECT_EQ(form.RichEdit3.GetLines(), Lines({notice}));
-  EXPECT_EQ(RichTextColor(form.RichEdit4.Handle()), RGB(128, 128, 128));
+  EXPECT_EQ(formtest::RichTextColor(form.RichEdit4.Handle()), RGB(128, 128, 128));
   EXPECT_EQ(Buttons(form), "Back off | Install on | Cancel on");
   // Nothing is stored into the encrypted installation.
   EXPECT_TRUE(form.StoreDefaultTemplates());

@@ -27,6 +27,9 @@ class ScratchDir {
 void WriteTextFile(const std::string& path, const std::string& content);
 // The whole content of path, or "<missing>".
 std::string ReadTextFile(const std::string& path);
+// Sorted names of the entries of folder (ending in "\"), "." and ".." left
+// out; subfolders end in "\".
+Lines FolderNames(const std::string& folder);
 // Creates a folder; fails the test when it cannot.
 void MakeDir(const std::string& path);
 // The directory of the running test program, ending in "\".

@@ -1,52 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <objidl.h>
-#include <shlguid.h>
-#include <shobjidl.h>
-
 #include "sys/files.h"
-#include "sys/handle.h"
 #include "sys/shortcut.h"
+#include "tests/sys_win/link_reader.h"
 #include "tests/sys_win/scratch.h"
-
-namespace {
-struct LinkFields {
-  std::string path, workingDir, description, iconFile, arguments;
-  int iconIndex = -1;
-};
-
-// Reads a saved link back through the shell's own link object.
-::testing::AssertionResult LoadLink(const std::string& file, LinkFields* out) {
-  ComScope com;
-  ComPtr<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              link.ReceiveVoid())))
-    return ::testing::AssertionFailure() << "no link object";
-  ComPtr<IPersistFile> persist;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, persist.ReceiveVoid())))
-    return ::testing::AssertionFailure() << "no IPersistFile";
-  std::wstring wide(file.begin(), file.end());
-  if (FAILED(persist->Load(wide.c_str(), STGM_READ)))
-    return ::testing::AssertionFailure() << "cannot load " << file;
-  char buffer[1024];
-  buffer[0] = 0;
-  link->GetPath(buffer, sizeof buffer, nullptr, SLGP_RAWPATH);
-  out->path = buffer;
-  buffer[0] = 0;
-  link->GetWorkingDirectory(buffer, sizeof buffer);
-  out->workingDir = buffer;
-  buffer[0] = 0;
-  link->GetDescription(buffer, sizeof buffer);
-  out->description = buffer;
-  buffer[0] = 0;
-  link->GetIconLocation(buffer, sizeof buffer, &out->iconIndex);
-  out->iconFile = buffer;
-  buffer[0] = 0;
-  link->GetArguments(buffer, sizeof buffer);
-  out->arguments = buffer;
-  return ::testing::AssertionSuccess();
-}
-}  // namespace
 
 TEST(CreateShortcut, SavesTheFieldsTheShellReadsBack) {
   ScratchDir dir("link");
@@ -58,8 +15,8 @@ TEST(CreateShortcut, SavesTheFieldsTheShellReadsBack) {
 
   ASSERT_EQ(CreateShortcut(target, link, target, "Corvaline", ""), S_OK);
   ASSERT_TRUE(FileExists(link));
-  LinkFields f;
-  ASSERT_TRUE(LoadLink(link, &f));
+  ShellLinkFields f;
+  ASSERT_TRUE(ReadShellLink(link, &f));
   EXPECT_STRCASEEQ(f.path.c_str(), target.c_str());
   // The working folder is the target's folder in lower case, with its backslash.
   std::string folder = dir / "apps\\corvaline\\";
@@ -77,14 +34,14 @@ TEST(CreateShortcut, ArgumentsOnlyWhenGivenAndAnOldLinkIsReplaced) {
   const std::string link = dir / "Tool.LNK";
   WriteTextFile(link, "not a link at all");
   ASSERT_EQ(CreateShortcut(target, link, target, "First", "-x \"a b\""), S_OK);
-  LinkFields f;
-  ASSERT_TRUE(LoadLink(link, &f));
+  ShellLinkFields f;
+  ASSERT_TRUE(ReadShellLink(link, &f));
   EXPECT_EQ(f.arguments, "-x \"a b\"");
 
   // A target that does not exist still gets its shortcut.
   ASSERT_EQ(CreateShortcut(dir / "later\\ReadMe.txt", link, dir / "later\\ReadMe.txt", "Read Me", ""),
             S_OK);
-  ASSERT_TRUE(LoadLink(link, &f));
+  ASSERT_TRUE(ReadShellLink(link, &f));
   EXPECT_EQ(f.description, "Read Me");
   EXPECT_EQ(f.arguments, "");
 }

@@ -174,19 +174,11 @@ TEST(RichText, HoldsLinesOnePerRowInOneColour) {
   EXPECT_EQ(form.Notes.GetLines().size(), 3u);
   EXPECT_EQ(SendMessageA(notes, EM_GETLINECOUNT, 0, 0), 3);
 
-  auto color = [&] {
-    SendMessageA(notes, EM_SETSEL, 0, -1);
-    CHARFORMAT2A format = {};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR;
-    SendMessageA(notes, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    return format.crTextColor;
-  };
   form.Notes.SetTextColor(ui::kGray);
-  EXPECT_EQ(color(), ui::kGray);
+  EXPECT_EQ(formtest::RichTextColor(notes), ui::kGray);
   // New text takes the colour too.
   form.Notes.SetLines({"grey as well"});
-  EXPECT_EQ(color(), ui::kGray);
+  EXPECT_EQ(formtest::RichTextColor(notes), ui::kGray);
 
   form.Notes.Clear();
   EXPECT_TRUE(form.Notes.GetLines().empty());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <richedit.h>
+
 #include <map>
 
 namespace formtest {
@@ -115,6 +117,15 @@ void PressKey(HWND window, WPARAM key) {
   UINT scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
   PostMessageA(window, WM_KEYDOWN, key, 1 | (scan << 16));
   PostMessageA(window, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+COLORREF RichTextColor(HWND richText) {
+  SendMessageA(richText, EM_SETSEL, 0, -1);
+  CHARFORMAT2A format = {};
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_COLOR;
+  SendMessageA(richText, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+  return format.crTextColor;
 }
 
 namespace {

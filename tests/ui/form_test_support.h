@@ -58,6 +58,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Posts a key press (down, then up) to window, as the keyboard would.
 void PressKey(HWND window, WPARAM key);
 
+// The text colour of all of a rich-text control's text.
+COLORREF RichTextColor(HWND richText);
+
 // The visible top-level window of this process with that caption, or null.
 HWND FindOwnWindow(const std::string& caption);
 

@@ -8,6 +8,7 @@
 
 #include "db/format.h"
 #include "db/report.h"
+#include "db/zlib_memory.h"
 
 namespace {
 
@@ -37,6 +38,12 @@ void TDataBuf::Allocate(const void* source, int32_t n) {
   else
     std::memset(data_.get(), '0', static_cast<size_t>(n));
   data_[n] = 0;
+  size_ = n;
+}
+
+void TDataBuf::Adopt(std::unique_ptr<uint8_t[]> bytes, int32_t n) {
+  bytes[n] = 0;
+  data_ = std::move(bytes);
   size_ = n;
 }
 
@@ -103,11 +110,13 @@ void TDataBuf::SetHeader(const uint8_t in[4]) {
 
 int TDataBuf::Compress() {
   z_stream zs{};
+  zs.zalloc = ZlibAlloc;
+  zs.zfree = ZlibFree;
   int result = deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY);
   if (result == Z_OK) {
     // Room for incompressible input: 1.2 times the input and 16 bytes, truncated.
     uInt capacity = static_cast<uInt>(static_cast<double>(size_) * 1.2 + 16);
-    std::unique_ptr<uint8_t[]> work(new uint8_t[capacity]);
+    std::unique_ptr<uint8_t[]> work(new uint8_t[capacity + 1]);
     UnpackedSize = size_;
     zs.next_in = data_.get();
     zs.avail_in = static_cast<uInt>(size_);
@@ -117,7 +126,8 @@ int TDataBuf::Compress() {
     if (result == Z_STREAM_END) {
       result = deflateEnd(&zs);
       if (result == Z_OK) {
-        ReplaceData(work.get(), static_cast<int32_t>(zs.total_out));
+        // The work area has a byte to spare for the NUL: it becomes Data as it is.
+        Adopt(std::move(work), static_cast<int32_t>(zs.total_out));
         Compressed = 1;
       }
     } else {
@@ -136,20 +146,23 @@ int TDataBuf::Decompress() {
     return Z_DATA_ERROR;
   }
   z_stream zs{};
+  zs.zalloc = ZlibAlloc;
+  zs.zfree = ZlibFree;
   zs.next_in = data_.get();
   zs.avail_in = static_cast<uInt>(size_);
   int result = inflateInit2(&zs, 15);
   if (result == Z_OK) {
     // At least one byte of room: an empty record's stream must inflate too.
     uInt room = static_cast<uInt>(std::max<int32_t>(UnpackedSize, 1));
-    std::unique_ptr<uint8_t[]> work(new uint8_t[room]);
+    // One byte more for the NUL behind the bytes: the work area becomes Data.
+    std::unique_ptr<uint8_t[]> work(new uint8_t[room + 1]);
     zs.next_out = work.get();
     zs.avail_out = room;
     result = inflate(&zs, Z_FINISH);
     if (result == Z_STREAM_END) {
       result = inflateEnd(&zs);
       if (result == Z_OK) {
-        ReplaceData(work.get(), static_cast<int32_t>(zs.total_out));
+        Adopt(std::move(work), static_cast<int32_t>(zs.total_out));
         Compressed = 0;
       }
     } else {

@@ -1,12 +1,12 @@
 #include "db/index.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "db/data_buf.h"
 #include "db/file_manager.h"
 #include "db/format.h"
 #include "sys/ansi.h"
-#include "sys/lines.h"
 
 using namespace dbformat;
 
@@ -37,29 +37,55 @@ void TFMindex::Load() {
     Manager.Corrupt("the record of index \"" + Name + "\" is not an index record", Position);
     return;
   }
-  // The stored bytes and the position list, in one read.
-  std::vector<uint8_t> payload(static_cast<size_t>(head.blockSize) - kSizeFieldSize -
-                               kRecordHeaderSize);
-  if (!Manager.SeekTo(Position + kRecordHeaderSize) ||
-      !Manager.ReadBuf(payload.data(), static_cast<int32_t>(payload.size())))
-    return;
-  TDataBuf buffer(nullptr, 0);
-  buffer.ReplaceData(payload.data(), head.storedSize);
+  TDataBuf buffer;
+  buffer.ReplaceData(nullptr, head.storedSize);
   buffer.SetHeader(head.header);
   buffer.UnpackedSize = head.unpackedSize;
-  if (!Inflate(buffer, Position)) return;
-
-  Lines keys = TextToLines(buffer.Text());
-  size_t listBytes = payload.size() - static_cast<size_t>(head.storedSize);
-  if (keys.size() > listBytes / 4) {
+  std::vector<uint8_t> list(static_cast<size_t>(head.blockSize) - kSizeFieldSize -
+                            kRecordHeaderSize - static_cast<size_t>(head.storedSize));
+  if (!Manager.SeekTo(Position + kRecordHeaderSize) ||
+      !Manager.ReadBuf(buffer.MutableData(), head.storedSize) ||
+      !Manager.ReadBuf(list.data(), static_cast<int32_t>(list.size())) ||
+      !Inflate(buffer, Position))
+    return;
+  // The position list bounds the number of keys, before any is built.
+  if (!ParseKeys(reinterpret_cast<const char*>(buffer.Data()), list.size() / 4)) {
     Manager.Corrupt("the position list of index \"" + Name + "\" is shorter than its keys",
                     Position);
     return;
   }
-  const uint8_t* list = payload.data() + head.storedSize;
-  entries_.reserve(keys.size());
-  for (size_t i = 0; i < keys.size(); ++i)
-    entries_.push_back(Entry{std::move(keys[i]), GetInt32(list + 4 * i)});
+  for (size_t i = 0; i < entries_.size(); ++i) entries_[i].position = GetInt32(&list[4 * i]);
+}
+
+// The text rules of a list of lines (TextToLines), straight into the entries:
+// a line ends at CR, LF or CR LF, the text at its first NUL, and a last line
+// without an end counts. Loading big indexes is the engine's hot path.
+size_t TFMindex::CountKeys(const char* text) {
+  size_t keys = 0;
+  for (const char* p = text; *p; ++keys) {
+    p += std::strcspn(p, "\r\n");
+    if (*p == '\r') ++p;
+    if (*p == '\n') ++p;
+  }
+  return keys;
+}
+
+bool TFMindex::ParseKeys(const char* text, size_t maxKeys) {
+  // maxKeys comes from the position list, which the file holds: the
+  // reservation is bounded by the file's length.
+  entries_.reserve(maxKeys);
+  for (const char* p = text; *p;) {
+    if (entries_.size() == maxKeys) {
+      entries_.clear();
+      return false;
+    }
+    const size_t n = std::strcspn(p, "\r\n");
+    entries_.push_back(Entry{std::string(p, n), -1});
+    p += n;
+    if (*p == '\r') ++p;
+    if (*p == '\n') ++p;
+  }
+  return true;
 }
 
 bool TFMindex::ReadRecordHead(int32_t position, RecordHead& head) {

@@ -25,6 +25,9 @@ class TFMindex {
   int IndexOf(const std::string& key) const;
   // Every key followed by CR LF.
   std::string Text() const;
+  // How many keys the NUL-terminated text of an index holds (the line rules
+  // of TextToLines).
+  static size_t CountKeys(const char* text);
 
   int32_t Lookup(const std::string& key) const;
   // The stored size of the record under key; 0 when the key is absent.
@@ -63,6 +66,9 @@ class TFMindex {
   };
 
   void Load();
+  // Fills the entries from an index's NUL-terminated text; false, with none
+  // kept, when it holds more than maxKeys keys.
+  bool ParseKeys(const char* text, size_t maxKeys);
   bool ReadRecordHead(int32_t position, RecordHead& head);
   bool Inflate(TDataBuf& buffer, int32_t position);
   int32_t AllocateRecord(int64_t storedSize);

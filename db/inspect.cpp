@@ -6,6 +6,7 @@
 #include <set>
 
 #include "db/format.h"
+#include "db/index.h"
 #include "sys/lines.h"
 
 using namespace dbformat;
@@ -135,9 +136,10 @@ class Inspector {
         return Fault("the data record's position list is not whole", position);
       return true;
     }
-    Lines keys = TextToLines(unpacked);
-    if (listBytes != 4 * static_cast<int64_t>(keys.size()))
+    // Counted before the keys are built: a hostile text may be all line ends.
+    if (listBytes != 4 * static_cast<int64_t>(TFMindex::CountKeys(unpacked.c_str())))
       return Fault("the index's block does not hold exactly one position per key", position);
+    Lines keys = TextToLines(unpacked);
     node.kind = kind;
     node.keyCount = static_cast<int>(keys.size());
     keys_ = std::move(keys);

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "db/FileMan1.h"
+#include "db/zlib_memory.h"
 #include "tests/db/db_test_util.h"
 
 namespace {
@@ -47,6 +48,19 @@ TEST(DataBuf, CompressGivesTheFormatsDeflateStreamAndInflatesBack) {
     EXPECT_EQ(buf.Size(), size);
     EXPECT_EQ(BytesOf(buf), bytes);
   }
+}
+
+// The streams' working blocks are kept for the next record, but no more than
+// the blocks of one deflate and one inflate stream pile up.
+TEST(DataBuf, TheZlibBlockCacheStaysBounded) {
+  for (int i = 0; i < 20; ++i) {
+    std::string bytes(1000 + i, 'x');
+    TDataBuf buf(bytes.data(), static_cast<int32_t>(bytes.size()));
+    ASSERT_EQ(buf.Compress(), Z_OK);
+    ASSERT_EQ(buf.Decompress(), Z_OK);
+  }
+  EXPECT_GT(ZlibCachedBytes(), 256u * 1024);  // a deflate stream's blocks
+  EXPECT_LE(ZlibCachedBytes(), 1u << 20);
 }
 
 TEST(DataBuf, FailedDecompressionReportsAndKeepsTheBytes) {

@@ -1,0 +1,82 @@
+// Opens the fuzzer's bytes as a database file and runs every operation on it.
+// Besides the sanitizers' checks: every result is success or a read failure,
+// and a file that was sound before an operation is sound after it.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "db/FileMan1.h"
+#include "db/inspect.h"
+
+namespace {
+
+std::string g_file;
+
+void Quiet(const std::string&, const std::string&, bool) {}
+
+void RemoveFile() { std::remove(g_file.c_str()); }
+
+std::string ReadFile() {
+  std::ifstream in(g_file, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "db_fuzz: %s\n", what);
+  std::abort();
+}
+
+// After each operation: its result is one of the two a damaged file may give,
+// and a sound file stayed sound.
+void After(int result, bool& sound, const char* operation) {
+  Check(result == kDbOk || result == kDbReadError, operation);
+  if (!sound) return;
+  DbInspection inspection = InspectDatabase(ReadFile());
+  if (!inspection.Sound()) std::fprintf(stderr, "%s\n", inspection.FirstFault().c_str());
+  Check(inspection.Sound(), "a sound file was damaged");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  const char* tmp = std::getenv("TMPDIR");
+  g_file = std::string(tmp ? tmp : "/tmp") + "/db_fuzz." + std::to_string(getpid()) + ".dbc";
+  std::atexit(RemoveFile);
+  SetDbReporter(Quiet);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  {
+    std::ofstream out(g_file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  bool sound = InspectDatabase(std::string(reinterpret_cast<const char*>(data), size)).Sound();
+  const std::string sep(1, dbformat::kPathSeparator);
+  const std::string message = "default" + sep + "message";
+  const std::string deep = "a" + sep + "b" + sep + "d";
+  const Lines lines = {"Version=1", "", "x"};
+  Lines got;
+  TDataBuf buf;
+
+  After(GetRecordStrings(got, message, g_file), sound, "GetRecordStrings");
+  After(GetRecord(deep, buf, g_file), sound, "GetRecord");
+  GetInitValue("Version", "", g_file);
+  CopyRecord("E2", &buf, g_file);
+  RecordHasLines("default" + sep + "article", &got, g_file);
+  After(PutRecordStrings(message, &lines, g_file), sound, "PutRecordStrings");
+  After(SetInitValue("Cutmarks", "no", g_file), sound, "SetInitValue");
+  After(SetInitValue("Version", "", g_file), sound, "SetInitValue (remove)");
+  After(RenameRecord(deep, "renamed", g_file), sound, "RenameRecord");
+  std::string trimmed = " a" + sep + "b" + sep + "renamed ";
+  After(RenameRecordTrimmed(trimmed, "d", g_file), sound, "RenameRecordTrimmed");
+  After(PutRecordStrings("a" + sep + "b", nullptr, g_file), sound, "PutRecordStrings (delete)");
+  TDataBuf fresh("fresh", 5);
+  After(PutRecord("E2", &fresh, g_file), sound, "PutRecord");
+  return 0;
+}

@@ -1,0 +1,261 @@
+// Installing with the real setup.exe of the sample distribution, as a user
+// would, and what the installation leaves: files, registry values, the
+// default message and article in CV.dbc, the program group; then setup run
+// again on that installation.
+#include <gtest/gtest.h>
+
+#include "sys/text.h"
+#include "tests/e2e/e2e_support.h"
+#include "tests/sys_win/link_reader.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+const char kAddress[] = "Jane Doe <jane.doe@example.org>";
+const char kHost[] = "smtp.example.org";
+const char kStandInText[] = "This program stands in for the Corvaline client";
+
+std::string Lower(std::string text) {
+  CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+Lines DefaultMessage(const std::string& address, const std::string& host) {
+  return {"Fcc: outbox", "Host: " + host, "From: " + address, "Chain: *,*,*,*; copies=1",
+          "To: ", "Subject: ", "", "~~"};
+}
+
+class InstallTest : public E2ETest {
+ protected:
+  // A destination whose parents do not exist yet.
+  std::string dest = scratch / "Apps\\Corvaline Mail";
+  std::string Database() const { return dest + "\\CV.dbc"; }
+
+  Lines Record(const std::string& name) { return Cvdb({"get", Database(), "default", name}); }
+
+  // What the distribution holds, setup.exe arriving as the uninstaller.
+  Lines ExpectedFiles() const {
+    Lines files;
+    for (const std::string& name : Listing(DistFolder()))
+      files.push_back(Lower(name) == "setup.exe" ? "UninstCV.exe" : name);
+    files.push_back("CV.dbc");
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+
+  // The Explorer window that setup opened, waiting for it a while; none
+  // when setup started no Explorer.
+  static Window OpenedExplorer(SetupWizard& setup) {
+    std::vector<DWORD> ids = ChildProcessIds(setup.Program().Id(), "explorer.exe");
+    if (ids.empty()) return Window();
+    return automation::WaitForWindow(ids[0], "Corvaline");
+  }
+
+  // A whole first installation with the given destination text; ends on the
+  // Done page with Run Corvaline unchecked, the group's Explorer window ended.
+  void InstallQuietly(SetupWizard& setup, const std::string& folderText) {
+    setup.FillStart(folderText);
+    setup.FillAddress(kAddress, kHost);
+    setup.Install();
+    automation::Click(setup.Button("Run Corvaline"));
+    automation::WaitUntil([&] { return !setup.Button("Run Corvaline").Checked(); }, 5s, "the box unchecked");
+    if (Window explorer = OpenedExplorer(setup)) {
+      automation::Close(explorer);
+      automation::WaitGone(explorer);
+    }
+  }
+
+  void Exit(SetupWizard& setup) {
+    setup.Press("Exit");
+    EXPECT_EQ(setup.Program().WaitExit(), 0u);
+  }
+};
+
+TEST_F(InstallTest, FirstInstallationAsAUserWould) {
+  SetupWizard setup;
+  // A trailing backslash typed by the user is not stored.
+  setup.FillStart(dest + "\\");
+  setup.FillAddress(kAddress, kHost);
+  setup.Install();
+
+  // Done: only Exit is left, and the client is to be started.
+  EXPECT_FALSE(setup.Button("Back").Enabled());
+  EXPECT_FALSE(setup.Button("Next").Enabled());
+  EXPECT_TRUE(setup.Button("Exit").Enabled());
+  EXPECT_TRUE(setup.Button("Run Corvaline").Checked());
+
+  // Every file of the distribution, byte for byte; setup.exe as UninstCV.exe.
+  EXPECT_EQ(Listing(dest), ExpectedFiles());
+  for (const std::string& name : Listing(DistFolder())) {
+    std::string target = Lower(name) == "setup.exe" ? "UninstCV.exe" : name;
+    EXPECT_EQ(FileContent(dest + "\\" + target), FileContent(DistFolder() + "\\" + name)) << name;
+  }
+  // CV.dbc grew from CV.ini: the template's settings are in it.
+  const std::string version = LinesToText(Cvdb({"init-get", DistFolder() + "\\CV.ini", "Version"}));
+  ASSERT_FALSE(Trim(version).empty());
+  EXPECT_EQ(LinesToText(Cvdb({"init-get", Database(), "Version"})), version);
+
+  // The registry: six values with their types.
+  EXPECT_EQ(ValueNames(kClientKey),
+            (Lines{"AppDir", "Program Group", "Update", "Version", "WindowPos", "WindowState"}));
+  struct Value {
+    const char* name;
+    DWORD type;
+    std::string text;
+  };
+  const Value values[] = {{"AppDir", REG_SZ, dest},
+                          {"Version", REG_SZ, Trim(version)},
+                          {"Program Group", REG_SZ, "Corvaline"},
+                          {"WindowState", REG_DWORD, "0"},
+                          {"WindowPos", REG_SZ, "-1,-1,565,350"},
+                          {"Update", REG_DWORD, "1"}};
+  for (const Value& v : values) {
+    RegValue stored = ReadValue(kClientKey, v.name);
+    EXPECT_EQ(stored.type, v.type) << v.name;
+    EXPECT_EQ(stored.text, v.text) << v.name;
+  }
+  EXPECT_FALSE(KeyExists(kMixKey));
+
+  // The default message and article, as the record store reads them.
+  EXPECT_EQ(Record("message"), DefaultMessage(kAddress, kHost));
+  Lines article = Record("article");
+  ASSERT_EQ(article.size(), 10u) << LinesToText(article);
+  const Lines message = DefaultMessage(kAddress, kHost);
+  EXPECT_EQ(Lines(article.begin(), article.begin() + 4), Lines(message.begin(), message.begin() + 4));
+  EXPECT_EQ(article[4].substr(0, 4), "To: ");
+  EXPECT_NE(article[4].find('@'), std::string::npos) << "a mail-to-news gateway: " << article[4];
+  EXPECT_EQ(Lines(article.begin() + 5, article.end()),
+            (Lines{"X-No-Archive: Yes", "Newsgroups: ", "Subject: ", "", "~~"}));
+
+  // The program group: five shortcuts into the destination, in lower case.
+  EXPECT_EQ(Listing(GroupFolder()),
+            (Lines{"Corvaline.LNK", "License.LNK", "QuickStart.LNK", "ReadMe.LNK", "Uninstall CV.LNK"}));
+  struct Expected {
+    const char *link, *target, *description;
+  };
+  const Expected shortcuts[] = {{"License.LNK", "License.txt", "License"},
+                                {"Corvaline.LNK", "CV.exe", "Corvaline"},
+                                {"Uninstall CV.LNK", "UninstCV.exe", "Uninstall Corvaline"},
+                                {"QuickStart.LNK", "QuickStart.rtf", "Quick Start"},
+                                {"ReadMe.LNK", "ReadMe.txt", "Read Me"}};
+  for (const Expected& e : shortcuts) {
+    ShellLinkFields link;
+    ASSERT_TRUE(ReadShellLink(GroupFolder() + "\\" + e.link, &link));
+    const std::string target = Lower(dest + "\\" + e.target);
+    EXPECT_EQ(link.path, target) << e.link;
+    EXPECT_EQ(link.workingDir, Lower(dest + "\\")) << e.link;
+    EXPECT_EQ(link.description, e.description) << e.link;
+    EXPECT_EQ(link.iconFile, target) << e.link;
+    EXPECT_EQ(link.arguments, "") << e.link;
+  }
+
+  // A first installation opens the group in an Explorer window, which stays
+  // until the user closes it.
+  Window explorer = OpenedExplorer(setup);
+  ASSERT_TRUE(explorer);
+  EXPECT_EQ(explorer.ClassName(), "ExplorerWClass");
+  automation::Close(explorer);
+  automation::WaitGone(explorer);
+
+  // Leaving with Run Corvaline checked starts the installed client in its folder.
+  Exit(setup);
+  Window client = automation::WaitForWindowShowing(
+      0, "Corvaline", automation::StaticControl(kStandInText, Control::Match::Prefix));
+  EXPECT_EQ(client.Get(automation::StaticControl("Current folder:", Control::Match::Prefix)).Text(),
+            "Current folder: " + dest);
+  // Wine quotes a program path that holds a blank.
+  EXPECT_EQ(Lower(RemoveChar(client.Get(automation::StaticControl("Command line:", Control::Match::Prefix)).Text(), '"')),
+            Lower("Command line: " + dest + "\\CV.exe"));
+  automation::Click(client.Get(automation::ButtonControl("Close")));
+  automation::WaitGone(client);
+}
+
+TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
+  {
+    SetupWizard first;
+    InstallQuietly(first, dest);
+    Exit(first);
+  }
+  // What the client and the user changed since.
+  WriteDword(kClientKey, "WindowState", 2);
+  WriteString(kClientKey, "WindowPos", "10,20,600,400");
+  const std::string readMe = dest + "\\ReadMe.txt";
+  WriteTextFile(readMe, "changed by the user");
+
+  SetupWizard again;
+  again.WaitPage(kReviewHeading);
+  EXPECT_EQ(again.Summary(), (Lines{"Folder = " + dest, std::string("Address = ") + kAddress,
+                                    std::string("MailHost = ") + kHost, "ProgramGroup = yes"}));
+  EXPECT_EQ(again.Button("Install").Text(), "Install");
+  EXPECT_TRUE(again.Button("Back").Enabled());
+
+  // Back shows what was read from CV.dbc; a new host goes into the templates.
+  again.Press("Back");
+  again.WaitPage(kAddressHeading);
+  EXPECT_EQ(again.Edit("Your Address:").Text(), kAddress);
+  EXPECT_EQ(again.Edit("SMTP Host:").Text(), kHost);
+  EXPECT_TRUE(again.Button("Next").Enabled());
+  again.Press("Back");
+  again.WaitPage(kStartHeading);
+  EXPECT_EQ(again.Edit("Destination Folder").Text(), dest);
+  again.Press("Next");
+  again.FillAddress(kAddress, "relay.example.net");
+  again.Install();
+
+  // No second Explorer window; the client's window settings stay as they were.
+  EXPECT_TRUE(ChildProcessIds(again.Program().Id(), "explorer.exe").empty());
+  EXPECT_EQ(ReadValue(kClientKey, "WindowState").text, "2");
+  EXPECT_EQ(ReadValue(kClientKey, "WindowPos").text, "10,20,600,400");
+  EXPECT_EQ(ReadValue(kClientKey, "AppDir").text, dest);
+  EXPECT_EQ(FileContent(readMe), FileContent(DistFolder() + "\\ReadMe.txt"));
+  EXPECT_EQ(Listing(dest), ExpectedFiles());
+  EXPECT_EQ(Record("message"), DefaultMessage(kAddress, "relay.example.net"));
+  Lines article = Record("article");
+  ASSERT_EQ(article.size(), 10u);
+  EXPECT_EQ(article[1], "Host: relay.example.net");
+  EXPECT_EQ(Listing(GroupFolder()).size(), 5u);
+
+  automation::Click(again.Button("Run Corvaline"));
+  automation::WaitUntil([&] { return !again.Button("Run Corvaline").Checked(); }, 5s, "the box unchecked");
+  Exit(again);
+  EXPECT_TRUE(automation::TopWindows(again.Program().Id()).empty());
+}
+
+// A client that keeps its database encrypted: setup cannot read it and
+// leaves it alone.
+TEST_F(InstallTest, EncryptedDatabaseIsLeftAlone) {
+  ASSERT_TRUE(CreateDirectoryA((scratch / "Apps").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
+  const std::string encrypted = dest + "\\CV.pgp";
+  WriteTextFile(encrypted, "-----BEGIN PGP MESSAGE-----\r\nnot for setup\r\n");
+  WriteString(kClientKey, "AppDir", dest);
+  WriteString(kClientKey, "Program Group", "Corvaline");
+
+  SetupWizard setup;
+  setup.WaitPage(kReviewHeading);
+  EXPECT_EQ(setup.Summary(),
+            (Lines{"I have found that your CV database is encrypted. Because of this I am unable to "
+                   "retrieve current configuration values. This is not a problem though. Click "
+                   "'Install' to complete program setup."}));
+  EXPECT_FALSE(setup.Button("Back").Enabled());
+  setup.Install();
+
+  EXPECT_FALSE(FileExists(Database()));
+  EXPECT_EQ(FileContent(encrypted), "-----BEGIN PGP MESSAGE-----\r\nnot for setup\r\n");
+  Lines expected = ExpectedFiles();
+  std::replace(expected.begin(), expected.end(), std::string("CV.dbc"), std::string("CV.pgp"));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Listing(dest), expected);
+  // An installation known before: its window settings are not written.
+  EXPECT_EQ(ValueNames(kClientKey), (Lines{"AppDir", "Program Group", "Update", "Version"}));
+  EXPECT_TRUE(ChildProcessIds(setup.Program().Id(), "explorer.exe").empty());
+
+  automation::Click(setup.Button("Run Corvaline"));
+  automation::WaitUntil([&] { return !setup.Button("Run Corvaline").Checked(); }, 5s, "the box unchecked");
+  Exit(setup);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -14,11 +14,11 @@ deps:
 	@bash tools/deps.sh
 
 host: deps
-	@cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCV_SANITIZE=ON >/dev/null
+	@cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCV_SANITIZE=ON -DCV_TESTS=ON >/dev/null
 	@cmake --build build/host -j $(JOBS)
 
 win32: deps
-	@cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	@cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCV_TESTS=ON \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake >/dev/null
 	@cmake --build build/win32 -j $(JOBS)
 

@@ -3,13 +3,13 @@
 namespace ui {
 
 Label::Label(Form& form, const ControlSpec& spec, HWND handle)
-    : Control(form, spec, handle), autoSize_(spec.width == 0 || spec.height == 0) {
-  if (autoSize_) FitToText();
+    : Control(form, spec, handle) {
+  FitToText();
 }
 
 void Label::SetText(const std::string& text) {
   Control::SetText(text);
-  if (autoSize_) FitToText();
+  FitToText();
   InvalidateRect(handle_, nullptr, TRUE);
 }
 

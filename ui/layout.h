@@ -40,7 +40,7 @@ struct ControlSpec {
   Kind kind;
   const char* name;
   const char* parent;  // "" for the form, else a panel, notebook page or notebook name
-  int left, top, width, height;  // width or height 0: sized to the text (labels)
+  int left, top, width, height;  // labels take the size of their text
   const char* text;    // notebooks: page names separated by "|"
   Font font;
   unsigned flags;

@@ -41,11 +41,6 @@ UniqueRegKey OpenKey(const std::string& key, REGSAM access, bool create) {
   return k;
 }
 
-std::string Lower(std::string text) {
-  CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-  return text;
-}
-
 struct ProcessEntry {
   DWORD pid, parent;
   std::string exe;
@@ -63,6 +58,11 @@ std::vector<ProcessEntry> Processes() {
 }
 
 }  // namespace
+
+std::string Lower(std::string text) {
+  CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
 
 std::string DistFolder() { return FromProgramFolder(CV_E2E_DIST); }
 std::string CvdbPath() { return FromProgramFolder(CV_E2E_CVDB); }
@@ -225,32 +225,44 @@ Lines RowsOf(const Window& richText) {
   return rows;
 }
 
-// The setup wizard -------------------------------------------------------------
+// Wizards ------------------------------------------------------------------------
 
-SetupWizard::SetupWizard() {
-  process_ = Process::Start(DistFolder() + "\\setup.exe", "", DistFolder());
-  form_ = process_.WaitForWindow(kSetupCaption);
-}
+Wizard::Wizard(const std::string& exe, const std::string& args, const std::string& folder,
+               const std::string& caption)
+    : process_(Process::Start(exe, args, folder)), form_(process_.WaitForWindow(caption)) {}
 
-Window SetupWizard::Button(const std::string& text) const {
-  return form_.Get(automation::ButtonControl(text));
-}
+Window Wizard::Button(const std::string& text) const { return form_.Get(automation::ButtonControl(text)); }
 
-Window SetupWizard::Edit(const std::string& label) const { return form_.FieldOf(label); }
+Window Wizard::Edit(const std::string& label) const { return form_.FieldOf(label); }
 
-Window SetupWizard::Label(const std::string& text) const {
+Window Wizard::Label(const std::string& text) const {
   return form_.Get(automation::StaticControl(text, Control::Match::Prefix));
 }
 
-void SetupWizard::WaitPage(const std::string& heading) const { Label(heading); }
+void Wizard::WaitPage(const std::string& heading) const { Label(heading); }
 
-void SetupWizard::Press(const std::string& button) const { automation::Click(Button(button)); }
+void Wizard::Press(const std::string& button) const { automation::Click(Button(button)); }
 
-MsgBox SetupWizard::Box(const std::string& text, const std::string& caption) const {
+MsgBox Wizard::Box(const std::string& text, const std::string& caption) const {
   MsgBox box = process_.WaitForMsgBox(text);
   EXPECT_EQ(box.Caption(), caption) << box.Describe();
   return box;
 }
+
+Window Wizard::WaitDialog() const {
+  // Captioned like the product; neither wizard's own window is.
+  return process_.WaitForWindow(kProduct);
+}
+
+void Wizard::ConfirmAndWait(const std::string& button, const std::string& question,
+                            const std::string& heading) const {
+  Press(button);
+  Box(question).Answer(IDOK);
+  automation::WaitGone(WaitDialog(), 20s);
+  form_.Get(automation::StaticControl(heading, Control::Match::Prefix), 60s);
+}
+
+SetupWizard::SetupWizard() : Wizard(DistFolder() + "\\setup.exe", "", DistFolder(), kSetupCaption) {}
 
 void SetupWizard::FillStart(const std::string& folder) const {
   WaitPage(kStartHeading);
@@ -267,19 +279,37 @@ void SetupWizard::FillAddress(const std::string& address, const std::string& hos
   WaitPage(kReviewHeading);
 }
 
-Window SetupWizard::WaitDialog() const {
-  // Captioned like the product; the wizard's own window is "Corvaline Setup".
-  return process_.WaitForWindow(kProduct);
-}
-
 void SetupWizard::Install() const {
   WaitPage(kReviewHeading);
-  Press("Install");
-  Box("Install now?").Answer(IDOK);
-  automation::WaitGone(WaitDialog(), 20s);
-  WaitPage(kDoneHeading);
+  ConfirmAndWait("Install", "Install now?", kDoneHeading);
 }
 
-Lines SetupWizard::Summary() const { return RowsOf(form_.FieldOf("Setup Configuration", "RichEdit20A")); }
+Lines SetupWizard::Summary() const { return RowsOf(Form().FieldOf("Setup Configuration", "RichEdit20A")); }
+
+void SetupWizard::DontRunClient() const {
+  const Window box = Button("Run Corvaline");
+  automation::Click(box);
+  automation::WaitUntil([&] { return !box.Checked(); }, 5s, "\"Run Corvaline\" unchecked");
+}
+
+Window SetupWizard::OpenedExplorer() {
+  std::vector<DWORD> ids = ChildProcessIds(Program().Id(), "explorer.exe");
+  if (ids.empty()) return Window();
+  return automation::WaitForWindow(ids[0], kProduct);
+}
+
+void InstallAsUser(const std::string& dest, const std::string& address, const std::string& host) {
+  SetupWizard setup;
+  setup.FillStart(dest);
+  setup.FillAddress(address, host);
+  setup.Install();
+  setup.DontRunClient();
+  if (Window explorer = setup.OpenedExplorer()) {
+    automation::Close(explorer);
+    automation::WaitGone(explorer);
+  }
+  setup.Press("Exit");
+  EXPECT_EQ(setup.Program().WaitExit(), 0u);
+}
 
 }  // namespace e2e

@@ -82,16 +82,19 @@ class E2ETest : public ::testing::Test {
   ScratchDir scratch{"e2e"};
 };
 
+// The text in lower case, as Windows converts it.
+std::string Lower(std::string text);
+
 // The rows of a rich-text control as the user sees them (CR LF split).
 Lines RowsOf(const Window& richText);
 
-// The setup wizard as a user sees it: the running setup.exe of the
-// distribution and its window.
-class SetupWizard {
+// A wizard as a user sees it: a program started as its own process, and its
+// window.
+class Wizard {
  public:
-  // Starts dist\setup.exe with the distribution folder as current directory
-  // and waits for its window.
-  SetupWizard();
+  // Starts exe with args in folder and waits for its window captioned caption.
+  Wizard(const std::string& exe, const std::string& args, const std::string& folder,
+         const std::string& caption);
 
   Process& Program() { return process_; }
   const Window& Form() const { return form_; }
@@ -103,8 +106,26 @@ class SetupWizard {
   // Waits for the page whose heading is heading (a label on it).
   void WaitPage(const std::string& heading) const;
   void Press(const std::string& button) const;
-  // Waits for a message box of setup saying text; fails when its caption is not caption.
+  // Waits for a message box of the program saying text; fails when its caption
+  // is not caption.
   MsgBox Box(const std::string& text, const std::string& caption = kProduct) const;
+  // Presses button, confirms question with OK, and waits out the wait dialog
+  // (captioned like the product) until heading shows.
+  void ConfirmAndWait(const std::string& button, const std::string& question,
+                      const std::string& heading) const;
+  // The wait dialog after the question was confirmed.
+  Window WaitDialog() const;
+
+ private:
+  Process process_;
+  Window form_;
+};
+
+// The setup wizard: dist\setup.exe started with the distribution folder as
+// current directory.
+class SetupWizard : public Wizard {
+ public:
+  SetupWizard();
 
   // Start page: the destination typed; Address page: address and host typed;
   // each ends on the next page.
@@ -113,15 +134,17 @@ class SetupWizard {
   // Review page: "Install", "Install now?" OK, the wait dialog waited out,
   // until the Done page shows.
   void Install() const;
-  // The wait dialog after "Install now?" was confirmed.
-  Window WaitDialog() const;
-
   Lines Summary() const;  // the review's rows
-
- private:
-  Process process_;
-  Window form_;
+  // Done page: unchecks "Run Corvaline".
+  void DontRunClient() const;
+  // The Explorer window that setup opened on the program group, waiting for it
+  // a while; none when setup started no Explorer.
+  Window OpenedExplorer();
 };
+
+// A whole first installation into dest, as a user makes it; the Explorer
+// window closed, setup ended without starting the client.
+void InstallAsUser(const std::string& dest, const std::string& address, const std::string& host);
 
 // The heading of each setup page.
 extern const char kStartHeading[];

@@ -17,11 +17,6 @@ const char kAddress[] = "Jane Doe <jane.doe@example.org>";
 const char kHost[] = "smtp.example.org";
 const char kStandInText[] = "This program stands in for the Corvaline client";
 
-std::string Lower(std::string text) {
-  CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-  return text;
-}
-
 Lines DefaultMessage(const std::string& address, const std::string& host) {
   return {"Fcc: outbox", "Host: " + host, "From: " + address, "Chain: *,*,*,*; copies=1",
           "To: ", "Subject: ", "", "~~"};
@@ -43,28 +38,6 @@ class InstallTest : public E2ETest {
     files.push_back("CV.dbc");
     std::sort(files.begin(), files.end());
     return files;
-  }
-
-  // The Explorer window that setup opened, waiting for it a while; none
-  // when setup started no Explorer.
-  static Window OpenedExplorer(SetupWizard& setup) {
-    std::vector<DWORD> ids = ChildProcessIds(setup.Program().Id(), "explorer.exe");
-    if (ids.empty()) return Window();
-    return automation::WaitForWindow(ids[0], "Corvaline");
-  }
-
-  // A whole first installation with the given destination text; ends on the
-  // Done page with Run Corvaline unchecked, the group's Explorer window ended.
-  void InstallQuietly(SetupWizard& setup, const std::string& folderText) {
-    setup.FillStart(folderText);
-    setup.FillAddress(kAddress, kHost);
-    setup.Install();
-    automation::Click(setup.Button("Run Corvaline"));
-    automation::WaitUntil([&] { return !setup.Button("Run Corvaline").Checked(); }, 5s, "the box unchecked");
-    if (Window explorer = OpenedExplorer(setup)) {
-      automation::Close(explorer);
-      automation::WaitGone(explorer);
-    }
   }
 
   void Exit(SetupWizard& setup) {
@@ -153,7 +126,7 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
 
   // A first installation opens the group in an Explorer window, which stays
   // until the user closes it.
-  Window explorer = OpenedExplorer(setup);
+  Window explorer = setup.OpenedExplorer();
   ASSERT_TRUE(explorer);
   EXPECT_EQ(explorer.ClassName(), "ExplorerWClass");
   automation::Close(explorer);
@@ -173,11 +146,7 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
 }
 
 TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
-  {
-    SetupWizard first;
-    InstallQuietly(first, dest);
-    Exit(first);
-  }
+  InstallAsUser(dest, kAddress, kHost);
   // What the client and the user changed since.
   WriteDword(kClientKey, "WindowState", 2);
   WriteString(kClientKey, "WindowPos", "10,20,600,400");
@@ -217,8 +186,7 @@ TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
   EXPECT_EQ(article[1], "Host: relay.example.net");
   EXPECT_EQ(Listing(GroupFolder()).size(), 5u);
 
-  automation::Click(again.Button("Run Corvaline"));
-  automation::WaitUntil([&] { return !again.Button("Run Corvaline").Checked(); }, 5s, "the box unchecked");
+  again.DontRunClient();
   Exit(again);
   EXPECT_TRUE(automation::TopWindows(again.Program().Id()).empty());
 }
@@ -252,9 +220,42 @@ TEST_F(InstallTest, EncryptedDatabaseIsLeftAlone) {
   EXPECT_EQ(ValueNames(kClientKey), (Lines{"AppDir", "Program Group", "Update", "Version"}));
   EXPECT_TRUE(ChildProcessIds(setup.Program().Id(), "explorer.exe").empty());
 
-  automation::Click(setup.Button("Run Corvaline"));
-  automation::WaitUntil([&] { return !setup.Button("Run Corvaline").Checked(); }, 5s, "the box unchecked");
+  setup.DontRunClient();
   Exit(setup);
+}
+
+// Destinations that cannot be made: the folder-creation message each time,
+// the wizard back on its Review page for another try, nothing recorded.
+TEST_F(InstallTest, BadDestinationsAreRefused) {
+  const std::string file = scratch / "a file";
+  WriteTextFile(file, "not a folder");
+  const std::string tooLong = scratch / std::string(300, 'x');
+  SetupWizard setup;
+  setup.FillStart(scratch / "Mail|Box<1>");
+  setup.FillAddress(kAddress, kHost);
+  for (const std::string& bad : {std::string(), file, tooLong}) {
+    if (!bad.empty()) {
+      setup.Press("Back");
+      setup.Press("Back");
+      setup.FillStart(bad);
+      setup.Press("Next");
+      setup.WaitPage(kReviewHeading);
+    }
+    setup.Press("Install");
+    setup.Box("Install now?").Answer(IDOK);
+    MsgBox refusal = setup.Program().WaitForMsgBox(20s);
+    EXPECT_EQ(refusal.Caption(), "CorvalineFolder Creation Error");
+    EXPECT_EQ(refusal.Text(),
+              "Unable to create the destination folder.\nPlease review your entry for errors or\n"
+              "illegal characters.");
+    refusal.Answer(IDOK);
+    setup.WaitPage(kReviewHeading);
+    EXPECT_EQ(setup.Button("Install").Text(), "Install");
+  }
+  EXPECT_EQ(Listing(scratch.Path()), (Lines{"a file"}));
+  EXPECT_EQ(FileContent(file), "not a folder");
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(FolderExists(GroupFolder()));
 }
 
 }  // namespace

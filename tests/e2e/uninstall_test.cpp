@@ -1,0 +1,138 @@
+// Removing with the uninstaller that setup installs, started as the Start-menu
+// shortcut starts it, and with setup.exe -u; Mixmaster set up by the test as
+// its own installer would leave it.
+#include <gtest/gtest.h>
+
+#include "sys/text.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+const char kUninstallCaption[] = "Un-Install Wizard";
+const char kOptionsHeading[] = "Select Items For Removal";
+const char kReviewHeading[] = "Review Un-installation";
+const char kFinishedHeading[] = "Un-Installation complete!";
+
+class UninstallTest : public E2ETest {
+ protected:
+  std::string dest = scratch / "Corvaline";
+  std::string mix = scratch / "Mix";
+
+  // Mixmaster as its installer leaves it: its key naming its folder, files,
+  // and a pool folder with nested folders.
+  void InstallMixmaster() {
+    ASSERT_TRUE(CreateDirectoryA(mix.c_str(), nullptr));
+    for (const char* name : {"mix.exe", "mix.cfg", "pubring.mix", "type2.list"})
+      WriteTextFile(mix + "\\" + name, name);
+    const std::string pool = mix + "\\pool";
+    for (const std::string& folder : {pool, pool + "\\in", pool + "\\in\\old"})
+      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    WriteTextFile(pool + "\\m1234", "queued");
+    WriteTextFile(pool + "\\in\\old\\m1", "older");
+    WriteString(kMixKey, "MixDir", mix);
+  }
+
+  // The uninstall wizard's Options, Review and Finish pages walked with both
+  // boxes as they are; returns the log.
+  static Lines RemoveAsShown(const Wizard& wizard, const Lines& review) {
+    wizard.Press("Next");
+    wizard.WaitPage(kReviewHeading);
+    EXPECT_EQ(RowsOf(wizard.Form().Get(Control{"Edit", ""})), review);
+    EXPECT_EQ(wizard.Button("Finish").Text(), "Finish");
+    wizard.ConfirmAndWait("Finish", "Uninstall now?", kFinishedHeading);
+    // Only Exit is left.
+    EXPECT_FALSE(wizard.Button("Back").Enabled());
+    EXPECT_FALSE(wizard.Button("Finish").Enabled());
+    EXPECT_TRUE(wizard.Button("Exit").Enabled());
+    EXPECT_NO_THROW(wizard.Label("Thanks!"));
+    return RowsOf(wizard.Form().Get(automation::RichEditControl()));
+  }
+
+  static void Exit(Wizard& wizard) {
+    wizard.Press("Exit");
+    EXPECT_EQ(wizard.Program().WaitExit(), 0u);
+  }
+
+  // An uninstaller copy outside any installation.
+  std::string LooseUninstaller() {
+    const std::string exe = scratch / "UninstCV.exe";
+    EXPECT_TRUE(CopyFileA((DistFolder() + "\\setup.exe").c_str(), exe.c_str(), FALSE));
+    return exe;
+  }
+};
+
+TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
+  InstallAsUser(dest, "jane.doe@example.org", "smtp.example.org");
+  ASSERT_TRUE(FolderExists(GroupFolder()));
+  InstallMixmaster();
+  const std::string version = ReadValue(kClientKey, "Version").text;
+
+  // As the Start-menu shortcut starts it: from the installation's folder.
+  Wizard wizard(dest + "\\UninstCV.exe", "", dest, kUninstallCaption);
+  wizard.WaitPage("Click 'Next' to continue...");
+  EXPECT_EQ(wizard.Label("Corvaline ").Text(), "Corvaline " + version);
+  EXPECT_FALSE(wizard.Button("Back").Enabled());
+  wizard.Press("Next");
+  wizard.WaitPage(kOptionsHeading);
+  const Window client = wizard.Button("Corvaline  { " + Lower(dest) + " }");
+  const Window mixmaster = wizard.Button("Mixmaster    { " + Lower(mix) + " }");
+  EXPECT_TRUE(client.Checked() && client.Enabled());
+  EXPECT_TRUE(mixmaster.Checked() && mixmaster.Enabled());
+
+  const Lines log = RemoveAsShown(wizard, {"Corvaline = YES", "Mixmaster = YES"});
+  EXPECT_EQ(log, (Lines{"Removing Corvaline...", "   program group...done", "   program files...done",
+                        "   registry key...done", "Removing Mixmaster...", "   program files...done",
+                        "   registry key...done", "Done!"}));
+
+  // The database stays; so may the running uninstaller itself.
+  Lines left = Listing(dest);
+  left.erase(std::remove(left.begin(), left.end(), "UninstCV.exe"), left.end());
+  EXPECT_EQ(left, (Lines{"CV.dbc"}));
+  EXPECT_EQ(Cvdb({"get", dest + "\\CV.dbc", "default", "message"}).size(), 8u);
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kMixKey));
+  EXPECT_FALSE(FolderExists(GroupFolder()));
+  EXPECT_FALSE(FolderExists(mix));
+
+  // After the removal, Exit closes without a question.
+  Exit(wizard);
+}
+
+TEST_F(UninstallTest, NothingToUninstall) {
+  Wizard wizard(LooseUninstaller(), "", scratch.Path(), kUninstallCaption);
+  const Window notice = wizard.Form().Get(automation::RichEditControl());
+  EXPECT_EQ(RowsOf(notice), (Lines{"Neither Corvaline nor Mixmaster are installed on this machine!",
+                                   "Nothing to un-install!"}));
+  EXPECT_FALSE(wizard.Button("Next").Enabled());
+  EXPECT_FALSE(wizard.Label("Click 'Next' to continue...").Enabled());
+  wizard.Press("Cancel");
+  EXPECT_EQ(wizard.Program().WaitExit(), 0u);
+  EXPECT_EQ(Listing(scratch.Path()), (Lines{"UninstCV.exe"}));
+}
+
+// setup.exe -u runs the uninstaller too; here only Mixmaster is installed.
+TEST_F(UninstallTest, OnlyMixmasterWithSetupMinusU) {
+  InstallMixmaster();
+  Wizard wizard(DistFolder() + "\\setup.exe", "-u", DistFolder(), kUninstallCaption);
+  wizard.Press("Next");
+  wizard.WaitPage(kOptionsHeading);
+  const Window client = wizard.Button("Corvaline  { not installed }");
+  const Window mixmaster = wizard.Button("Mixmaster    { " + Lower(mix) + " }");
+  EXPECT_FALSE(client.Checked());
+  EXPECT_FALSE(client.Enabled());
+  EXPECT_TRUE(mixmaster.Checked() && mixmaster.Enabled());
+
+  const Lines log = RemoveAsShown(wizard, {"Corvaline = NO", "Mixmaster = YES"});
+  EXPECT_EQ(log, (Lines{"Removing Mixmaster...", "   program files...done", "   registry key...done",
+                        "Done!"}));
+  EXPECT_FALSE(KeyExists(kMixKey));
+  EXPECT_FALSE(FolderExists(mix));
+  EXPECT_EQ(Listing(scratch.Path()), Lines{});
+  Exit(wizard);
+}
+
+}  // namespace
+}  // namespace e2e

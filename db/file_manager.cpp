@@ -23,8 +23,7 @@ enum : int32_t {
 };
 
 FileStream::Mode ModeFor(const std::string& fileName) {
-  return FileStream::Exists(fileName) ? FileStream::Mode::OpenExisting
-                                      : FileStream::Mode::Create;
+  return FileStream::Exists(fileName) ? FileStream::Mode::OpenExisting : FileStream::Mode::Create;
 }
 
 }  // namespace
@@ -61,8 +60,7 @@ bool TFileManager::ReadBuf(void* buffer, int32_t count) {
 
 bool TFileManager::WriteBuf(const void* buffer, int32_t count) {
   SetError(kDbOk);
-  if (count < 0 ||
-      stream_.Write(buffer, static_cast<size_t>(count)) != static_cast<size_t>(count))
+  if (count < 0 || stream_.Write(buffer, static_cast<size_t>(count)) != static_cast<size_t>(count))
     SetError(kDbWriteError);
   return Error == kDbOk;
 }
@@ -103,10 +101,9 @@ bool TFileManager::ReadHeader() {
   // the block area; anything else would send writes into the header or far
   // past the end of the file.
   if (dataEnd < kHeaderEnd || dataEnd > fileLength_ - 4)
-    return Corrupt("DataEnd " + std::to_string(dataEnd) + " lies outside the file",
-                   kDataEndOffset);
-  if (rootCell != -1 && (rootCell < kFirstPayload ||
-                         static_cast<int64_t>(rootCell) + kRootCellPayload > dataEnd))
+    return Corrupt("DataEnd " + std::to_string(dataEnd) + " lies outside the file", kDataEndOffset);
+  if (rootCell != -1 &&
+      (rootCell < kFirstPayload || static_cast<int64_t>(rootCell) + kRootCellPayload > dataEnd))
     return Corrupt("RootCell " + std::to_string(rootCell) + " lies outside the block area",
                    kRootCellOffset);
   RootCell = rootCell;

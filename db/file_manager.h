@@ -59,20 +59,19 @@ class TFileManager {
   // Whether the block with payload at position lies inside the block area with
   // room for at least minPayload bytes.
   bool PayloadInArea(int64_t position, int64_t minPayload) const;
-  int64_t FileLength() const { return fileLength_; }
 
   TFreeList FreeList;
   int32_t RootCell = -1;
   int32_t DataEnd = 46;
-  int32_t Error = 0;      // the last primitive step's code
-  int32_t Step = 0;       // the engine step that ran last
+  int32_t Error = 0;       // the last primitive step's code
+  int32_t Step = 0;        // the engine step that ran last
   int32_t FirstError = 0;  // the first non-zero Error of this manager's life
-  std::string Report;     // the last composed error report
-  std::string Diagnosis;  // the first failed check, with its offset
+  std::string Report;      // the last composed error report
+  std::string Diagnosis;   // the first failed check, with its offset
 
  private:
   void SetError(int32_t code);
 
   FileStream stream_;
-  int64_t fileLength_ = 0;
+  int64_t fileLength_ = 0;  // at opening: bounds the header and free-list checks
 };

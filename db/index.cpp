@@ -98,13 +98,13 @@ bool TFMindex::ReadRecordHead(int32_t position, RecordHead& head) {
   head.storedSize = GetInt32(b + 8);
   head.unpackedSize = GetInt32(b + 12);
   int64_t start = static_cast<int64_t>(position) - kSizeFieldSize;
-  if (head.blockSize < kSizeFieldSize + kRecordHeaderSize || start + head.blockSize > Manager.DataEnd)
+  if (head.blockSize < kSizeFieldSize + kRecordHeaderSize ||
+      start + head.blockSize > Manager.DataEnd)
     return Manager.Corrupt("the record block does not fit the block area", start);
   if (head.storedSize < 0 ||
       static_cast<int64_t>(head.storedSize) + kSizeFieldSize + kRecordHeaderSize > head.blockSize)
     return Manager.Corrupt("the stored size does not fit the record's block", position + 4);
-  if (head.unpackedSize < 0)
-    return Manager.Corrupt("the unpacked size is negative", position + 8);
+  if (head.unpackedSize < 0) return Manager.Corrupt("the unpacked size is negative", position + 8);
   return true;
 }
 

@@ -112,8 +112,7 @@ class Inspector {
                    position);
     int32_t blockSize = IntAt(start);
     if (blockSize < kSizeFieldSize + kRecordHeaderSize || start + blockSize > out_.dataEnd)
-      return Fault("the record block's size " + std::to_string(blockSize) + " does not fit",
-                   start);
+      return Fault("the record block's size " + std::to_string(blockSize) + " does not fit", start);
     if (!Claim(start, start + blockSize)) return false;
     const uint8_t kind = static_cast<uint8_t>(bytes_[position]);
     node.compressed = static_cast<uint8_t>(bytes_[position + 3]) == kStoredCompressed;

@@ -22,8 +22,8 @@ struct DbNode {
   int32_t storedSize = 0;
   int32_t unpackedSize = 0;
   bool compressed = false;
-  int keyCount = 0;    // an index's entries
-  std::string bytes;   // a data record's unpacked bytes
+  int keyCount = 0;   // an index's entries
+  std::string bytes;  // a data record's unpacked bytes
 };
 
 struct DbInspection {

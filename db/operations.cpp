@@ -51,16 +51,22 @@ int Walk(const std::string& path, const std::string& fileName,
   std::vector<std::unique_ptr<TFMindex>> chain;
   if (manager.FirstError == kDbOk) {
     chain.push_back(std::make_unique<TFMindex>(manager, nullptr, std::string()));
-    for (size_t level = 1; level < components.size() && manager.FirstError == kDbOk; ++level)
-      chain.push_back(std::make_unique<TFMindex>(manager, chain.back().get(), components[level - 1]));
+    for (size_t level = 1; level < components.size() && manager.FirstError == kDbOk; ++level) {
+      TFMindex* parent = chain.back().get();
+      chain.push_back(std::make_unique<TFMindex>(manager, parent, components[level - 1]));
+    }
   }
   if (manager.FirstError == kDbOk)
     last(*chain.back(), components.empty() ? std::string() : components.back());
   // The first failure of the operation is its result: a later step that
   // succeeds must not turn a failed write into a reported success.
   int result = manager.FirstError;
-  if (result != kDbOk)
-    SetDbLastFailure(manager.Diagnosis.empty() ? manager.Report : manager.Diagnosis);
+  if (result != kDbOk) {
+    if (!manager.Diagnosis.empty())
+      SetDbLastFailure(manager.Diagnosis);
+    else
+      SetDbLastFailure(manager.Report.empty() ? manager.ReportError(result) : manager.Report);
+  }
   while (!chain.empty()) chain.pop_back();  // deepest first
   return result;
 }
@@ -136,8 +142,7 @@ std::string GetInitValue(const std::string& name, const std::string& def,
   return value.empty() ? def : value;
 }
 
-int SetInitValue(const std::string& name, const std::string& value,
-                 const std::string& fileName) {
+int SetInitValue(const std::string& name, const std::string& value, const std::string& fileName) {
   Lines list;
   int result = GetRecordStrings(list, InitializationKey, fileName);
   // A record that could not be read would be replaced by this one line.
@@ -155,8 +160,7 @@ int SetInitValue(const std::string& name, const std::string& value,
   return PutRecordStrings(InitializationKey, &list, fileName);
 }
 
-int RenameRecord(const std::string& path, const std::string& newKey,
-                 const std::string& fileName) {
+int RenameRecord(const std::string& path, const std::string& newKey, const std::string& fileName) {
   if (!KeyFits(newKey) || newKey.find(dbformat::kPathSeparator) != std::string::npos)
     return Refuse("the new key holds CR, LF, NUL or the byte 0xFF");
   return Walk(path, fileName, [&newKey](TFMindex& index, const std::string& key) {
@@ -167,8 +171,7 @@ int RenameRecord(const std::string& path, const std::string& newKey,
   });
 }
 
-int RenameRecordTrimmed(std::string& path, const std::string& newKey,
-                        const std::string& fileName) {
+int RenameRecordTrimmed(std::string& path, const std::string& newKey, const std::string& fileName) {
   path = Trim(path);
   return RenameRecord(path, newKey, fileName);
 }

@@ -37,5 +37,4 @@ int SetInitValue(const std::string& name, const std::string& value, const std::s
 // Gives the last key of path the name newKey; the record stays where it is.
 int RenameRecord(const std::string& path, const std::string& newKey, const std::string& fileName);
 // As RenameRecord, after trimming path in place (blanks and control characters).
-int RenameRecordTrimmed(std::string& path, const std::string& newKey,
-                        const std::string& fileName);
+int RenameRecordTrimmed(std::string& path, const std::string& newKey, const std::string& fileName);

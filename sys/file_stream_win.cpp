@@ -9,8 +9,8 @@ HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 // Share mode 0: no other opener, in this process or another, while we hold it.
 intptr_t OpenExclusive(const std::string& fileName, DWORD disposition) {
-  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
   return reinterpret_cast<intptr_t>(h);
 }
 

@@ -141,7 +141,8 @@ void EnginePut(const Files& f, const std::string& path) {
 }
 void EngineGet(const Files& f, const std::string& path) {
   Lines lines;
-  if (GetRecordStrings(lines, path, f.engine) != 0 || lines.size() != kTemplate.size()) std::abort();
+  if (GetRecordStrings(lines, path, f.engine) != 0 || lines.size() != kTemplate.size())
+    std::abort();
 }
 void EngineInit(const Files& f, const std::string&) {
   if (GetInitValue("Version", "", f.engine) != "0.9b0") std::abort();

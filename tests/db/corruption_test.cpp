@@ -111,16 +111,16 @@ TEST_F(Corruption, HostileSizesAreRefusedBeforeAllocating) {
     size_t offset;
     int32_t value;
   } cases[] = {
-      {42, 0x7FFFFFF0},           // DataEnd far past the end of the file
-      {42, 10},                   // DataEnd inside the header
-      {38, 0x40000000},           // RootCell outside the block area
+      {42, 0x7FFFFFF0},               // DataEnd far past the end of the file
+      {42, 10},                       // DataEnd inside the header
+      {38, 0x40000000},               // RootCell outside the block area
       {size_t(dataEnd), 0x10000000},  // free-list count
       {size_t(dataEnd), -1},
       {size_t(init) - 4, 0x7FFFFFFF},  // block size
       {size_t(init) + 4, 0x7FFFFFF0},  // stored size
       {size_t(init) + 8, 0x7FFFFFFF},  // unpacked size
       {size_t(init) + 8, -1},
-      {50, 12},                   // the root index "in the header"
+      {50, 12},  // the root index "in the header"
   };
   for (const Case& c : cases) {
     patch(c.offset, c.value);

@@ -1,9 +1,10 @@
 // The cvdb command line: its contract with the scripts that use it.
+#include "tools/cvdb/cvdb.h"
+
 #include <sstream>
 
 #include "db/FileMan1.h"
 #include "tests/db/db_test_util.h"
-#include "tools/cvdb/cvdb.h"
 
 namespace {
 
@@ -55,9 +56,16 @@ TEST_F(Cvdb, RenameAndSettings) {
 }
 
 TEST_F(Cvdb, UsageErrorsExitWithTwo) {
-  for (auto args : std::vector<std::vector<std::string>>{
-           {}, {"get"}, {"frobnicate", db}, {"put", db}, {"get", db}, {"rename", db, "k"},
-           {"init-get", db}, {"init-set", db, "a"}, {"dump", db, "x"}, {"check"}}) {
+  for (auto args : std::vector<std::vector<std::string>>{{},
+                                                         {"get"},
+                                                         {"frobnicate", db},
+                                                         {"put", db},
+                                                         {"get", db},
+                                                         {"rename", db, "k"},
+                                                         {"init-get", db},
+                                                         {"init-set", db, "a"},
+                                                         {"dump", db, "x"},
+                                                         {"check"}}) {
     EXPECT_EQ(Run(args), 2);
     EXPECT_EQ(err.str().rfind("usage: cvdb", 0), 0u);
   }

@@ -1,6 +1,7 @@
 // The platform file layer: exclusive opening and counted, positioned I/O.
-#include "sys/exception.h"
 #include "sys/file_stream.h"
+
+#include "sys/exception.h"
 #include "tests/db/db_test_util.h"
 
 namespace {

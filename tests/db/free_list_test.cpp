@@ -27,7 +27,7 @@ TEST(FreeList, TakeCutsTheFrontOfTheFirstExtentThatFits) {
   EXPECT_EQ(list.Take(8), -1);
 
   list = ListOf({{100, 10}, {200, 30}, {300, 50}});
-  EXPECT_EQ(list.Take(29), 200);  // first fit, not best fit
+  EXPECT_EQ(list.Take(29), 200);                                  // first fit, not best fit
   EXPECT_EQ(Extents(list), (E{{100, 10}, {229, 1}, {300, 50}}));  // a 1-byte remainder stays
   EXPECT_EQ(list.Take(51), -1);
   EXPECT_EQ(Extents(list), (E{{100, 10}, {229, 1}, {300, 50}}));
@@ -57,10 +57,10 @@ TEST(FreeList, InsertKeepsAnEqualPositionInFront) {
 
 TEST(FreeList, FaultNamesExtentsOutsideOrOverlapping) {
   EXPECT_EQ(ListOf({{46, 4}, {60, 10}}).Fault(46, 70), "");
-  EXPECT_NE(ListOf({{40, 10}}).Fault(46, 100), "");           // in the header
-  EXPECT_NE(ListOf({{50, 60}}).Fault(46, 100), "");           // past DataEnd
+  EXPECT_NE(ListOf({{40, 10}}).Fault(46, 100), "");            // in the header
+  EXPECT_NE(ListOf({{50, 60}}).Fault(46, 100), "");            // past DataEnd
   EXPECT_NE(ListOf({{50, 20}, {60, 10}}).Fault(46, 100), "");  // overlapping
-  EXPECT_NE(ListOf({{50, 0}}).Fault(46, 100), "");            // no size
+  EXPECT_NE(ListOf({{50, 0}}).Fault(46, 100), "");             // no size
   EXPECT_NE(ListOf({{50, -8}}).Fault(46, 100), "");
 }
 

@@ -1,6 +1,7 @@
 // The inspector behind "cvdb check": each kind of damage is named with its offset.
-#include "db/FileMan1.h"
 #include "db/inspect.h"
+
+#include "db/FileMan1.h"
 #include "tests/db/db_test_util.h"
 
 namespace {
@@ -47,8 +48,8 @@ TEST_F(Inspect, NamesEachKindOfDamage) {
   const int32_t three = in.nodes[1].position, four = in.nodes[2].position;
 
   EXPECT_EQ(FaultAfter(42, 20), "DataEnd 20 lies outside the file (offset 42)");
-  EXPECT_EQ(FaultAfter(list, 1000), "the free-list count 1000 does not fit the file (offset " +
-                                        std::to_string(list) + ")");
+  EXPECT_EQ(FaultAfter(list, 1000),
+            "the free-list count 1000 does not fit the file (offset " + std::to_string(list) + ")");
   // The first free extent grown over the next (live) block.
   const size_t firstSize = list + 4 + 4 * in.freeExtents.size();
   EXPECT_EQ(FaultAfter(firstSize, freeSize + 8),
@@ -59,8 +60,8 @@ TEST_F(Inspect, NamesEachKindOfDamage) {
   damaged.replace(rootList + 4, 4, Le32(three));  // "four" now names "three"'s block
   EXPECT_EQ(InspectDatabase(damaged).FirstFault(),
             "a block is referenced twice (offset " + std::to_string(three - 4) + ")");
-  EXPECT_EQ(FaultAfter(four + 8, 99), "the record inflates to 7 bytes, not 99 (offset " +
-                                          std::to_string(four) + ")");
+  EXPECT_EQ(FaultAfter(four + 8, 99),
+            "the record inflates to 7 bytes, not 99 (offset " + std::to_string(four) + ")");
   EXPECT_EQ(FaultAfter(four - 4, 1 << 20).rfind("the record block's size", 0), 0u);
   damaged = bytes;
   damaged[0] = 'C';

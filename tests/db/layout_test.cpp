@@ -11,7 +11,10 @@ class Layout : public DbTest {};
 
 TEST_F(Layout, NewFileIsMagicHeaderAndEmptyFreeList) {
   const std::string expected = kMagic + Le32(-1) + Le32(46) + Le32(0);
-  { TFileManager manager(db); EXPECT_EQ(manager.Error, 0); }
+  {
+    TFileManager manager(db);
+    EXPECT_EQ(manager.Error, 0);
+  }
   EXPECT_EQ(ReadBytes(db), expected);
   ASSERT_EQ(expected.size(), 50u);
 
@@ -45,12 +48,12 @@ TEST_F(Layout, DefaultMessageInANewFile) {
   const std::string data = std::string("\x02\x00\x00\x01", 4);
   const std::string index = std::string("\x01\x00\x00\x01", 4);
   const std::string expected =
-      kMagic + Le32(50) + Le32(114 + s1 + s2 + s3) +
-      Le32(8) + Le32(98 + s1 + s2) +                                               // root cell
-      Le32(20 + s1) + data + Le32(s1) + Le32(7) + d1 + Le32(-1) +                  // message
-      Le32(20 + s2) + index + Le32(s2) + Le32(10) + d2 + Le32(58) +                // "default"
-      Le32(20 + s3) + index + Le32(s3) + Le32(10) + d3 + Le32(78 + s1) +           // root index
-      Le32(0);                                                                     // free list
+      kMagic + Le32(50) + Le32(114 + s1 + s2 + s3) +                      // header
+      Le32(8) + Le32(98 + s1 + s2) +                                      // root cell
+      Le32(20 + s1) + data + Le32(s1) + Le32(7) + d1 + Le32(-1) +         // message
+      Le32(20 + s2) + index + Le32(s2) + Le32(10) + d2 + Le32(58) +       // "default"
+      Le32(20 + s3) + index + Le32(s3) + Le32(10) + d3 + Le32(78 + s1) +  // root index
+      Le32(0);                                                            // free list
   EXPECT_EQ(ReadBytes(db), expected);
 
   Lines back;
@@ -60,7 +63,10 @@ TEST_F(Layout, DefaultMessageInANewFile) {
 }
 
 TEST_F(Layout, MagicIsNotComparedOnOpening) {
-  { TFileManager manager(db); TFMindex root(manager, nullptr, ""); }
+  {
+    TFileManager manager(db);
+    TFMindex root(manager, nullptr, "");
+  }
   std::string bytes = ReadBytes(db);
   bytes.replace(0, 38, std::string(38, 'Z'));
   WriteBytes(db, bytes);
@@ -72,7 +78,8 @@ TEST_F(Layout, MagicIsNotComparedOnOpening) {
 
 TEST_F(Layout, ErrorReportTexts) {
   TFileManager manager(db);
-  EXPECT_EQ(manager.ReportError(5), "Block: " + std::to_string(manager.Step) + ", Unknown FATAL error!");
+  EXPECT_EQ(manager.ReportError(5),
+            "Block: " + std::to_string(manager.Step) + ", Unknown FATAL error!");
   manager.Step = 10;
   EXPECT_EQ(manager.ReportError(1), "Block: 10, Fatal write error!");
   EXPECT_EQ(manager.Report, "Block: 10, Fatal write error!");

@@ -43,7 +43,10 @@ TEST_F(Operations, LineRecordsRoundTripAtEveryDepth) {
 
 TEST_F(Operations, PathsIgnoreCaseAndEmptyComponents) {
   Put(KeyPath({"default", "message"}), {"x"});
-  const std::string odd = "\xFF" "DEFAULT\xFF\xFF" "Message\xFF";
+  const std::string odd =
+      "\xFF"
+      "DEFAULT\xFF\xFF"
+      "Message\xFF";
   EXPECT_EQ(Get(odd), Lines{"x"});
   Put(odd, {"y"});
   EXPECT_EQ(Get(KeyPath({"default", "message"})), Lines{"y"});
@@ -161,7 +164,8 @@ TEST_F(Operations, PathsTheFileCannotHoldAreRefusedBeforeOpening) {
 }
 
 TEST_F(Operations, RewritesReuseFreedSpace) {
-  for (int i = 0; i < 50; ++i) Put("Initialization", {"Version=1", "Key" + std::to_string(i) + "=v"});
+  for (int i = 0; i < 50; ++i)
+    Put("Initialization", {"Version=1", "Key" + std::to_string(i) + "=v"});
   Put(KeyPath({"default", "message"}), {"m"});
   const size_t settled = ReadBytes(db).size();
   for (int round = 0; round < 100; ++round) {
@@ -174,7 +178,8 @@ TEST_F(Operations, RewritesReuseFreedSpace) {
 
 TEST_F(Operations, ManyKeysInOneIndex) {
   for (int i = 0; i < 300; ++i) Put("key" + std::to_string(i), {std::to_string(i)});
-  for (int i = 0; i < 300; i += 37) EXPECT_EQ(Get("KEY" + std::to_string(i)), Lines{std::to_string(i)});
+  for (int i = 0; i < 300; i += 37)
+    EXPECT_EQ(Get("KEY" + std::to_string(i)), Lines{std::to_string(i)});
   ExpectSound(db);
 }
 

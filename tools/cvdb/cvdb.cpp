@@ -66,16 +66,15 @@ std::string ReadWholeFile(const std::string& fileName) {
 
 int Result(int code, std::ostream& err) {
   if (code == kDbOk) return 0;
-  std::string text = code == kDbBadKey ? std::string("Invalid key path")
-                                       : TFileManager::ErrorText(code);
+  std::string text =
+      code == kDbBadKey ? std::string("Invalid key path") : TFileManager::ErrorText(code);
   err << "cvdb: " << text;
   if (!DbLastFailure().empty()) err << " (" << DbLastFailure() << ")";
   err << "\n";
   return kExitFailure;
 }
 
-int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out,
-        std::ostream& err) {
+int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, std::ostream& err) {
   const std::string& command = a[0];
   const std::string& file = a[1];
   const size_t n = a.size();

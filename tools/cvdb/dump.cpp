@@ -43,9 +43,8 @@ void PrintNode(const DbNode& node, std::ostream& out) {
 }  // namespace
 
 void PrintDump(const DbInspection& in, std::ostream& out) {
-  out << "file: " << in.length << " bytes, DataEnd " << in.dataEnd << ", root cell "
-      << in.rootCell << ", root index " << in.rootIndex << " (" << in.rootKeyCount
-      << " keys)\n";
+  out << "file: " << in.length << " bytes, DataEnd " << in.dataEnd << ", root cell " << in.rootCell
+      << ", root index " << in.rootIndex << " (" << in.rootKeyCount << " keys)\n";
   int64_t freeBytes = 0;
   for (const auto& e : in.freeExtents) freeBytes += e.second;
   out << "blocks: " << in.liveBytes << " bytes live, " << freeBytes << " free in "
@@ -53,6 +52,5 @@ void PrintDump(const DbInspection& in, std::ostream& out) {
   for (const auto& e : in.freeExtents)
     out << "  free at " << e.first << ": " << e.second << " bytes\n";
   for (const DbNode& node : in.nodes) PrintNode(node, out);
-  for (const DbFault& f : in.faults)
-    out << "fault: " << f.what << " (offset " << f.offset << ")\n";
+  for (const DbFault& f : in.faults) out << "fault: " << f.what << " (offset " << f.offset << ")\n";
 }

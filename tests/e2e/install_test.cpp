@@ -47,7 +47,7 @@ class InstallTest : public E2ETest {
 };
 
 TEST_F(InstallTest, FirstInstallationAsAUserWould) {
-  SetupWizard setup;
+  SetupWizard setup(DistFolder());
   // A trailing backslash typed by the user is not stored.
   setup.FillStart(dest + "\\");
   setup.FillAddress(kAddress, kHost);
@@ -126,7 +126,7 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
 
   // A first installation opens the group in an Explorer window, which stays
   // until the user closes it.
-  Window explorer = setup.OpenedExplorer();
+  const Window explorer = setup.OpenedExplorer();
   ASSERT_TRUE(explorer);
   EXPECT_EQ(explorer.ClassName(), "ExplorerWClass");
   automation::Close(explorer);
@@ -146,14 +146,14 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
 }
 
 TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
-  InstallAsUser(dest, kAddress, kHost);
+  InstallAsUser(DistFolder(), dest, kAddress, kHost);
   // What the client and the user changed since.
   WriteDword(kClientKey, "WindowState", 2);
   WriteString(kClientKey, "WindowPos", "10,20,600,400");
   const std::string readMe = dest + "\\ReadMe.txt";
   WriteTextFile(readMe, "changed by the user");
 
-  SetupWizard again;
+  SetupWizard again(DistFolder());
   again.WaitPage(kReviewHeading);
   EXPECT_EQ(again.Summary(), (Lines{"Folder = " + dest, std::string("Address = ") + kAddress,
                                     std::string("MailHost = ") + kHost, "ProgramGroup = yes"}));
@@ -201,7 +201,7 @@ TEST_F(InstallTest, EncryptedDatabaseIsLeftAlone) {
   WriteString(kClientKey, "AppDir", dest);
   WriteString(kClientKey, "Program Group", "Corvaline");
 
-  SetupWizard setup;
+  SetupWizard setup(DistFolder());
   setup.WaitPage(kReviewHeading);
   EXPECT_EQ(setup.Summary(),
             (Lines{"I have found that your CV database is encrypted. Because of this I am unable to "
@@ -230,7 +230,7 @@ TEST_F(InstallTest, BadDestinationsAreRefused) {
   const std::string file = scratch / "a file";
   WriteTextFile(file, "not a folder");
   const std::string tooLong = scratch / std::string(300, 'x');
-  SetupWizard setup;
+  SetupWizard setup(DistFolder());
   setup.FillStart(scratch / "Mail|Box<1>");
   setup.FillAddress(kAddress, kHost);
   for (const std::string& bad : {std::string(), file, tooLong}) {

@@ -29,7 +29,7 @@ class SetupWalkTest : public E2ETest {
     EXPECT_NO_THROW(automation::WaitEnabled(button, enabled, 3s)) << why;
   }
 
-  SetupWizard setup;
+  SetupWizard setup{DistFolder()};
 };
 
 TEST_F(SetupWalkTest, StartPageClosesWithoutQuestion) {
@@ -156,7 +156,9 @@ TEST_F(SetupWalkTest, WaitDialogCancelNoThenYes) {
   // Cancel before it changes the text, so the text read before a disabled
   // Cancel is the first second's.
   const std::string first = panel.Text();
-  if (!cancel.Enabled()) EXPECT_EQ(first, "...wait...");
+  if (!cancel.Enabled()) {
+    EXPECT_EQ(first, "...wait...");
+  }
   // Cancel becomes available with the message, after the first second.
   automation::WaitEnabled(cancel, true, 5s);
   automation::WaitText(panel, "...installing corvaline...", 3s);

@@ -65,7 +65,7 @@ class UninstallTest : public E2ETest {
 };
 
 TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
-  InstallAsUser(dest, "jane.doe@example.org", "smtp.example.org");
+  InstallAsUser(DistFolder(), dest, "jane.doe@example.org", "smtp.example.org");
   ASSERT_TRUE(FolderExists(GroupFolder()));
   InstallMixmaster();
   const std::string version = ReadValue(kClientKey, "Version").text;

@@ -4,6 +4,7 @@
 // it starts the installed client.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "db/FileMan1.h"
@@ -35,7 +36,10 @@ class InstallFlowTest : public SetupTest {
   void SetUp() override {
     MakeDistribution();
     MakeDir(dest / "Programs");
+    programs_ = std::make_unique<ProgramsFolderValue>(dest / "Programs");
   }
+  void TearDown() override { programs_.reset(); }
+  std::unique_ptr<ProgramsFolderValue> programs_;
   const std::string target = dest / "Apps\\Corvaline\\";
 
   // Fills the pages and stops on Review.
@@ -88,7 +92,6 @@ TEST_F(InstallFlowTest, ACancelledWaitDoesNothingAndStaysOnReview) {
 }
 
 TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
-  ProgramsFolderValue programs(dest / "Programs");
   // A running client holds its database: storing the templates must fail.
   MakeDir(dest / "Apps");
   MakeDir(target);

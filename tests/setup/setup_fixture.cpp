@@ -26,6 +26,9 @@ SetupTest::SetupTest() {
 }
 
 SetupTest::~SetupTest() {
+  // An install step that went wrong may have opened one; left open, it would
+  // outlive the test and hold the runner's output pipe.
+  CloseExplorerWindows();
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
 }

@@ -4,7 +4,9 @@
 
 #include <richedit.h>
 
+#include <cstdio>
 #include <map>
+#include <string>
 
 namespace formtest {
 
@@ -39,13 +41,36 @@ class ToolkitEnvironment : public ::testing::Environment {
   }
 };
 
+// A fault can leave a modal loop waiting for a click that never comes: a test
+// still running after a minute ends the program with a message, rather than
+// waiting for the runner's much later time-out.
+constexpr DWORD kTestTimeLimitMs = 60000;
+
+void CALLBACK TestOverran(PVOID name, BOOLEAN) {
+  std::fprintf(stderr, "\n%s did not finish within %lu s (a modal loop left waiting?)\n",
+               static_cast<const char*>(name), kTestTimeLimitMs / 1000);
+  std::fflush(stderr);
+  TerminateProcess(GetCurrentProcess(), 3);
+}
+
 // Whatever a test left behind must not act in the next one.
 class Cleanup : public ::testing::EmptyTestEventListener {
  public:
+  void OnTestStart(const ::testing::TestInfo& test) override {
+    name_ = std::string(test.test_suite_name()) + "." + test.name();
+    CreateTimerQueueTimer(&watchdog_, nullptr, TestOverran, const_cast<char*>(name_.c_str()),
+                          kTestTimeLimitMs, 0, WT_EXECUTEONLYONCE);
+  }
   void OnTestEnd(const ::testing::TestInfo&) override {
+    if (watchdog_) DeleteTimerQueueTimer(nullptr, watchdog_, INVALID_HANDLE_VALUE);
+    watchdog_ = nullptr;
     CancelPendingActions();
     ui::SetMsgBoxHook(UnexpectedBox);
   }
+
+ private:
+  std::string name_;
+  HANDLE watchdog_ = nullptr;
 };
 
 [[maybe_unused]] const bool registered = [] {

@@ -303,6 +303,15 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       if (defaultButton_)
         return MAKELRESULT(GetDlgCtrlID(defaultButton_->Handle()), DC_HASDEFID);
       return 0;
+    case WM_NEXTDLGCTL: {
+      // The dialog manager moves the focus this way for a label's mnemonic:
+      // first onto the label, then on to the next tab stop. A form is no
+      // dialog, so nothing would answer it otherwise.
+      HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
+                               : GetNextDlgTabItem(handle_, GetFocus(), wp != 0);
+      if (target) ::SetFocus(target);
+      return 0;
+    }
   }
   return DefWindowProcA(handle_, msg, wp, lp);
 }

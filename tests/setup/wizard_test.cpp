@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/constants.h"
 #include "db/FileMan1.h"
@@ -384,4 +385,38 @@ TEST_F(WizardTest, StrangeDestinationsPassThePagesIntact) {
     ToReview(form);
     EXPECT_EQ(form.RichEdit3.GetLines().front(), "Folder = " + folder);
   }
+}
+
+TEST_F(WizardTest, TheKeyboardReachesTheShowingPageOnly) {
+  TSetupForm form;
+  form.Show();
+  auto alt = [&](char letter) {
+    PostMessageA(GetFocus(), WM_SYSCHAR, static_cast<unsigned char>(letter), 1u << 29);
+    formtest::Pump(100);
+  };
+  ASSERT_EQ(GetFocus(), form.NextBtn.Handle());
+  alt('d');  // "&Destination Folder"
+  EXPECT_EQ(GetFocus(), form.AppDIR.Handle());
+  alt('a');  // "Your &Address" is on a page not showing
+  EXPECT_EQ(GetFocus(), form.AppDIR.Handle());
+  alt('g');  // "Create Program &Group"
+  EXPECT_FALSE(form.GroupBox.Checked());
+
+  // Tab goes round the Start page and the buttons, Back being disabled.
+  form.AppDIR.SetFocus();
+  std::vector<HWND> visited;
+  for (int i = 0; i < 5; ++i) {
+    PressKey(GetFocus(), VK_TAB);
+    formtest::Pump(100);
+    visited.push_back(GetFocus());
+  }
+  EXPECT_EQ(visited, std::vector<HWND>({form.BrowseBtn.Handle(), form.GroupBox.Handle(),
+                                        form.NextBtn.Handle(), form.CancelBtn.Handle(),
+                                        form.AppDIR.Handle()}));
+
+  form.NextBtnClick();
+  alt('h');  // "SMTP &Host"
+  EXPECT_EQ(GetFocus(), form.Host.Handle());
+  alt('a');
+  EXPECT_EQ(GetFocus(), form.EAddr.Handle());
 }

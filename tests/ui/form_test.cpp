@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "tests/ui/form_test_support.h"
 #include "tests/ui/sample_form.h"
@@ -209,4 +210,54 @@ TEST(BusyCursor, TheHourglassShowsOverTheClientAreaWhileBusy) {
   form.SetBusyCursor(false);
   SendMessageA(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()), overClient);
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+namespace {
+// Posts a key as the keyboard sends it with Alt held: the system character.
+void PressAlt(HWND window, char letter) {
+  PostMessageA(window, WM_SYSCHAR, static_cast<unsigned char>(letter), 1u << 29);
+}
+}  // namespace
+
+TEST(Keyboard, MnemonicsFocusTheControlAfterALabelAndPressButtons) {
+  SampleForm form;
+  form.Show();
+  int plainClicks = 0;
+  form.Plain.onClick = [&] { ++plainClicks; };
+  form.Ok.SetFocus();
+
+  // The label "&Name" hands the focus to the edit created after it.
+  PressAlt(form.Ok.Handle(), 'n');
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == form.Name.Handle(); }, 2000))
+      << "focus went to " << GetFocus();
+  // "&First" toggles its box, "&Plain" clicks its button.
+  PressAlt(form.Name.Handle(), 'f');
+  ASSERT_TRUE(PumpUntil([&] { return form.First.Checked(); }, 2000));
+  PressAlt(form.First.Handle(), 'p');
+  ASSERT_TRUE(PumpUntil([&] { return plainClicks == 1; }, 2000));
+  // A label on a page that is not showing takes no mnemonic.
+  ASSERT_EQ(form.Pages.ActivePage(), "One");
+  PressAlt(form.First.Handle(), 't');
+  formtest::Pump(200);
+  EXPECT_EQ(GetFocus(), form.First.Handle());
+  form.Pages.SetPageIndex(1);
+  PressAlt(form.First.Handle(), 't');
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() != form.First.Handle(); }, 2000));
+}
+
+TEST(Keyboard, TabVisitsTheShowingControlsInCreationOrder) {
+  SampleForm form;
+  form.Show();
+  form.Cancel.SetEnabled(false);  // a disabled control is passed over
+  form.Name.SetFocus();
+  std::vector<HWND> visited;
+  for (int i = 0; i < 6; ++i) {
+    HWND from = GetFocus();
+    PressKey(from, VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() != from; }, 2000)) << "Tab did not move on";
+    visited.push_back(GetFocus());
+  }
+  const std::vector<HWND> expected = {form.First.Handle(), form.Second.Handle(), form.Plain.Handle(),
+                                      form.Ok.Handle(), form.Name.Handle(), form.First.Handle()};
+  EXPECT_EQ(visited, expected);
 }

@@ -43,8 +43,15 @@ void TDataBuf::Allocate(const void* source, int32_t n) {
 
 void TDataBuf::Adopt(std::unique_ptr<uint8_t[]> bytes, int32_t n) {
   bytes[n] = 0;
+  WipeIfOwed();
   data_ = std::move(bytes);
   size_ = n;
+}
+
+// A caller's bytes are zeroed before they are freed, also when compression
+// replaces them by their stream.
+void TDataBuf::WipeIfOwed() {
+  if (Wipe && data_) WipeBytes(data_.get(), size_);
 }
 
 void TDataBuf::SetData(const void* source, int32_t n) {
@@ -57,7 +64,9 @@ void TDataBuf::SetData(const void* source, int32_t n) {
 void TDataBuf::ReplaceData(const void* source, int32_t n) {
   // The source may be our own bytes: build the new ones before freeing.
   std::unique_ptr<uint8_t[]> old = std::move(data_);
+  const int32_t oldSize = size_;
   Allocate(source, n);
+  if (Wipe && old) WipeBytes(old.get(), oldSize);
 }
 
 void TDataBuf::Clear() {

@@ -53,6 +53,7 @@ class TDataBuf {
   void Allocate(const void* source, int32_t n);
   // As ReplaceData, taking bytes (room for n + 1) instead of copying them.
   void Adopt(std::unique_ptr<uint8_t[]> bytes, int32_t n);
+  void WipeIfOwed();
 
   std::unique_ptr<uint8_t[]> data_;
   int32_t size_ = 0;

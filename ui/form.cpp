@@ -299,10 +299,15 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
-    case DM_GETDEFID:
-      if (defaultButton_)
-        return MAKELRESULT(GetDlgCtrlID(defaultButton_->Handle()), DC_HASDEFID);
+    case DM_GETDEFID: {
+      // Enter presses the push button that has the focus, as in any dialog;
+      // elsewhere it presses the default button.
+      auto focused = byHandle_.find(GetFocus());
+      Button* button = focused != byHandle_.end() ? dynamic_cast<Button*>(focused->second) : nullptr;
+      if (!button) button = defaultButton_;
+      if (button) return MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
       return 0;
+    }
     case WM_NEXTDLGCTL: {
       // The dialog manager moves the focus this way for a label's mnemonic:
       // first onto the label, then on to the next tab stop. A form is no

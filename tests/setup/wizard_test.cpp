@@ -420,3 +420,18 @@ TEST_F(WizardTest, TheKeyboardReachesTheShowingPageOnly) {
   alt('a');
   EXPECT_EQ(GetFocus(), form.EAddr.Handle());
 }
+
+TEST_F(WizardTest, EnterOnTheFocusedNextButtonGoesOn) {
+  TSetupForm form;
+  form.Show();
+  ASSERT_EQ(GetFocus(), form.NextBtn.Handle());
+  PressKey(form.NextBtn.Handle(), VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return form.Notebook1.PageIndex() == 1; }, 2000));
+  // In an edit with no default button, Enter does nothing.
+  Type(form.EAddr, "a");
+  Type(form.Host, "h");
+  PressKey(form.EAddr.Handle(), VK_RETURN);
+  formtest::Pump(200);
+  EXPECT_EQ(form.Notebook1.ActivePage(), "Address");
+  EXPECT_EQ(boxes.Count(), 0u);
+}

@@ -237,12 +237,13 @@ TEST(Keyboard, MnemonicsFocusTheControlAfterALabelAndPressButtons) {
   ASSERT_TRUE(PumpUntil([&] { return plainClicks == 1; }, 2000));
   // A label on a page that is not showing takes no mnemonic.
   ASSERT_EQ(form.Pages.ActivePage(), "One");
-  PressAlt(form.First.Handle(), 't');
+  const HWND before = GetFocus();
+  PressAlt(before, 't');
   formtest::Pump(200);
-  EXPECT_EQ(GetFocus(), form.First.Handle());
+  EXPECT_EQ(GetFocus(), before);
   form.Pages.SetPageIndex(1);
-  PressAlt(form.First.Handle(), 't');
-  ASSERT_TRUE(PumpUntil([&] { return GetFocus() != form.First.Handle(); }, 2000));
+  PressAlt(before, 't');
+  EXPECT_TRUE(PumpUntil([&] { return GetFocus() == form.Find("TwoEdit")->Handle(); }, 2000));
 }
 
 TEST(Keyboard, TabVisitsTheShowingControlsInCreationOrder) {
@@ -260,4 +261,26 @@ TEST(Keyboard, TabVisitsTheShowingControlsInCreationOrder) {
   const std::vector<HWND> expected = {form.First.Handle(), form.Second.Handle(), form.Plain.Handle(),
                                       form.Ok.Handle(), form.Name.Handle(), form.First.Handle()};
   EXPECT_EQ(visited, expected);
+}
+
+TEST(Keyboard, EnterPressesAFocusedPushButtonRatherThanTheDefaultOne) {
+  SampleForm form;
+  int plainClicks = 0, okClicks = 0;
+  form.Plain.onClick = [&] { ++plainClicks; };
+  form.Ok.onClick = [&] { ++okClicks; };
+  RunLater(50, [&] {
+    form.Plain.SetFocus();
+    PressKey(form.Plain.Handle(), VK_RETURN);
+  });
+  RunLater(300, [&] {
+    EXPECT_EQ(plainClicks, 1);
+    EXPECT_EQ(okClicks, 0);
+    // A check box is no push button: Enter there presses the default one.
+    form.First.SetFocus();
+    PressKey(form.First.Handle(), VK_RETURN);
+  });
+  EXPECT_EQ(form.ShowModal(), ui::mrOk);
+  EXPECT_EQ(plainClicks, 1);
+  EXPECT_EQ(okClicks, 1);
+  EXPECT_FALSE(form.First.Checked());
 }

@@ -15,6 +15,7 @@ const ControlSpec kSampleControls[] = {
     {Kind::Label, "Fixed", "Box", 8, 142, 60, 20, "Fixed size", {}, 0},
     {Kind::Notebook, "Pages", "Box", 140, 8, 150, 150, "One|Two|Three", {}, 0},
     {Kind::Label, "OnTwo", "Two", 4, 4, 0, 0, "On page &two", {}, 0},
+    {Kind::Edit, "TwoEdit", "Two", 4, 24, 100, 21, "", {}, 0},
     {Kind::Button, "Plain", "", 8, 186, 75, 25, "&Plain", {}, 0},
     {Kind::Button, "Ok", "", 152, 186, 75, 25, "OK", {}, kDefault | kModalOk},
     {Kind::Button, "Cancel", "", 237, 186, 75, 25, "Cancel", {}, kCancel | kModalCancel},

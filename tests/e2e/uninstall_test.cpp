@@ -5,6 +5,7 @@
 
 #include "sys/text.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/sys_win/link_reader.h"
 
 namespace e2e {
 namespace {
@@ -70,8 +71,11 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
   InstallMixmaster();
   const std::string version = ReadValue(kClientKey, "Version").text;
 
-  // As the Start-menu shortcut starts it: from the installation's folder.
-  Wizard wizard(dest + "\\UninstCV.exe", "", dest, kUninstallCaption);
+  // As the Start-menu shortcut starts it: its target, in its working folder.
+  ShellLinkFields shortcut;
+  ASSERT_TRUE(ReadShellLink(GroupFolder() + "\\Uninstall CV.LNK", &shortcut));
+  ASSERT_EQ(shortcut.path, Lower(dest + "\\UninstCV.exe"));
+  Wizard wizard(shortcut.path, shortcut.arguments, shortcut.workingDir, kUninstallCaption);
   wizard.WaitPage("Click 'Next' to continue...");
   EXPECT_EQ(wizard.Label("Corvaline ").Text(), "Corvaline " + version);
   EXPECT_FALSE(wizard.Button("Back").Enabled());

@@ -134,13 +134,16 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
 
   // Leaving with Run Corvaline checked starts the installed client in its folder.
   Exit(setup);
-  Window client = automation::WaitForWindowShowing(
-      0, "Corvaline", automation::StaticControl(kStandInText, Control::Match::Prefix));
-  EXPECT_EQ(client.Get(automation::StaticControl("Current folder:", Control::Match::Prefix)).Text(),
-            "Current folder: " + dest);
+  const std::vector<DWORD> started = ChildProcessIds(setup.Program().Id(), "CV.exe");
+  ASSERT_EQ(started.size(), 1u) << "the client started by setup";
+  const Window client = automation::WaitForWindowShowing(
+      started[0], "Corvaline", automation::StaticControl(kStandInText, Control::Match::Prefix));
+  const auto line = [&](const std::string& label) {
+    return client.Get(automation::StaticControl(label, Control::Match::Prefix)).Text();
+  };
+  EXPECT_EQ(line("Current folder:"), "Current folder: " + dest);
   // Wine quotes a program path that holds a blank.
-  EXPECT_EQ(Lower(RemoveChar(client.Get(automation::StaticControl("Command line:", Control::Match::Prefix)).Text(), '"')),
-            Lower("Command line: " + dest + "\\CV.exe"));
+  EXPECT_EQ(Lower(RemoveChar(line("Command line:"), '"')), Lower("Command line: " + dest + "\\CV.exe"));
   automation::Click(client.Get(automation::ButtonControl("Close")));
   automation::WaitGone(client);
 }

@@ -284,3 +284,13 @@ TEST(Keyboard, EnterPressesAFocusedPushButtonRatherThanTheDefaultOne) {
   EXPECT_EQ(okClicks, 1);
   EXPECT_FALSE(form.First.Checked());
 }
+
+TEST(ShowModal, AQuitWhileShownEndsItWithCancelAndReachesTheOuterLoop) {
+  SampleForm form;
+  RunLater(50, [] { PostQuitMessage(4); });
+  EXPECT_EQ(form.ShowModal(), ui::mrCancel);
+  EXPECT_FALSE(form.Visible());
+  int exitCode = -1;
+  EXPECT_TRUE(QuitPosted(&exitCode));
+  EXPECT_EQ(exitCode, 4);
+}

@@ -157,8 +157,10 @@ void TSetupForm::FormCloseQuery(bool& canClose) {
     return;
   }
   SetCurrentDir(AppDIR.Text());
+  // Quoted: unquoted, a folder with a blank ("C:\Program Files\...") lets the
+  // system start C:\Program.exe instead, if there is one.
   if (Notebook1.ActivePage() == "Done" && CancelBtn.Text() == "Exit" && RunQuickBox.Checked())
-    RunProgram(AddBackslash(AppDIR.Text()) + ClientExeName, 1);
+    RunProgram("\"" + AddBackslash(AppDIR.Text()) + ClientExeName + "\"", 1);
   canClose = true;
 }
 

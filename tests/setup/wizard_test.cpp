@@ -435,3 +435,41 @@ TEST_F(WizardTest, EnterOnTheFocusedNextButtonGoesOn) {
   EXPECT_EQ(form.Notebook1.ActivePage(), "Address");
   EXPECT_EQ(boxes.Count(), 0u);
 }
+
+TEST_F(WizardTest, LeavingDoneStartsTheClientFromItsFolderEvenWithBlanksInThePath) {
+  // An unquoted command line would start C:\...\Program.exe instead.
+  const std::string folder = dest / "Program Files\\Corvaline\\";
+  MakeDir(dest / "Program Files");
+  MakeDir(folder);
+  const std::string marker = TestProgramDir() + "setup_marker_child.exe";
+  ASSERT_TRUE(CopyFileA(marker.c_str(), (folder + "CV.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(marker.c_str(), (dest / "Program.exe").c_str(), FALSE));
+  TSetupForm form;
+  form.AppDIR.SetText(StripBackslash(folder));
+  form.Show();
+  // The Done page as a successful install leaves it.
+  form.Notebook1.SetPageIndex(3);
+  form.CancelBtn.SetText("Exit");
+  SendMessageA(form.CancelBtn.Handle(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(form.Visible());
+  EXPECT_EQ(boxes.Count(), 0u);
+  ASSERT_TRUE(PumpUntil([&] { return GetFileAttributesA((folder + "started.txt").c_str()) !=
+                                     INVALID_FILE_ATTRIBUTES; }, 10000));
+  formtest::Pump(300);  // the mark is written and closed
+  EXPECT_EQ(Lower(ReadTextFile(folder + "started.txt")), Lower(folder + "CV.exe"));
+}
+
+TEST_F(WizardTest, LeavingDoneWithRunCorvalineUncheckedStartsNothing) {
+  const std::string marker = TestProgramDir() + "setup_marker_child.exe";
+  ASSERT_TRUE(CopyFileA(marker.c_str(), (dest / "CV.exe").c_str(), FALSE));
+  TSetupForm form;
+  form.AppDIR.SetText(dest.Path());
+  form.Show();
+  form.Notebook1.SetPageIndex(3);
+  form.CancelBtn.SetText("Exit");
+  form.RunQuickBox.SetChecked(false);
+  SendMessageA(form.CancelBtn.Handle(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(form.Visible());
+  formtest::Pump(1500);
+  EXPECT_EQ(GetFileAttributesA((dest / "started.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}

@@ -473,3 +473,25 @@ TEST_F(WizardTest, LeavingDoneWithRunCorvalineUncheckedStartsNothing) {
   formtest::Pump(1500);
   EXPECT_EQ(GetFileAttributesA((dest / "started.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
+
+TEST_F(WizardTest, ADamagedDatabaseOfAnEarlierInstallationLeavesTheFieldsEmpty) {
+  WriteDatabase(dest.Path(), {"From: jane@example.org", "Host: smtp.example.org"});
+  std::string bytes = ReadTextFile(dest / "CV.dbc");
+  ASSERT_GT(bytes.size(), 46u);
+  bytes[45] = '\x7f';  // the end of the data far beyond the file
+  const std::string damaged[] = {bytes, "not a database at all", ""};
+  WriteClientKey(StripBackslash(dest.Path()));
+  for (const std::string& content : damaged) {
+    WriteTextFile(dest / "CV.dbc", content);
+    TSetupForm form;
+    EXPECT_EQ(form.EAddr.Text(), "");
+    EXPECT_EQ(form.Host.Text(), "");
+    form.Show();
+    EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
+    // Reading changed nothing (an empty file the engine takes as a new
+    // database and gives its header).
+    if (!content.empty()) {
+      EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), content);
+    }
+  }
+}

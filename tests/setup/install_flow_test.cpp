@@ -72,6 +72,10 @@ TEST_F(InstallFlowTest, ACancelledWaitDoesNothingAndStaysOnReview) {
     ASSERT_NE(wait, nullptr) << "no wait dialog";
     looked = true;
     EXPECT_TRUE(ShowsHourglass(form));
+    // Past the first tick: the caller's text, blinking.
+    const std::string shown = wait->Panel1.Text();
+    EXPECT_TRUE(shown == "...installing corvaline..." || shown.empty()) << shown;
+    EXPECT_TRUE(wait->CancelBtn.Enabled());
     RECT d = wait->Bounds(), o = form.Bounds();
     EXPECT_EQ(d.top, o.top + ((o.bottom - o.top) - (d.bottom - d.top)) / 2);
     EXPECT_EQ(d.left, o.left + ((o.right - o.left) - (d.right - d.left)) / 2);

@@ -71,7 +71,8 @@ const ControlSpec kSetupControls[] = {
     {Kind::Label, "Label7", "Review", 16, 0, 0, 0, "Review Setup", {}, 0},
     {Kind::RichText, "RichEdit4", "Review", 16, 24, 377, 33, kReviewText, {}, kDisabled | kNoBorder | kNoTabStop},
     {Kind::Label, "Label8", "Review", 16, 64, 0, 0, "Setup Configuration", {}, 0},
-    {Kind::RichText, "RichEdit3", "Review", 16, 80, 377, 105, "", kBlueText, kDisabled | kNoTabStop},
+    // The summary, or the encrypted-database notice: one long line that must wrap.
+    {Kind::RichText, "RichEdit3", "Review", 16, 80, 377, 105, "", kBlueText, kDisabled | kNoTabStop | kWrap},
     // Page "Done". The Mixmaster notice of RichEdit5 lies under RichEdit6 and is
     // never seen; it stays hidden so the two never paint over each other.
     {Kind::Label, "Label5", "Done", 16, 0, 193, 25, "Installation complete!", kDoneFont, 0},

@@ -34,6 +34,7 @@ enum Flag : unsigned {
   kLowered = 1u << 7,      // panel bevel
   kModalOk = 1u << 8,      // button closes a modal form with result 1
   kModalCancel = 1u << 9,  // button closes a modal form with result 2
+  kWrap = 1u << 10,        // rich text: a line too long for the box wraps
 };
 
 struct ControlSpec {

@@ -9,8 +9,9 @@ RichText::RichText(Form& form, const ControlSpec& spec, HWND handle) : LineView(
   SendMessageA(handle, EM_SETBKGNDCOLOR, 0,
                GetSysColor((spec.flags & kNoBorder) ? COLOR_BTNFACE : COLOR_WINDOW));
   // One line of text is one row on screen, as the lines were written; a line
-  // too long for the box is cut rather than wrapped into the next.
-  SendMessageA(handle, EM_SETTARGETDEVICE, 0, 1);
+  // too long for the box is cut rather than wrapped into the next. A box
+  // laid out to wrap breaks such a line at the box's edge instead.
+  SendMessageA(handle, EM_SETTARGETDEVICE, 0, (spec.flags & kWrap) ? 0 : 1);
   if (spec.text && *spec.text) SetLines(TextToLines(spec.text));
   ApplyColor();
 }

@@ -316,6 +316,8 @@ TEST_F(WizardTest, AnEncryptedDatabaseShowsTheNoticeAndLocksBack) {
       "current configuration values. This is not a problem though. Click 'Install' to complete "
       "program setup.";
   EXPECT_EQ(form.RichEdit3.GetLines(), Lines({notice}));
+  // One long line: it wraps, so that all of it can be read in the box.
+  EXPECT_TRUE(formtest::ShowsWhole(form.RichEdit3.Handle()));
   EXPECT_EQ(formtest::RichTextColor(form.RichEdit4.Handle()), RGB(128, 128, 128));
   EXPECT_EQ(Buttons(form), "Back off | Install on | Cancel on");
   // Nothing is stored into the encrypted installation.

@@ -172,6 +172,7 @@ TEST(RichText, HoldsLinesOnePerRowInOneColour) {
   form.Notes.SetLines(wide);
   EXPECT_EQ(form.Notes.GetLines(), wide);
   EXPECT_EQ(SendMessageA(notes, EM_GETLINECOUNT, 0, 0), 2);
+  EXPECT_FALSE(formtest::ShowsWhole(notes));
   form.Notes.AddLine("third");
   EXPECT_EQ(form.Notes.GetLines().size(), 3u);
   EXPECT_EQ(SendMessageA(notes, EM_GETLINECOUNT, 0, 0), 3);
@@ -185,6 +186,21 @@ TEST(RichText, HoldsLinesOnePerRowInOneColour) {
   form.Notes.Clear();
   EXPECT_TRUE(form.Notes.GetLines().empty());
   EXPECT_EQ(GetWindowTextLengthA(notes), 0);
+}
+
+TEST(RichText, LaidOutToWrapItBreaksALongLineIntoRowsThatFit) {
+  const ui::ControlSpec rows[] = {
+      {ui::Kind::RichText, "Wrapped", "", 8, 8, 200, 120, "", {}, ui::kWrap},
+  };
+  ui::Form form(kSampleFormSpec, rows, ui::CountOf(rows));
+  auto& text = form.Get<ui::RichText>("Wrapped");
+  const std::string sentence =
+      "This is not a problem though. Click 'Install' to complete program setup, "
+      "and read every word of this sentence.";
+  text.SetLines({sentence});
+  EXPECT_EQ(text.GetLines(), Lines({sentence}));
+  EXPECT_GT(SendMessageA(text.Handle(), EM_GETLINECOUNT, 0, 0), 1);
+  EXPECT_TRUE(formtest::ShowsWhole(text.Handle()));
 }
 
 TEST(FormTable, ControlsAreFoundByNameAndType) {

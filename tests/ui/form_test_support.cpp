@@ -153,6 +153,18 @@ COLORREF RichTextColor(HWND richText) {
   return format.crTextColor;
 }
 
+bool ShowsWhole(HWND richText) {
+  RECT client;
+  GetClientRect(richText, &client);
+  const int length = GetWindowTextLengthA(richText);
+  for (int i = 0; i < length; ++i) {
+    POINTL at = {-1, -1};
+    SendMessageA(richText, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), i);
+    if (at.x < 0 || at.y < 0 || at.x >= client.right || at.y >= client.bottom) return false;
+  }
+  return true;
+}
+
 namespace {
 struct FindRequest {
   const std::string* caption;

@@ -61,6 +61,10 @@ void PressKey(HWND window, WPARAM key);
 // The text colour of all of a rich-text control's text.
 COLORREF RichTextColor(HWND richText);
 
+// Whether every character of a rich-text control's text starts inside its
+// client area, so that all of it can be read without scrolling.
+bool ShowsWhole(HWND richText);
+
 // The visible top-level window of this process with that caption, or null.
 HWND FindOwnWindow(const std::string& caption);
 

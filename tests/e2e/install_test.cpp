@@ -189,9 +189,10 @@ TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
   EXPECT_EQ(article[1], "Host: relay.example.net");
   EXPECT_EQ(Listing(GroupFolder()).size(), 5u);
 
+  // Left with "Run Corvaline" unchecked: no client.
   again.DontRunClient();
   Exit(again);
-  EXPECT_TRUE(automation::TopWindows(again.Program().Id()).empty());
+  EXPECT_TRUE(ChildProcessIds(again.Program().Id(), "CV.exe").empty());
 }
 
 // A client that keeps its database encrypted: setup cannot read it and

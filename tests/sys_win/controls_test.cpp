@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <richedit.h>
-
 #include <cstring>
 #include <string>
 
@@ -93,37 +91,4 @@ TEST(PasteAsPlainText, WithoutTextOnTheClipboardTheSelectionStays) {
   SetClipboard({});
   PasteAsPlainText(edit.Get());
   EXPECT_EQ(Text(edit.Get()), "keep this");
-}
-
-namespace {
-// Whether the whole text of a rich edit is bold.
-bool AllBold(HWND rich) {
-  SendMessageA(rich, EM_SETSEL, 0, -1);
-  CHARFORMATA format = {};
-  format.cbSize = sizeof format;
-  format.dwMask = CFM_BOLD;
-  SendMessageA(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-  return (format.dwMask & CFM_BOLD) && (format.dwEffects & CFE_BOLD);
-}
-
-void SetPlainFormat(HWND rich) {
-  CHARFORMATA format = {};
-  format.cbSize = sizeof format;
-  format.dwMask = CFM_BOLD;
-  format.dwEffects = 0;
-  SendMessageA(rich, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-}
-}  // namespace
-
-// With rich text on the clipboard too, only the text arrives in a rich edit.
-TEST(PasteAsPlainText, DropsTheFormattingOfRichText) {
-  ASSERT_TRUE(LoadLibraryA("riched20.dll"));
-  Window rich(RICHEDIT_CLASSA, WS_POPUP | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 100);
-  ASSERT_TRUE(rich.Get());
-  const UINT rtf = RegisterClipboardFormatA("Rich Text Format");
-  SetClipboard({{CF_TEXT, "Bold"}, {rtf, "{\\rtf1\\ansi {\\b Bold}}"}});
-  SetPlainFormat(rich.Get());
-  PasteAsPlainText(rich.Get());
-  EXPECT_EQ(Text(rich.Get()), "Bold");
-  EXPECT_FALSE(AllBold(rich.Get()));
 }

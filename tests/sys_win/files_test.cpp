@@ -30,14 +30,6 @@ std::string MissingDriveRoot() {
 }
 }  // namespace
 
-TEST(SystemFolders, TempAndWindowsFoldersExist) {
-  std::string temp = TempDir();
-  ASSERT_FALSE(temp.empty());
-  EXPECT_EQ(temp.back(), '\\');
-  EXPECT_TRUE(DirectoryExists(temp));
-  EXPECT_TRUE(DirectoryExists(WindowsDir()));
-}
-
 TEST(ShortPathName, RoundTripsToTheLongPath) {
   ScratchDir dir("short");
   const std::string longFolder = dir / "A Folder With A Long Name";
@@ -54,17 +46,6 @@ TEST(ShortPathName, RoundTripsToTheLongPath) {
 
   EXPECT_EQ(ShortPathName(dir / "no such folder\\file"), "");
   EXPECT_EQ(ShortPathName(""), "");
-}
-
-TEST(FileTests, ExistsDistinguishesFilesFromFolders) {
-  ScratchDir dir("exists");
-  WriteTextFile(dir / "f.txt", "x");
-  EXPECT_TRUE(FileExists(dir / "f.txt"));
-  EXPECT_FALSE(DirectoryExists(dir / "f.txt"));
-  EXPECT_TRUE(DirectoryExists(dir.Path()));
-  EXPECT_FALSE(FileExists(dir.Path()));
-  EXPECT_FALSE(FileExists(dir / "none"));
-  EXPECT_FALSE(DirectoryExists(dir / "none"));
 }
 
 TEST(ForceDirectories, CreatesEveryMissingParent) {

@@ -52,12 +52,39 @@ TEST(RunAndWait, FailsAtOnceWhenTheProgramCannotStart) {
   EXPECT_EQ(RunAndWait("cv_no_such_program_here.exe", SW_SHOWNORMAL), WAIT_FAILED);
 }
 
-TEST(OpenFolderWindow, StartsExplorerOnTheFolder) {
+namespace {
+struct WindowSearch {
+  DWORD pid;
+  bool found;
+};
+
+BOOL CALLBACK FindVisibleWindowOf(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->pid && IsWindowVisible(hwnd)) search->found = true;
+  return !search->found;
+}
+
+bool ShowsAWindow(HANDLE process, DWORD timeoutMs) {
+  WindowSearch search = {GetProcessId(process), false};
+  for (DWORD waited = 0; !search.found && waited < timeoutMs; waited += 100) {
+    EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) Sleep(100);
+  }
+  return search.found;
+}
+}  // namespace
+
+TEST(OpenFolderWindow, ShowsAnExplorerWindow) {
   ScratchDir dir("explorer");
   UniqueHandle explorer = OpenFolderWindow(dir.Path());
   ASSERT_TRUE(explorer);
-  // Explorer stays open on its own: end the one we started.
-  EXPECT_EQ(WaitForSingleObject(explorer.Get(), 300), WAIT_TIMEOUT);
+  // Explorer stays open on its own: end the one we started, but only once its
+  // window is up. Ended earlier, Wine's desktop process it started would never
+  // see a last window go and would outlive the test.
+  WaitForInputIdle(explorer.Get(), 10000);
+  EXPECT_TRUE(ShowsAWindow(explorer.Get(), 10000));
   TerminateProcess(explorer.Get(), 0);
   WaitForSingleObject(explorer.Get(), 5000);
 }

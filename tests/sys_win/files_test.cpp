@@ -6,7 +6,7 @@
 #include "sys/ansi.h"
 #include "sys/exception.h"
 #include "sys/files.h"
-#include "sys/handle.h"
+#include "tests/sys_win/held_file.h"
 #include "tests/sys_win/scratch.h"
 
 using ::testing::ElementsAre;
@@ -15,11 +15,6 @@ using ::testing::UnorderedElementsAre;
 namespace {
 void SetAttributes(const std::string& path, DWORD attributes) {
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
-}
-
-// Holds a file open with no sharing, as a running program holds its own file.
-UniqueHandle HoldExclusively(const std::string& path) {
-  return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 std::string MissingDriveRoot() {
@@ -155,8 +150,8 @@ TEST(DeleteTree, AFileInUseStaysAndSoDoesItsFolder) {
   WriteTextFile(root + "\\busy.exe", "x");
   WriteTextFile(root + "\\free.txt", "y");
   {
-    UniqueHandle held = HoldExclusively(root + "\\busy.exe");
-    ASSERT_TRUE(held);
+    HeldFile held(root + "\\busy.exe");
+    ASSERT_TRUE(held.Held());
     EXPECT_FALSE(DeleteTree(root));
     EXPECT_TRUE(FileExists(root + "\\busy.exe"));
     EXPECT_FALSE(FileExists(root + "\\free.txt"));
@@ -192,8 +187,8 @@ TEST(CopyFileViaMemory, RaisesStreamErrorsNamingTheFile) {
   ScratchDir dir("copyerr");
   WriteTextFile(dir / "src", "data");
   {
-    UniqueHandle held = HoldExclusively(dir / "src");
-    ASSERT_TRUE(held);
+    HeldFile held(dir / "src");
+    ASSERT_TRUE(held.Held());
     try {
       CopyFileViaMemory(dir / "dest", dir / "src");
       ADD_FAILURE() << "no EFOpenError";
@@ -209,6 +204,6 @@ TEST(CopyFileViaMemory, RaisesStreamErrorsNamingTheFile) {
     EXPECT_EQ(std::string(e.what()), "Cannot create file " + dir / "no folder\\dest");
   }
   WriteTextFile(dir / "dest", "old");
-  UniqueHandle held = HoldExclusively(dir / "dest");
+  HeldFile held(dir / "dest");
   EXPECT_THROW(CopyFileViaMemory(dir / "dest", dir / "src"), EFCreateError);
 }

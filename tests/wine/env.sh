@@ -71,6 +71,12 @@ wine_env_start() {
   # One warm wineserver for the whole session.
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # The desktop process (and Program Manager in it) starts with the first
+  # window of the session and inherits that program's output: start it here,
+  # detached, so no test's output pipe stays open behind the test.
+  if [ -n "${DISPLAY:-}" ]; then
+    wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 wine_env_stop() {

@@ -3,17 +3,13 @@
 // checks the same layout at 144 DPI.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
-#include "sys/module_path.h"
+#include "tests/ui/form_test_support.h"
 #include "tests/ui/sample_form.h"
 #include "ui/ui.h"
 
 namespace {
-
-const char kDesktopKey[] = "Control Panel\\Desktop";
-const char kExpectedDpiVariable[] = "CV_EXPECT_DPI";
 
 RECT InParent(HWND control) {
   RECT r;
@@ -60,52 +56,6 @@ void ExpectScaledLayout() {
   EXPECT_EQ(r.bottom - r.top, text.cy);
 }
 
-// Sets the prefix's DPI for processes started from now on; restores it after.
-class DesktopDpi {
- public:
-  explicit DesktopDpi(DWORD dpi) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    DWORD size = sizeof saved_;
-    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_),
-                            &size) == ERROR_SUCCESS;
-    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-  }
-  ~DesktopDpi() {
-    if (had_)
-      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_),
-                     sizeof saved_);
-    else
-      RegDeleteValueA(key_, "LogPixels");
-    RegCloseKey(key_);
-  }
-
- private:
-  HKEY key_ = nullptr;
-  DWORD saved_ = 0;
-  bool had_ = false;
-};
-
-// Runs this test program again on one test; its exit code.
-DWORD RunChild(const std::string& filter) {
-  std::string command = "\"" + ModuleFileName() + "\" --gtest_also_run_disabled_tests --gtest_filter=" + filter;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-    return 0xFFFFFFFF;
-  WaitForSingleObject(pi.hProcess, 120000);
-  DWORD code = 0xFFFFFFFF;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
 }  // namespace
 
 TEST(ScaledLayout, AtTheSessionDpi) {
@@ -116,18 +66,14 @@ TEST(ScaledLayout, AtTheSessionDpi) {
 }
 
 TEST(ScaledLayout, At144DpiEverythingGrowsByHalf) {
-  DesktopDpi dpi(144);
-  SetEnvironmentVariableA(kExpectedDpiVariable, "144");
-  DWORD code = RunChild("ScaledLayout.DISABLED_InAChildRun");
-  SetEnvironmentVariableA(kExpectedDpiVariable, nullptr);
-  EXPECT_EQ(code, 0u) << "the layout at 144 DPI failed (see the child's output above)";
+  EXPECT_EQ(formtest::RunAtDpi(144, "ScaledLayout.DISABLED_InAChildRun"), 0u)
+      << "the layout at 144 DPI failed (see the child's output above)";
 }
 
 // Run by the test above, in a process started at another DPI.
 TEST(ScaledLayout, DISABLED_InAChildRun) {
-  const char* expected = std::getenv(kExpectedDpiVariable);
-  ASSERT_NE(expected, nullptr) << "only run from At144DpiEverythingGrowsByHalf";
-  ASSERT_EQ(ui::SystemDpi(), std::atoi(expected));
+  ASSERT_EQ(formtest::ChildDpi(), 144) << "only run from At144DpiEverythingGrowsByHalf";
+  ASSERT_EQ(ui::SystemDpi(), 144);
   EXPECT_EQ(ui::Scale(100), 150);
   EXPECT_EQ(ui::Scale(-11), -17);
   ExpectScaledLayout();

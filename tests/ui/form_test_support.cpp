@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -154,12 +155,19 @@ COLORREF RichTextColor(HWND richText) {
 }
 
 bool ShowsWhole(HWND richText) {
+  // The control's own text, one CR a paragraph, so that positions match.
+  GETTEXTLENGTHEX lengthOf = {GTL_NUMCHARS, CP_ACP};
+  const LRESULT length = SendMessageA(richText, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthOf), 0);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  GETTEXTEX get = {static_cast<DWORD>(text.size()), GT_DEFAULT, CP_ACP, nullptr, nullptr};
+  text.resize(static_cast<size_t>(
+      SendMessageA(richText, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(&text[0]))));
   RECT client;
   GetClientRect(richText, &client);
-  const int length = GetWindowTextLengthA(richText);
-  for (int i = 0; i < length; ++i) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ' ' || text[i] == '\r' || text[i] == '\n') continue;  // nothing to read
     POINTL at = {-1, -1};
-    SendMessageA(richText, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), i);
+    SendMessageA(richText, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), static_cast<LPARAM>(i));
     if (at.x < 0 || at.y < 0 || at.x >= client.right || at.y >= client.bottom) return false;
   }
   return true;
@@ -188,6 +196,69 @@ HWND FindOwnWindow(const std::string& caption) {
   FindRequest request{&caption, nullptr};
   EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&request));
   return request.found;
+}
+
+namespace {
+const char kDesktopKey[] = "Control Panel\\Desktop";
+const char kChildDpiVariable[] = "CV_CHILD_DPI";
+
+// Sets the prefix's DPI for processes started from now on; restores it after.
+class DesktopDpi {
+ public:
+  explicit DesktopDpi(DWORD dpi) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    DWORD size = sizeof saved_;
+    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_),
+                            &size) == ERROR_SUCCESS;
+    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~DesktopDpi() {
+    if (had_)
+      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_),
+                     sizeof saved_);
+    else
+      RegDeleteValueA(key_, "LogPixels");
+    RegCloseKey(key_);
+  }
+  DesktopDpi(const DesktopDpi&) = delete;
+  DesktopDpi& operator=(const DesktopDpi&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD saved_ = 0;
+  bool had_ = false;
+};
+}  // namespace
+
+DWORD RunAtDpi(DWORD dpi, const std::string& filter) {
+  DesktopDpi setting(dpi);
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string command = std::string("\"") + self + "\" --gtest_also_run_disabled_tests --gtest_filter=" + filter;
+  SetEnvironmentVariableA(kChildDpiVariable, std::to_string(dpi).c_str());
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION pi = {};
+  const BOOL started =
+      CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableA(kChildDpiVariable, nullptr);
+  if (!started) return 0xFFFFFFFF;
+  WaitForSingleObject(pi.hProcess, 120000);
+  DWORD code = 0xFFFFFFFF;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+int ChildDpi() {
+  char value[16] = "";
+  return GetEnvironmentVariableA(kChildDpiVariable, value, sizeof value) ? std::atoi(value) : 0;
 }
 
 CurrentDirGuard::CurrentDirGuard() {

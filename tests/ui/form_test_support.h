@@ -61,12 +61,19 @@ void PressKey(HWND window, WPARAM key);
 // The text colour of all of a rich-text control's text.
 COLORREF RichTextColor(HWND richText);
 
-// Whether every character of a rich-text control's text starts inside its
-// client area, so that all of it can be read without scrolling.
+// Whether every visible character of a rich-text control's text starts inside
+// its client area, so that all of it can be read without scrolling.
 bool ShowsWhole(HWND richText);
 
 // The visible top-level window of this process with that caption, or null.
 HWND FindOwnWindow(const std::string& caption);
+
+// Runs this test program again on the tests that filter names (disabled ones
+// included), in a process started at another system DPI: the prefix's
+// setting, restored afterwards. Returns the child's exit code.
+DWORD RunAtDpi(DWORD dpi, const std::string& filter);
+// In such a child run, the DPI it was started at; 0 otherwise.
+int ChildDpi();
 
 // Restores the process's current directory when it goes out of scope.
 class CurrentDirGuard {

@@ -3,7 +3,9 @@
 
 namespace ui {
 
-// Read-only rich text (RichEdit 2.0) holding lines in one colour.
+// Read-only rich text (RichEdit 2.0) holding lines in one colour, one line a
+// row unless laid out to wrap. A row that the system's fonts make a little
+// wider than the box is shown a little smaller rather than cut.
 class RichText : public LineView {
  public:
   RichText(Form& form, const ControlSpec& spec, HWND handle);
@@ -14,6 +16,10 @@ class RichText : public LineView {
 
  private:
   void ApplyColor();
+  void FitWidth();
+  void SetTextHeight(LONG twips);
+  bool wrap_;
+  LONG baseHeight_;  // the text's height as laid out, in twips
 };
 
 }  // namespace ui

@@ -203,6 +203,43 @@ TEST(RichText, LaidOutToWrapItBreaksALongLineIntoRowsThatFit) {
   EXPECT_TRUE(formtest::ShowsWhole(text.Handle()));
 }
 
+TEST(RichText, ARowALittleTooWideIsShownALittleSmallerRatherThanCut) {
+  const ui::ControlSpec rows[] = {
+      {ui::Kind::RichText, "Box", "", 8, 8, 600, 60, "", {}, 0},
+  };
+  ui::Form form(kSampleFormSpec, rows, ui::CountOf(rows));
+  auto& box = form.Get<ui::RichText>("Box");
+  auto height = [&] {
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(box.Handle(), EM_SETSEL, 0, -1);
+    SendMessageA(box.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return format.yHeight;
+  };
+  const Lines text = {"Please review your setup below, for accuracy. Click 'Back' to make changes. ",
+                      "short"};
+  box.SetLines(text);
+  const LONG natural = height();
+  // Where the first row ends at its natural size.
+  POINTL end = {0, 0};
+  SendMessageA(box.Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&end),
+               static_cast<LPARAM>(text[0].find_last_not_of(' ') + 1));
+  ASSERT_GT(end.x, 100);
+
+  // A box a tenth too narrow for it.
+  SetWindowPos(box.Handle(), nullptr, 0, 0, end.x * 9 / 10, 60, SWP_NOMOVE | SWP_NOZORDER);
+  box.SetLines(text);
+  EXPECT_EQ(box.GetLines(), text);
+  EXPECT_LT(height(), natural);
+  EXPECT_GE(height(), natural * 3 / 4);
+  EXPECT_TRUE(formtest::ShowsWhole(box.Handle()));
+
+  // Room again: the natural size comes back.
+  SetWindowPos(box.Handle(), nullptr, 0, 0, 600, 60, SWP_NOMOVE | SWP_NOZORDER);
+  box.SetLines(text);
+  EXPECT_EQ(height(), natural);
+}
+
 TEST(FormTable, ControlsAreFoundByNameAndType) {
   SampleForm form;
   EXPECT_EQ(form.Find("Name"), &form.Name);

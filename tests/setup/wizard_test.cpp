@@ -393,7 +393,7 @@ TEST_F(WizardTest, TheKeyboardReachesTheShowingPageOnly) {
   TSetupForm form;
   form.Show();
   auto alt = [&](char letter) {
-    PostMessageA(GetFocus(), WM_SYSCHAR, static_cast<unsigned char>(letter), 1u << 29);
+    formtest::PressAlt(GetFocus(), letter);
     formtest::Pump(100);
   };
   ASSERT_EQ(GetFocus(), form.NextBtn.Handle());

@@ -254,10 +254,3 @@ TEST(FormTable, ControlsAreFoundByNameAndType) {
   EXPECT_STREQ(cls, "Button");
   EXPECT_EQ(ui::Form::FromHandle(form.OnTwo.Handle()), &form);
 }
-
-TEST(FormTable, ARowWithAnUnknownParentIsRefused) {
-  const ui::ControlSpec rows[] = {
-      {ui::Kind::Label, "Orphan", "NoSuchPanel", 0, 0, 0, 0, "x", {}, 0},
-  };
-  EXPECT_THROW(ui::Form(kSampleFormSpec, rows, ui::CountOf(rows)), std::logic_error);
-}

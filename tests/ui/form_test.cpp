@@ -10,6 +10,7 @@
 #include "ui/ui.h"
 
 using formtest::MsgBoxScript;
+using formtest::PressAlt;
 using formtest::PressKey;
 using formtest::Pump;
 using formtest::PumpUntil;
@@ -198,26 +199,6 @@ TEST(ProcessMessages, HandlesWhatIsPendingAndLeavesTheQuitForTheOuterLoop) {
   EXPECT_TRUE(QuitPosted(&exitCode));
   EXPECT_EQ(exitCode, 7);
 }
-
-TEST(BusyCursor, TheHourglassShowsOverTheClientAreaWhileBusy) {
-  SampleForm form;
-  form.Show();
-  const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
-  form.SetBusyCursor(true);
-  EXPECT_EQ(SendMessageA(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()), overClient),
-            TRUE);
-  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
-  form.SetBusyCursor(false);
-  SendMessageA(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()), overClient);
-  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
-}
-
-namespace {
-// Posts a key as the keyboard sends it with Alt held: the system character.
-void PressAlt(HWND window, char letter) {
-  PostMessageA(window, WM_SYSCHAR, static_cast<unsigned char>(letter), 1u << 29);
-}
-}  // namespace
 
 TEST(Keyboard, MnemonicsFocusTheControlAfterALabelAndPressButtons) {
   SampleForm form;

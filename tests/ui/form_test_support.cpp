@@ -173,6 +173,10 @@ bool ShowsWhole(HWND richText) {
   return true;
 }
 
+void PressAlt(HWND window, char letter) {
+  PostMessageA(window, WM_SYSCHAR, static_cast<unsigned char>(letter), 1u << 29);
+}
+
 namespace {
 struct FindRequest {
   const std::string* caption;

@@ -57,6 +57,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 
 // Posts a key press (down, then up) to window, as the keyboard would.
 void PressKey(HWND window, WPARAM key);
+// Posts a letter typed with Alt held (a mnemonic) to window.
+void PressAlt(HWND window, char letter);
 
 // The text colour of all of a rich-text control's text.
 COLORREF RichTextColor(HWND richText);

@@ -22,6 +22,7 @@ class TSetupForm : public ui::Form {
 
   // Install steps, in the order RunInstall takes them.
   bool RunInstall();
+  void MakeDestinationAbsolute();
   bool CopyProgramFiles();
   bool SaveRegistrySettings();
   bool StoreDefaultTemplates();

@@ -33,8 +33,18 @@ bool TSetupForm::RunInstall() {
   BusyCursor busy(*this);
   if (!RunWaitDialog(ProductName, "...installing " + AnsiLowerCase(ProductName) + "...", *this))
     return false;
+  MakeDestinationAbsolute();
   return CopyProgramFiles() && SaveRegistrySettings() && StoreDefaultTemplates() &&
          CreateProgramGroup();
+}
+
+// A relative destination would be recorded as it stands and read later against
+// whatever folder the uninstaller runs in: install into its full path instead.
+void TSetupForm::MakeDestinationAbsolute() {
+  const std::string folder = AppDIR.Text();
+  if (folder.empty() || IsAbsolutePath(folder)) return;
+  const std::string full = FullPathName(folder);
+  if (!full.empty()) AppDIR.SetText(full);
 }
 
 bool TSetupForm::CopyProgramFiles() {

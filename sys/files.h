@@ -18,6 +18,9 @@ constexpr uint32_t kAnyFileAttr = 0x3F;
 
 // The short (8.3) form of an existing path; empty when the system gives none.
 std::string ShortPathName(const std::string& path);
+// The full path of path: relative to the current folder, "/" read as "\",
+// "." and ".." resolved; empty when the system cannot form one.
+std::string FullPathName(const std::string& path);
 // The Windows folder, as the system reports it.
 std::string WindowsDir();
 // The folder for temporary files, as the system reports it (ending in "\").

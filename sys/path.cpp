@@ -14,6 +14,13 @@ std::string StripBackslash(const std::string& path) {
   return path;
 }
 
+bool IsAbsolutePath(const std::string& path) {
+  auto separator = [](char c) { return c == '\\' || c == '/'; };
+  if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;
+  const char drive = static_cast<char>(path.empty() ? 0 : path[0] | 0x20);
+  return path.size() >= 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' && separator(path[2]);
+}
+
 std::string ExtractFileName(const std::string& path) {
   size_t d = LastDelimiter(path);
   return d == std::string::npos ? path : path.substr(d + 1);

@@ -7,6 +7,9 @@
 std::string AddBackslash(const std::string& path);
 // path without its last character when that is "\" (one at most).
 std::string StripBackslash(const std::string& path);
+// Whether path names one place whatever the current folder and drive: a
+// drive letter with its root ("C:\") or a network share ("\\server").
+bool IsAbsolutePath(const std::string& path);
 // The text after the last "\" or ":".
 std::string ExtractFileName(const std::string& path);
 // The text up to and including the last "\" or ":".

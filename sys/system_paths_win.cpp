@@ -25,6 +25,12 @@ std::string ShortPathName(const std::string& path) {
       [&](char* b, DWORD n) { return GetShortPathNameA(path.c_str(), b, n); });
 }
 
+std::string FullPathName(const std::string& path) {
+  if (path.empty()) return std::string();
+  return FetchSystemText(
+      [&](char* b, DWORD n) { return GetFullPathNameA(path.c_str(), n, b, nullptr); });
+}
+
 std::string WindowsDir() {
   return FetchSystemText([](char* b, DWORD n) { return GetWindowsDirectoryA(b, n); });
 }

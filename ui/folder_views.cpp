@@ -1,6 +1,7 @@
 #include "ui/folder_views.h"
 
 #include "sys/ansi.h"
+#include "sys/files.h"
 #include "sys/path.h"
 
 namespace ui {
@@ -24,9 +25,8 @@ std::vector<std::string> Entries(const std::string& folder, bool folders) {
 
 // "c:\a\b\" -> "c:\a\b"; "c:\" stays.
 std::string Normalized(std::string path) {
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  if (n > 0 && n < MAX_PATH) path.assign(full, n);
+  std::string full = FullPathName(path);
+  if (!full.empty()) path = full;
   if (path.size() > 3 && path.back() == '\\') path.pop_back();
   return path;
 }

@@ -1,7 +1,5 @@
 #include "uninstall/folder_cleanup.h"
 
-#include <windows.h>
-
 #include "app/constants.h"
 #include "sys/ansi.h"
 #include "sys/files.h"
@@ -14,10 +12,8 @@ namespace {
 // separators and resolves "." and "..", so "C:/" or "C:\Windows\System32\.."
 // are known for what they are; then the short form in lower case.
 std::string Comparable(const std::string& folder) {
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(AddBackslash(folder).c_str(), MAX_PATH, full, nullptr);
-  if (n == 0 || n >= MAX_PATH) return std::string();
-  return StripBackslash(AnsiLowerCase(ShortPathName(full)));
+  const std::string full = FullPathName(AddBackslash(folder));
+  return full.empty() ? std::string() : StripBackslash(AnsiLowerCase(ShortPathName(full)));
 }
 
 bool IsKeptDatabaseFile(const std::string& path) {
@@ -30,6 +26,9 @@ bool IsKeptDatabaseFile(const std::string& path) {
 }  // namespace
 
 bool IsProtectedFolder(const std::string& folder) {
+  // A relative folder would be taken from whatever folder the uninstaller
+  // happens to run in.
+  if (!folder.empty() && !IsAbsolutePath(folder)) return true;
   const std::string f = Comparable(folder);
   if (f.empty()) return false;
   if (f.size() == 2 && f[1] == ':') return true;  // a drive root, "c:\"

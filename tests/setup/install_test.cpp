@@ -112,6 +112,26 @@ TEST_F(InstallTest, CopyMakesTheFolderAndCopiesEveryPlainFileSetupAsTheUninstall
   EXPECT_EQ(boxes.Count(), 0u);
 }
 
+// A folder typed without its drive is taken from the distribution folder (the
+// current directory) and recorded whole, so the uninstaller finds it from
+// wherever it runs.
+TEST_F(InstallTest, ARelativeDestinationIsInstalledAndRecordedAsItsFullPath) {
+  TSetupForm form;
+  form.AppDIR.SetText("Apps\\Corvaline");
+  form.MakeDestinationAbsolute();
+  const std::string full = dist / "Apps\\Corvaline";
+  EXPECT_EQ(Lower(form.AppDIR.Text()), Lower(full));
+  ASSERT_TRUE(form.CopyProgramFiles());
+  ASSERT_TRUE(form.SaveRegistrySettings());
+  EXPECT_TRUE(Exists(full + "\\UninstCV.exe"));
+  EXPECT_EQ(Lower(ReadClientValue("AppDir").text), Lower(full));
+
+  // A full path stays as typed.
+  form.AppDIR.SetText("C:\\Apps\\");
+  form.MakeDestinationAbsolute();
+  EXPECT_EQ(form.AppDIR.Text(), "C:\\Apps\\");
+}
+
 TEST_F(InstallTest, SetupInAnyCaseArrivesAsTheUninstallerAndOlderFilesAreReplaced) {
   ASSERT_TRUE(MoveFileA((dist / "setup.exe").c_str(), (dist / "SeTuP.ExE").c_str()));
   WriteTextFile(dest / "License.txt", "an old licence");

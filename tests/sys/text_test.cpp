@@ -79,3 +79,10 @@ TEST(Trim, RemovesBlanksAndControlCharactersAtBothEnds) {
   EXPECT_EQ(ReplaceAll("a <DOT> b <DOT> c", " <DOT> ", "."), "a.b.c");
   EXPECT_EQ(RemoveChar("a\r\nb\r", '\r'), "a\nb");
 }
+
+TEST(PathParts, AbsolutePathsNameOnePlaceWhateverTheCurrentFolder) {
+  for (const char* path : {"C:\\", "c:/x", "z:\\a\\b", "\\\\server\\share", "//server/share"})
+    EXPECT_TRUE(IsAbsolutePath(path)) << path;
+  for (const char* path : {"", "C:", "C:cv", "\\cv", "cv", ".\\", "..", "1:\\x", "\xC4:\\x"})
+    EXPECT_FALSE(IsAbsolutePath(path)) << path;
+}

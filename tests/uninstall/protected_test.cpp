@@ -146,6 +146,27 @@ TEST_F(UninstProtectedFolderRule, FolderInsideAProtectedOneIsEmptied) {
   RemoveDirectoryA(own.c_str());
 }
 
+// A relative folder in the registry would be read against whatever folder the
+// uninstaller runs in: no files step acts on it.
+TEST_F(UninstProtectedFolderRule, RelativeFolderIsNeverEmptied) {
+  ScratchDir root("relative");
+  MakeDirs(root / "cv");
+  WriteTextFile(root / "cv\\cv.exe", "x");
+  char previous[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(root.Path().c_str()));
+  for (const char* path : {"cv", "cv\\", ".\\", "..", "C:cv", "\\cv"})
+    EXPECT_TRUE(IsProtectedFolder(path)) << path;
+  InstallClient("cv");
+
+  TUninstWiz wizard;
+  wizard.RichEdit2.Clear();  // the step alone, without RunRemoval
+  wizard.RemoveAppFiles();
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(FolderContent(root / "cv\\"), Lines({"cv.exe"}));
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...skipped (protected folder)"}));
+}
+
 TEST_F(UninstProtectedFolderRule, OrdinaryAndEmptyFoldersAreNotProtected) {
   ScratchDir root("ordinary");
   EXPECT_FALSE(IsProtectedFolder(root.Path()));

@@ -4,9 +4,9 @@
 
 namespace ui {
 
-Button::Button(Form& form, const ControlSpec& spec, HWND handle)
-    : Control(form, spec, handle),
-      modalResult_((spec.flags & kModalOk) ? mrOk : (spec.flags & kModalCancel) ? mrCancel : mrNone) {}
+Button::Button(Form& form, const ControlSpec& row, HWND handle)
+    : Control(form, row, handle),
+      modalResult_((row.flags & kModalOk) ? mrOk : (row.flags & kModalCancel) ? mrCancel : mrNone) {}
 
 void Button::Click() {
   if (!Enabled()) return;

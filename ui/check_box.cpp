@@ -2,8 +2,8 @@
 
 namespace ui {
 
-CheckBox::CheckBox(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {
-  if (spec.flags & kChecked) SendMessageA(handle, BM_SETCHECK, BST_CHECKED, 0);
+CheckBox::CheckBox(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {
+  if (row.flags & kChecked) SendMessageA(handle, BM_SETCHECK, BST_CHECKED, 0);
 }
 
 bool CheckBox::Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }

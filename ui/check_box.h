@@ -10,7 +10,7 @@ namespace ui {
 // what it already is. The handler runs inside SetChecked, so rules cascade.
 class CheckBox : public Control {
  public:
-  CheckBox(Form& form, const ControlSpec& spec, HWND handle);
+  CheckBox(Form& form, const ControlSpec& row, HWND handle);
   std::function<void()> onClick;
   bool Checked() const;
   void SetChecked(bool checked);

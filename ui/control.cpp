@@ -4,8 +4,8 @@
 
 namespace ui {
 
-Control::Control(Form& form, const ControlSpec& spec, HWND handle)
-    : form_(form), handle_(handle), name_(spec.name), kind_(spec.kind), color_(spec.font.color) {}
+Control::Control(Form& form, const ControlSpec& row, HWND handle)
+    : form_(form), handle_(handle), name_(row.name), kind_(row.kind), color_(row.font.color) {}
 
 bool Control::Enabled() const { return IsWindowEnabled(handle_) != FALSE; }
 

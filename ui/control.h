@@ -13,7 +13,7 @@ class Form;
 
 class Control {
  public:
-  Control(Form& form, const ControlSpec& spec, HWND handle);
+  Control(Form& form, const ControlSpec& row, HWND handle);
   virtual ~Control() = default;
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;

@@ -28,12 +28,12 @@ DWORD PanelStyle(unsigned flags) {
   return SS_ETCHEDFRAME;
 }
 
-WindowKind KindOf(const ControlSpec& spec) {
-  const DWORD tab = (spec.flags & kNoTabStop) ? 0 : WS_TABSTOP;
-  const DWORD edge = (spec.flags & kNoBorder) ? 0 : WS_EX_CLIENTEDGE;
-  switch (spec.kind) {
+WindowKind KindOf(const ControlSpec& row) {
+  const DWORD tab = (row.flags & kNoTabStop) ? 0 : WS_TABSTOP;
+  const DWORD edge = (row.flags & kNoBorder) ? 0 : WS_EX_CLIENTEDGE;
+  switch (row.kind) {
     case Kind::Panel:
-      return {"STATIC", PanelStyle(spec.flags) | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
+      return {"STATIC", PanelStyle(row.flags) | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
     case Kind::Notebook:
       return {"STATIC", SS_LEFT, WS_EX_CONTROLPARENT};
     case Kind::Label:
@@ -41,7 +41,7 @@ WindowKind KindOf(const ControlSpec& spec) {
     case Kind::Edit:
       return {"EDIT", ES_LEFT | ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
     case Kind::Button:
-      return {"BUTTON", ((spec.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab, 0};
+      return {"BUTTON", ((row.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab, 0};
     case Kind::CheckBox:
       return {"BUTTON", BS_AUTOCHECKBOX | tab, 0};
     case Kind::RichText:
@@ -58,42 +58,42 @@ WindowKind KindOf(const ControlSpec& spec) {
   return {"STATIC", 0, 0};
 }
 
-std::unique_ptr<Control> Wrap(Form& form, const ControlSpec& spec, HWND handle) {
-  switch (spec.kind) {
-    case Kind::Panel: return std::make_unique<Panel>(form, spec, handle);
-    case Kind::Notebook: return std::make_unique<Notebook>(form, spec, handle);
-    case Kind::Label: return std::make_unique<Label>(form, spec, handle);
-    case Kind::Edit: return std::make_unique<Edit>(form, spec, handle);
-    case Kind::Button: return std::make_unique<Button>(form, spec, handle);
-    case Kind::CheckBox: return std::make_unique<CheckBox>(form, spec, handle);
-    case Kind::RichText: return std::make_unique<RichText>(form, spec, handle);
-    case Kind::Memo: return std::make_unique<Memo>(form, spec, handle);
-    case Kind::DirList: return std::make_unique<DirList>(form, spec, handle);
-    case Kind::FileList: return std::make_unique<FileList>(form, spec, handle);
-    case Kind::DriveCombo: return std::make_unique<DriveCombo>(form, spec, handle);
+std::unique_ptr<Control> Wrap(Form& form, const ControlSpec& row, HWND handle) {
+  switch (row.kind) {
+    case Kind::Panel: return std::make_unique<Panel>(form, row, handle);
+    case Kind::Notebook: return std::make_unique<Notebook>(form, row, handle);
+    case Kind::Label: return std::make_unique<Label>(form, row, handle);
+    case Kind::Edit: return std::make_unique<Edit>(form, row, handle);
+    case Kind::Button: return std::make_unique<Button>(form, row, handle);
+    case Kind::CheckBox: return std::make_unique<CheckBox>(form, row, handle);
+    case Kind::RichText: return std::make_unique<RichText>(form, row, handle);
+    case Kind::Memo: return std::make_unique<Memo>(form, row, handle);
+    case Kind::DirList: return std::make_unique<DirList>(form, row, handle);
+    case Kind::FileList: return std::make_unique<FileList>(form, row, handle);
+    case Kind::DriveCombo: return std::make_unique<DriveCombo>(form, row, handle);
   }
   return nullptr;
 }
 
 }  // namespace
 
-std::unique_ptr<Control> CreateControl(Form& form, const ControlSpec& spec, HWND parent,
+std::unique_ptr<Control> CreateControl(Form& form, const ControlSpec& row, HWND parent,
                                        HFONT font, int id) {
-  WindowKind kind = KindOf(spec);
+  WindowKind kind = KindOf(row);
   DWORD style = WS_CHILD | kind.style;
-  if (!(spec.flags & kHidden)) style |= WS_VISIBLE;
-  if (spec.flags & kDisabled) style |= WS_DISABLED;
-  int height = spec.height;
-  if (spec.kind == Kind::DriveCombo) height = 200;  // room for the drop-down list
+  if (!(row.flags & kHidden)) style |= WS_VISIBLE;
+  if (row.flags & kDisabled) style |= WS_DISABLED;
+  int height = row.height;
+  if (row.kind == Kind::DriveCombo) height = 200;  // room for the drop-down list
   // Rich text and memo texts are set as lines after creation.
-  const bool textLater = spec.kind == Kind::RichText || spec.kind == Kind::Memo || spec.kind == Kind::Notebook;
-  HWND handle = CreateWindowExA(kind.exStyle, kind.className, textLater ? "" : spec.text, style,
-                                Scale(spec.left), Scale(spec.top), Scale(spec.width), Scale(height),
+  const bool textLater = row.kind == Kind::RichText || row.kind == Kind::Memo || row.kind == Kind::Notebook;
+  HWND handle = CreateWindowExA(kind.exStyle, kind.className, textLater ? "" : row.text, style,
+                                Scale(row.left), Scale(row.top), Scale(row.width), Scale(height),
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleA(nullptr), nullptr);
   if (!handle) return nullptr;
   SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return Wrap(form, spec, handle);
+  return Wrap(form, row, handle);
 }
 
 }  // namespace ui

@@ -2,7 +2,7 @@
 
 namespace ui {
 
-Edit::Edit(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {}
+Edit::Edit(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {}
 
 void Edit::OnCommand(WORD code) {
   if (code == EN_CHANGE && onChange) onChange();

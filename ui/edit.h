@@ -9,7 +9,7 @@ namespace ui {
 // typed or set by the program.
 class Edit : public Control {
  public:
-  Edit(Form& form, const ControlSpec& spec, HWND handle);
+  Edit(Form& form, const ControlSpec& row, HWND handle);
   std::function<void()> onChange;
   void OnCommand(WORD code) override;
   HBRUSH OnCtlColor(HDC dc) override;

@@ -39,7 +39,7 @@ HBRUSH WindowBrush(HDC dc, COLORREF color) {
 
 }  // namespace
 
-FileList::FileList(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {}
+FileList::FileList(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {}
 
 void FileList::SetDirectory(const std::string& directory) {
   SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
@@ -49,7 +49,7 @@ void FileList::SetDirectory(const std::string& directory) {
 
 HBRUSH FileList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
 
-DirList::DirList(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {}
+DirList::DirList(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {}
 
 void DirList::SetDirectory(const std::string& directory) {
   std::string path = Normalized(directory);
@@ -100,7 +100,7 @@ void DirList::OnCommand(WORD code) {
 
 HBRUSH DirList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
 
-DriveCombo::DriveCombo(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {
+DriveCombo::DriveCombo(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {
   char drives[512];
   DWORD n = GetLogicalDriveStringsA(sizeof drives, drives);
   for (const char* p = drives; n > 0 && n < sizeof drives && *p; p += lstrlenA(p) + 1) {

@@ -12,7 +12,7 @@ namespace ui {
 
 class FileList : public Control {
  public:
-  FileList(Form& form, const ControlSpec& spec, HWND handle);
+  FileList(Form& form, const ControlSpec& row, HWND handle);
   void SetDirectory(const std::string& directory);
   HBRUSH OnCtlColor(HDC dc) override;
 };
@@ -21,7 +21,7 @@ class FileList : public Control {
 // Double-click (or Enter) opens the highlighted folder.
 class DirList : public Control {
  public:
-  DirList(Form& form, const ControlSpec& spec, HWND handle);
+  DirList(Form& form, const ControlSpec& row, HWND handle);
   // The current folder: a full path without a trailing backslash, except at a drive root.
   const std::string& Directory() const { return directory_; }
   void SetDirectory(const std::string& directory);
@@ -39,7 +39,7 @@ class DirList : public Control {
 
 class DriveCombo : public Control {
  public:
-  DriveCombo(Form& form, const ControlSpec& spec, HWND handle);
+  DriveCombo(Form& form, const ControlSpec& row, HWND handle);
   void SetDirList(DirList* list) { dirList_ = list; }
   // Selects the drive of path without moving the directory list.
   void ShowDriveOf(const std::string& path);

@@ -47,29 +47,29 @@ std::vector<std::string> SplitPages(const char* text) {
 
 }  // namespace
 
-Form::Form(const FormSpec& spec, const ControlSpec* controls, size_t count, Form* owner)
+Form::Form(const FormSpec& layout, const ControlSpec* controls, size_t count, Form* owner)
     : owner_(owner) {
   RegisterFormClass();
   DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
   DWORD exStyle = WS_EX_CONTROLPARENT;
-  if (spec.systemMenu) style |= WS_SYSMENU;
-  if (spec.maximizeBox) style |= WS_MAXIMIZEBOX;
-  if (spec.border == Border::Dialog) exStyle |= WS_EX_DLGMODALFRAME;
-  RECT r = {0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
+  if (layout.systemMenu) style |= WS_SYSMENU;
+  if (layout.maximizeBox) style |= WS_MAXIMIZEBOX;
+  if (layout.border == Border::Dialog) exStyle |= WS_EX_DLGMODALFRAME;
+  RECT r = {0, 0, Scale(layout.clientWidth), Scale(layout.clientHeight)};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   int width = r.right - r.left, height = r.bottom - r.top;
   int left = CW_USEDEFAULT, top = CW_USEDEFAULT;
-  if (spec.centerOnScreen) {
+  if (layout.centerOnScreen) {
     left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
-  handle_ = CreateWindowExA(exStyle, kFormClass, spec.caption, style, left, top, width, height,
+  handle_ = CreateWindowExA(exStyle, kFormClass, layout.caption, style, left, top, width, height,
                             owner ? owner->Handle() : nullptr, nullptr, GetModuleHandleA(nullptr),
                             nullptr);
-  if (!handle_) throw Exception("Cannot create the window " + std::string(spec.caption));
+  if (!handle_) throw Exception("Cannot create the window " + std::string(layout.caption));
   SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
-  Build(spec, controls, count);
+  Build(layout, controls, count);
 }
 
 Form::~Form() {
@@ -82,9 +82,9 @@ Form::~Form() {
   }
 }
 
-void Form::Build(const FormSpec& spec, const ControlSpec* controls, size_t count) {
-  const std::string formFace = spec.font.face ? spec.font.face : "MS Sans Serif";
-  const int formHeight = spec.font.height ? spec.font.height : -11;
+void Form::Build(const FormSpec& layout, const ControlSpec* controls, size_t count) {
+  const std::string formFace = layout.font.face ? layout.font.face : "MS Sans Serif";
+  const int formHeight = layout.font.height ? layout.font.height : -11;
   SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(formFace, formHeight)), 0);
   int nextId = 100;
   for (size_t i = 0; i < count; ++i) {

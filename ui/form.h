@@ -22,7 +22,7 @@ class Timer;
 
 class Form {
  public:
-  Form(const FormSpec& spec, const ControlSpec* controls, size_t count, Form* owner = nullptr);
+  Form(const FormSpec& layout, const ControlSpec* controls, size_t count, Form* owner = nullptr);
   virtual ~Form();
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
@@ -79,7 +79,7 @@ class Form {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-  void Build(const FormSpec& spec, const ControlSpec* controls, size_t count);
+  void Build(const FormSpec& layout, const ControlSpec* controls, size_t count);
   void OnCommand(WPARAM wp, LPARAM lp);
   bool CloseQuery();
   void FocusActiveControl();

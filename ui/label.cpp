@@ -2,8 +2,8 @@
 
 namespace ui {
 
-Label::Label(Form& form, const ControlSpec& spec, HWND handle)
-    : Control(form, spec, handle) {
+Label::Label(Form& form, const ControlSpec& row, HWND handle)
+    : Control(form, row, handle) {
   FitToText();
 }
 

@@ -9,7 +9,7 @@ namespace ui {
 // focus to the control created after the label.
 class Label : public Control {
  public:
-  Label(Form& form, const ControlSpec& spec, HWND handle);
+  Label(Form& form, const ControlSpec& row, HWND handle);
   void SetText(const std::string& text) override;
   void FitToText();
 };

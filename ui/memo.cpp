@@ -2,8 +2,8 @@
 
 namespace ui {
 
-Memo::Memo(Form& form, const ControlSpec& spec, HWND handle) : LineView(form, spec, handle) {
-  if (spec.text && *spec.text) SetLines(TextToLines(spec.text));
+Memo::Memo(Form& form, const ControlSpec& row, HWND handle) : LineView(form, row, handle) {
+  if (row.text && *row.text) SetLines(TextToLines(row.text));
 }
 
 HBRUSH Memo::OnCtlColor(HDC dc) {

@@ -2,7 +2,7 @@
 
 namespace ui {
 
-Notebook::Notebook(Form& form, const ControlSpec& spec, HWND handle) : Panel(form, spec, handle) {}
+Notebook::Notebook(Form& form, const ControlSpec& row, HWND handle) : Panel(form, row, handle) {}
 
 void Notebook::AddPage(Panel& page) {
   pages_.push_back(&page);

@@ -35,7 +35,7 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
 
 void MakeContainer(HWND handle) { SetWindowSubclass(handle, ContainerProc, 0, 0); }
 
-Panel::Panel(Form& form, const ControlSpec& spec, HWND handle) : Control(form, spec, handle) {
+Panel::Panel(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {
   MakeContainer(handle);
 }
 

@@ -34,20 +34,20 @@ int WidestRow(HWND handle) {
 
 }  // namespace
 
-RichText::RichText(Form& form, const ControlSpec& spec, HWND handle)
-    : LineView(form, spec, handle), wrap_((spec.flags & kWrap) != 0), baseHeight_(0) {
+RichText::RichText(Form& form, const ControlSpec& row, HWND handle)
+    : LineView(form, row, handle), wrap_((row.flags & kWrap) != 0), baseHeight_(0) {
   CHARFORMAT2A format = {};
   format.cbSize = sizeof format;
   SendMessageA(handle, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
   baseHeight_ = format.yHeight;
   // Borderless rich text reads as part of the page.
   SendMessageA(handle, EM_SETBKGNDCOLOR, 0,
-               GetSysColor((spec.flags & kNoBorder) ? COLOR_BTNFACE : COLOR_WINDOW));
+               GetSysColor((row.flags & kNoBorder) ? COLOR_BTNFACE : COLOR_WINDOW));
   // One line of text is one row on screen, as the lines were written; a line
   // too long for the box is cut rather than wrapped into the next. A box
   // laid out to wrap breaks such a line at the box's edge instead.
   SendMessageA(handle, EM_SETTARGETDEVICE, 0, wrap_ ? 0 : 1);
-  if (spec.text && *spec.text) SetLines(TextToLines(spec.text));
+  if (row.text && *row.text) SetLines(TextToLines(row.text));
   ApplyColor();
 }
 

@@ -8,7 +8,7 @@ namespace ui {
 // wider than the box is shown a little smaller rather than cut.
 class RichText : public LineView {
  public:
-  RichText(Form& form, const ControlSpec& spec, HWND handle);
+  RichText(Form& form, const ControlSpec& row, HWND handle);
   void SetTextColor(COLORREF color) override;
 
  protected:

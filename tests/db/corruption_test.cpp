@@ -3,7 +3,7 @@
 #include <set>
 
 #include "db/FileMan1.h"
-#include "db/inspect.h"
+#include "db/checker.h"
 #include "tests/db/db_test_util.h"
 
 #ifndef _WIN32

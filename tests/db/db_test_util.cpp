@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "db/format.h"
-#include "db/inspect.h"
+#include "db/checker.h"
 #include "db/report.h"
 
 namespace fs = std::filesystem;

@@ -1,6 +1,6 @@
 // Indexes: lookup, writing and deleting records, storing up to the root cell.
 #include "db/FileMan1.h"
-#include "db/inspect.h"
+#include "db/checker.h"
 #include "tests/db/db_test_util.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The operations the rest of the system uses: key paths, line records, settings.
 #include "db/FileMan1.h"
-#include "db/inspect.h"
+#include "db/checker.h"
 #include "sys/exception.h"
 #include "tests/db/db_test_util.h"
 

@@ -1,4 +1,4 @@
-#include "db/inspect.h"
+#include "db/checker.h"
 
 #include <zlib.h>
 

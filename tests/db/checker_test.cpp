@@ -1,5 +1,5 @@
 // The inspector behind "cvdb check": each kind of damage is named with its offset.
-#include "db/inspect.h"
+#include "db/checker.h"
 
 #include "db/FileMan1.h"
 #include "tests/db/db_test_util.h"

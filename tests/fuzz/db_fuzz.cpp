@@ -10,7 +10,7 @@
 #include <string>
 
 #include "db/FileMan1.h"
-#include "db/inspect.h"
+#include "db/checker.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "db/FileMan1.h"
-#include "db/inspect.h"
+#include "db/checker.h"
 #include "sys/exception.h"
 #include "sys/file_stream.h"
 #include "tools/cvdb/dump.h"

@@ -2,6 +2,6 @@
 #pragma once
 #include <iosfwd>
 
-#include "db/inspect.h"
+#include "db/checker.h"
 
 void PrintDump(const DbInspection& inspection, std::ostream& out);

@@ -115,7 +115,7 @@ TEST_F(UninstProgramGroup, NoDesktopReportsOnceAndRemovalGoesOn) {
   EXPECT_EQ(boxes[0].type & 0xF, static_cast<UINT>(MB_OK));
   EXPECT_EQ(wizard.RichEdit2.GetLines(),
             Lines({"Removing Corvaline...", "   program files...done", "   registry key...done"}));
-  EXPECT_EQ(FolderContent(app.Path()), Lines({"cv.dbc"}));
+  EXPECT_EQ(FolderNames(app.Path()), Lines({"cv.dbc"}));
   EXPECT_FALSE(KeyExists(kClientKey));
 
   EXPECT_FALSE(wizard.RemoveProgramGroup());

@@ -140,7 +140,7 @@ TEST_F(UninstProtectedFolderRule, FolderInsideAProtectedOneIsEmptied) {
   TUninstWiz wizard;
   wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
   wizard.RemoveAppFiles();
-  EXPECT_EQ(FolderContent(own + "\\"), Lines({"cv.dbc"}));
+  EXPECT_EQ(FolderNames(own + "\\"), Lines({"cv.dbc"}));
   EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...done"}));
   DeleteFileA((own + "\\cv.dbc").c_str());
   RemoveDirectoryA(own.c_str());
@@ -163,7 +163,7 @@ TEST_F(UninstProtectedFolderRule, RelativeFolderIsNeverEmptied) {
   wizard.RichEdit2.Clear();  // the step alone, without RunRemoval
   wizard.RemoveAppFiles();
   SetCurrentDirectoryA(previous);
-  EXPECT_EQ(FolderContent(root / "cv\\"), Lines({"cv.exe"}));
+  EXPECT_EQ(FolderNames(root / "cv\\"), Lines({"cv.exe"}));
   EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...skipped (protected folder)"}));
 }
 

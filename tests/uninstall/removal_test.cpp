@@ -19,7 +19,7 @@ TEST_F(UninstFilesStep, ClientKeepsItsDatabasesInAnyLetterCase) {
   WriteTextFile(root / "Mail\\inbox.txt", "mail");
 
   EXPECT_TRUE(RemoveClientFiles(root.Path()));
-  EXPECT_EQ(FolderContent(root.Path()), Lines({"CV.DBC", "Cv.Pgp", "Mail\\", "cv.pgp.bak"}));
+  EXPECT_EQ(FolderNames(root.Path()), Lines({"CV.DBC", "Cv.Pgp", "Mail\\", "cv.pgp.bak"}));
   EXPECT_EQ(ReadTextFile(root / "CV.DBC"), "CV.DBC");
   EXPECT_EQ(ReadTextFile(root / "Mail\\inbox.txt"), "mail");
 }
@@ -34,7 +34,7 @@ TEST_F(UninstFilesStep, ClientFileInUseStaysAndTheRestGoes) {
     ASSERT_TRUE(held.Held());
     EXPECT_TRUE(RemoveClientFiles(root.Path()));
   }
-  EXPECT_EQ(FolderContent(root.Path()), Lines({"cv.exe"}));
+  EXPECT_EQ(FolderNames(root.Path()), Lines({"cv.exe"}));
 }
 
 // A folder with a further attribute is listed as a file: the delete fails on
@@ -47,7 +47,7 @@ TEST_F(UninstFilesStep, ClientLeavesAHiddenFolderAlone) {
   WriteTextFile(root / "readme.txt", "r");
 
   EXPECT_TRUE(RemoveClientFiles(root.Path()));
-  EXPECT_EQ(FolderContent(root.Path()), Lines({"Attic\\"}));
+  EXPECT_EQ(FolderNames(root.Path()), Lines({"Attic\\"}));
   EXPECT_EQ(ReadTextFile(root / "Attic\\old.txt"), "old");
 }
 
@@ -71,7 +71,7 @@ TEST_F(UninstFilesStep, MixmasterGoesWithItsNestedPool) {
 
   EXPECT_TRUE(RemoveMixmasterFiles(mix));
   EXPECT_EQ(GetFileAttributesA(mix.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(FolderContent(root.Path()), Lines());
+  EXPECT_EQ(FolderNames(root.Path()), Lines());
 }
 
 TEST_F(UninstFilesStep, AnotherSubfolderKeepsMixmastersFolder) {
@@ -84,7 +84,7 @@ TEST_F(UninstFilesStep, AnotherSubfolderKeepsMixmastersFolder) {
   WriteTextFile(mix + "\\keys\\pubring.mix", "k");
 
   RemoveMixmasterFiles(mix + "\\");
-  EXPECT_EQ(FolderContent(mix + "\\"), Lines({"keys\\"}));
+  EXPECT_EQ(FolderNames(mix + "\\"), Lines({"keys\\"}));
   EXPECT_EQ(ReadTextFile(mix + "\\keys\\pubring.mix"), "k");
 }
 
@@ -97,7 +97,7 @@ TEST_F(UninstFilesStep, HiddenFolderKeepsMixmastersFolder) {
   ASSERT_TRUE(SetFileAttributesA((mix + "\\Secret").c_str(), FILE_ATTRIBUTE_SYSTEM));
 
   EXPECT_FALSE(RemoveMixmasterFiles(mix));
-  EXPECT_EQ(FolderContent(mix + "\\"), Lines({"Secret\\"}));
+  EXPECT_EQ(FolderNames(mix + "\\"), Lines({"Secret\\"}));
   EXPECT_EQ(ReadTextFile(mix + "\\Secret\\s"), "s");
 }
 
@@ -112,8 +112,8 @@ TEST_F(UninstFilesStep, PoolFileInUseKeepsPoolAndFolder) {
   ASSERT_TRUE(held.Held());
 
   EXPECT_FALSE(RemoveMixmasterFiles(mix));
-  EXPECT_EQ(FolderContent(mix + "\\"), Lines({"pool\\"}));
-  EXPECT_EQ(FolderContent(mix + "\\pool\\"), Lines({"held"}));
+  EXPECT_EQ(FolderNames(mix + "\\"), Lines({"pool\\"}));
+  EXPECT_EQ(FolderNames(mix + "\\pool\\"), Lines({"held"}));
 }
 
 using UninstRemoval = UninstallTest;
@@ -147,7 +147,7 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   EXPECT_EQ(wizard.RichEdit2.GetLines(), log);
   EXPECT_EQ(wizard.RichEdit2.Text(), LinesToText(log).substr(0, LinesToText(log).size() - 2));
   EXPECT_TRUE(boxes.Count() == 0u);
-  EXPECT_EQ(FolderContent(app + "\\"), Lines({"CV.dbc", "Mail\\", "UninstCV.exe"}));
+  EXPECT_EQ(FolderNames(app + "\\"), Lines({"CV.dbc", "Mail\\", "UninstCV.exe"}));
   EXPECT_EQ(GetFileAttributesA(mix.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kMixKey));
@@ -191,7 +191,7 @@ TEST_F(UninstRemoval, SameFolderClientFirstThenMixmaster) {
   TUninstWiz wizard;
   wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
   wizard.RemoveAppFiles();
-  EXPECT_EQ(FolderContent(dir + "\\"), Lines({"CV.PGP", "cv.dbc", "cv.pgp.bak", "pool\\"}));
+  EXPECT_EQ(FolderNames(dir + "\\"), Lines({"CV.PGP", "cv.dbc", "cv.pgp.bak", "pool\\"}));
   wizard.RemoveMixFiles();
   EXPECT_EQ(GetFileAttributesA(dir.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(wizard.RichEdit2.GetLines(),

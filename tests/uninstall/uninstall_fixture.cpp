@@ -76,21 +76,6 @@ std::string ShortForm(const std::string& path) {
   return n && n < sizeof buffer ? std::string(buffer, n) : std::string();
 }
 
-Lines FolderContent(const std::string& folder) {
-  Lines names;
-  WIN32_FIND_DATAA data;
-  HANDLE h = FindFirstFileA((folder + "*").c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    names.push_back(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? name + "\\" : name);
-  } while (FindNextFileA(h, &data));
-  FindClose(h);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 void MakeDirs(const std::string& path) {
   std::string p = path;
   if (!p.empty() && p.back() == '\\') p.pop_back();
@@ -98,13 +83,6 @@ void MakeDirs(const std::string& path) {
   size_t slash = p.find_last_of('\\');
   if (slash != std::string::npos) MakeDirs(p.substr(0, slash));
   ASSERT_TRUE(CreateDirectoryA(p.c_str(), nullptr)) << p;
-}
-
-HeldFile::HeldFile(const std::string& path)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-
-HeldFile::~HeldFile() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
 }
 
 bool WaitForProgramManager() {

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "sys/lines.h"
+#include "tests/sys_win/held_file.h"
+#include "tests/sys_win/scratch.h"
 #include "tests/ui/form_test_support.h"
 #include "ui/ui.h"
 
@@ -38,23 +40,8 @@ class UninstallTest : public ::testing::Test {
 bool KeyExists(const std::string& key);
 // The short form of an existing path, as the system gives it.
 std::string ShortForm(const std::string& path);
-// Sorted names of the entries of folder (ending in "\"), "." and ".." left out;
-// subfolders carry a trailing "\".
-Lines FolderContent(const std::string& folder);
 // Creates the folder and its missing parents.
 void MakeDirs(const std::string& path);
-// A file held open with share mode 0 until the object goes.
-class HeldFile {
- public:
-  explicit HeldFile(const std::string& path);
-  ~HeldFile();
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 // Waits (processing messages) until the shell's Program Manager answers DDE;
 // false after ten seconds.
 bool WaitForProgramManager();

@@ -75,6 +75,7 @@ class TUninstWiz : public ui::Form {
   void EnableNextByChoice();
   // A log line, then pending messages and the pause every step ends with.
   void StepDone(const std::string& line);
+  void FilesStep(const std::string& folder, bool (*remove)(const std::string&));
   std::string FolderA() const;
   std::string FolderM() const;
 

@@ -72,23 +72,20 @@ bool TUninstWiz::RemoveProgramGroup() {
   return result;
 }
 
-void TUninstWiz::RemoveAppFiles() {
-  if (IsProtectedFolder(AppDir)) {
+// A files step: the folder operation, unless the folder is one that no step
+// may empty.
+void TUninstWiz::FilesStep(const std::string& folder, bool (*remove)(const std::string&)) {
+  if (IsProtectedFolder(folder)) {
     StepDone("   program files...skipped (protected folder)");
     return;
   }
-  RemoveClientFiles(AppDir);
+  remove(folder);
   StepDone("   program files...done");
 }
 
-void TUninstWiz::RemoveMixFiles() {
-  if (IsProtectedFolder(MixDir)) {
-    StepDone("   program files...skipped (protected folder)");
-    return;
-  }
-  RemoveMixmasterFiles(MixDir);
-  StepDone("   program files...done");
-}
+void TUninstWiz::RemoveAppFiles() { FilesStep(AppDir, RemoveClientFiles); }
+
+void TUninstWiz::RemoveMixFiles() { FilesStep(MixDir, RemoveMixmasterFiles); }
 
 void TUninstWiz::RemoveAppKey() {
   Registry registry;

@@ -35,10 +35,15 @@ start=$(date +%s)
 
 ctest_stage native build/host -j "$(nproc)"
 
+# Under Wine, two kinds of session (tests/wine/env.sh): as today's root, and
+# as an unprivileged user for the tests labelled so.
 source tests/wine/env.sh
 wine_env_start test >/dev/null || { echo "cannot start Wine"; exit 1; }
 trap wine_env_stop EXIT
-ctest_stage wine build/win32 -j 1
+ctest_stage wine build/win32 -j 1 -LE unprivileged
+wine_env_stop
+CV_WINE_KIND=user wine_env_start test-user >/dev/null || { echo "cannot start Wine as a user"; exit 1; }
+ctest_stage wine-user build/win32 -j 1 -L unprivileged
 wine_env_stop
 trap - EXIT
 

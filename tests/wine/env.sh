@@ -2,15 +2,29 @@
 #   wine_env_start [name]  - a throw-away prefix copied from a booted template,
 #                            its own Xvfb display and a warm wineserver
 #   wine_env_stop          - ends that prefix's processes and its Xvfb, removes the prefix
+# Two kinds of session:
+#   root (default)      - Wine runs as the caller, as the tests always have.
+#   CV_WINE_KIND=user   - Wine runs as the unprivileged Linux user $CV_WINE_USER
+#                         (made when missing), with a prefix and HOME of its own.
+#                         Wine then enforces read-only files and Linux rights, and
+#                         C:\Program Files takes no new entries, as on Windows
+#                         under UAC for a program that is not elevated.
+# Once sourced, `wine`, `wineserver` and `winepath` run as the session's user.
 # With CV_WINE_NO_DISPLAY=1 no Xvfb is started (DISPLAY unset): no desktop, no
 # Program Manager. With CV_WINE_USE_DISPLAY=1 and DISPLAY set, the session uses
 # that display (a person's screen) instead of an Xvfb of its own.
 #
-# The template lives in $CV_WINE_ROOT/template (build/wine by default) and is
-# booted once per machine; each session copies it (about 2 s).
+# The templates live in $CV_WINE_ROOT (build/wine by default), one per kind,
+# booted once per machine; each session copies one (about 2 s). The profile
+# folders (Desktop, Documents, ...) lie in the session's own HOME.
 
 CV_SRC_ROOT=${CV_SRC_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 CV_WINE_ROOT=${CV_WINE_ROOT:-$CV_SRC_ROOT/build/wine}
+CV_WINE_USER=${CV_WINE_USER:-cvuser}
+# Bumped whenever the templates are made differently: older ones are booted again.
+CV_WINE_TEMPLATE_VERSION=2
+# The shell folders Wine links into HOME; each gets a folder of its own.
+CV_WINE_PROFILE_DIRS=(Desktop Documents Downloads Music Pictures Videos)
 
 wine_env_common() {
   export WINEDEBUG=-all
@@ -18,20 +32,90 @@ wine_env_common() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
+# Runs a command as the session's Linux user (CV_WINE_AS), keeping the environment.
+wine_as() {
+  if [ -n "${CV_WINE_AS:-}" ] && [ "$(id -un)" != "$CV_WINE_AS" ]; then
+    setpriv --reuid="$CV_WINE_AS" --regid="$(id -g "$CV_WINE_AS")" --init-groups -- "$@"
+  else
+    command "$@"
+  fi
+}
+wine() { wine_as wine "$@"; }
+wineserver() { wine_as wineserver "$@"; }
+winepath() { wine_as winepath "$@"; }
+
+# The Linux user a session of this kind runs as.
+wine_kind_user() {
+  if [ "${CV_WINE_KIND:-root}" = user ] && [ "$(id -u)" = 0 ]; then echo "$CV_WINE_USER"; fi
+}
+
+wine_ensure_user() {
+  id -u "$CV_WINE_USER" >/dev/null 2>&1 && return 0
+  useradd --system --no-create-home --shell /usr/sbin/nologin "$CV_WINE_USER"
+}
+
+# The user needs to pass through every folder above the ones it reaches (a
+# clone under a mktemp folder is mode 700).
+wine_grant_path() {
+  local d=$1
+  while [ -n "$d" ] && [ "$d" != / ]; do
+    [ -d "$d" ] && [ "$(( 0$(stat -c %a "$d") & 1 ))" = 0 ] && chmod o+x "$d"
+    d=$(dirname "$d")
+  done
+}
+
+wine_template_dir() {
+  if [ "${CV_WINE_KIND:-root}" = user ]; then echo "$CV_WINE_ROOT/template-user"; else echo "$CV_WINE_ROOT/template"; fi
+}
+
 wine_env_template() {
-  local t=$CV_WINE_ROOT/template
-  [ -f "$t/.booted" ] && return 0
+  local t; t=$(wine_template_dir)
+  [ "$(cat "$t/.booted" 2>/dev/null)" = "$CV_WINE_TEMPLATE_VERSION" ] && return 0
   rm -rf "$t" && mkdir -p "$t/home"
+  local d
+  for d in "${CV_WINE_PROFILE_DIRS[@]}"; do mkdir -p "$t/home/$d"; done
+  [ -n "${CV_WINE_AS:-}" ] && chown -R "$CV_WINE_AS:" "$t"
   (
     wine_env_common
     export WINEPREFIX=$t/prefix HOME=$t/home WINEARCH=win32
     unset DISPLAY
-    wineboot -i </dev/null >/dev/null 2>&1
+    wine wineboot -i </dev/null >/dev/null 2>&1
     # Unmanaged windows: no 2 s wait each time a top-level window hides.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
     wineserver -w
   ) || return 1
-  touch "$t/.booted"
+  # Wine's own fonts are not found in its data folder; the caption buttons
+  # are drawn with Marlett's symbols, letters without it.
+  local fonts=$t/prefix/drive_c/windows/Fonts
+  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$fonts/" &&
+    [ -n "${CV_WINE_AS:-}" ] && chown "$CV_WINE_AS:" "$fonts/marlett.ttf"
+  if [ "${CV_WINE_KIND:-root}" = user ]; then
+    # Program Files takes no new entries from the user: owned by root where
+    # we can, read-only everywhere.
+    local pf=$t/prefix/drive_c/"Program Files"
+    [ "$(id -u)" = 0 ] && chown -R root: "$pf"
+    chmod -R a-w "$pf"
+  fi
+  echo "$CV_WINE_TEMPLATE_VERSION" >"$t/.booted"
+}
+
+# The profile folders of the copied prefix still link into the template's
+# HOME: point them into the session's own.
+wine_env_own_profile() {
+  local template_home=$1 users=$WINEPREFIX/drive_c/users link target
+  for link in "$users"/*/*; do
+    [ -L "$link" ] || continue
+    target=$(readlink "$link")
+    case $target in
+      # A folder Wine found no place for in HOME gets its own there too.
+      "$template_home") target=$HOME/$(basename "$link") ;;
+      "$template_home"/*) target=$HOME${target#"$template_home"} ;;
+      *) continue ;;
+    esac
+    mkdir -p "$target"
+    ln -sfn "$target" "$link"
+    [ -n "${CV_WINE_AS:-}" ] && chown -h "$CV_WINE_AS:" "$link" "$target"
+  done
 }
 
 wine_free_display() {
@@ -42,18 +126,29 @@ wine_free_display() {
 
 wine_env_start() {
   local name=${1:-run}
+  CV_WINE_AS=$(wine_kind_user)
+  CV_WINE_SESSION_KIND=${CV_WINE_KIND:-root}
+  export CV_WINE_AS CV_WINE_SESSION_KIND
+  if [ -n "$CV_WINE_AS" ]; then
+    wine_ensure_user || { echo "wine: cannot create the user $CV_WINE_USER" >&2; return 1; }
+    mkdir -p "$CV_WINE_ROOT"
+    wine_grant_path "$CV_WINE_ROOT"
+    wine_grant_path "$CV_SRC_ROOT/build"
+  fi
   wine_env_template || { echo "wine: cannot boot the template prefix" >&2; return 1; }
   wine_env_common
+  local template; template=$(wine_template_dir)
   CV_WINE_SESSION=$(mktemp -d "$CV_WINE_ROOT/$name.XXXXXX")
-  cp -a "$CV_WINE_ROOT/template/prefix" "$CV_WINE_SESSION/prefix"
+  cp -a "$template/prefix" "$CV_WINE_SESSION/prefix"
   # The X authority of a person's display is found through HOME, which changes.
   if [ "${CV_WINE_USE_DISPLAY:-0}" = 1 ] && [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
     export XAUTHORITY=$HOME/.Xauthority
   fi
-  # The profile folders of the prefix link to $HOME: keep them per session.
   mkdir -p "$CV_WINE_SESSION/home"
+  [ -n "$CV_WINE_AS" ] && chown "$CV_WINE_AS:" "$CV_WINE_SESSION" "$CV_WINE_SESSION/home"
   export WINEPREFIX=$CV_WINE_SESSION/prefix HOME=$CV_WINE_SESSION/home
   export CV_WINE_SESSION
+  wine_env_own_profile "$template/home"
   if [ "${CV_WINE_NO_DISPLAY:-0}" = 1 ]; then
     unset DISPLAY
     CV_XVFB_PID=
@@ -82,6 +177,10 @@ wine_env_start() {
 wine_env_stop() {
   [ -n "${WINEPREFIX:-}" ] && { wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; }
   [ -n "${CV_XVFB_PID:-}" ] && { kill "$CV_XVFB_PID" 2>/dev/null; wait "$CV_XVFB_PID" 2>/dev/null; }
-  [ -n "${CV_WINE_SESSION:-}" ] && [ "${CV_KEEP_PREFIX:-0}" != 1 ] && rm -rf "$CV_WINE_SESSION"
-  CV_XVFB_PID= ; CV_WINE_SESSION=
+  if [ -n "${CV_WINE_SESSION:-}" ] && [ "${CV_KEEP_PREFIX:-0}" != 1 ]; then
+    # Without root, a read-only Program Files keeps rm out until it is writable again.
+    [ "$(id -u)" != 0 ] && chmod -R u+w "$CV_WINE_SESSION" 2>/dev/null
+    rm -rf "$CV_WINE_SESSION"
+  fi
+  CV_XVFB_PID= ; CV_WINE_SESSION= ; CV_WINE_AS= ; CV_WINE_SESSION_KIND=
 }

@@ -22,17 +22,20 @@ enum : int32_t {
   kStepReadHeader = 11,
 };
 
-FileStream::Mode ModeFor(const std::string& fileName) {
+FileStream::Mode ModeFor(const std::string& fileName, TFileManager::Access access) {
+  if (access == TFileManager::Access::ReadOnly) return FileStream::Mode::ReadOnly;
   return FileStream::Exists(fileName) ? FileStream::Mode::OpenExisting : FileStream::Mode::Create;
 }
 
 }  // namespace
 
-TFileManager::TFileManager(const std::string& fileName) : stream_(fileName, ModeFor(fileName)) {
+TFileManager::TFileManager(const std::string& fileName, Access access)
+    : readOnly_(access == Access::ReadOnly), stream_(fileName, ModeFor(fileName, access)) {
   fileLength_ = stream_.Size();
   if (fileLength_ < 0) {
     Corrupt("the file's length cannot be read", 0);
   } else if (fileLength_ == 0) {
+    if (readOnly_) return;
     if (WriteMagic() && WriteHeader()) WriteFreeList();
   } else if (ReadHeader()) {
     ReadFreeList();

@@ -21,10 +21,18 @@ enum DbError : int32_t {
 
 class TFileManager {
  public:
-  // Opens the file exclusively, or creates it; a new or empty file gets the
-  // magic, the header and an empty free list, an existing one is read and
-  // checked. Throws EFOpenError / EFCreateError.
-  explicit TFileManager(const std::string& fileName);
+  enum class Access {
+    // Opens the file exclusively, or creates it; a new or empty file gets the
+    // magic, the header and an empty free list.
+    ReadWrite,
+    // Opens an existing file for reading, shared with other readers, and never
+    // writes: an empty file reads as a database without records.
+    ReadOnly,
+  };
+
+  // An existing file's header and free list are read and checked. Throws
+  // EFOpenError / EFCreateError.
+  explicit TFileManager(const std::string& fileName, Access access = Access::ReadWrite);
   TFileManager(const TFileManager&) = delete;
   TFileManager& operator=(const TFileManager&) = delete;
 
@@ -59,6 +67,7 @@ class TFileManager {
   // Whether the block with payload at position lies inside the block area with
   // room for at least minPayload bytes.
   bool PayloadInArea(int64_t position, int64_t minPayload) const;
+  bool ReadOnly() const { return readOnly_; }
 
   TFreeList FreeList;
   int32_t RootCell = -1;
@@ -72,6 +81,7 @@ class TFileManager {
  private:
   void SetError(int32_t code);
 
+  bool readOnly_;
   FileStream stream_;
   int64_t fileLength_ = 0;  // at opening: bounds the header and free-list checks
 };

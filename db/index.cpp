@@ -19,8 +19,10 @@ void TFMindex::Load() {
   if (Parent && !Name.empty()) {
     Position = Parent->Lookup(Name);
   } else if (Manager.RootCell == -1) {
-    // The first allocation of a file becomes its root cell.
+    // The first allocation of a file becomes its root cell; a reader only
+    // finds no records.
     Position = -1;
+    if (Manager.ReadOnly()) return;
     int32_t cell = Manager.Allocate(kRootCellPayload);
     if (cell != -1 && Manager.SeekTo(cell)) Manager.WriteInt(Position);
   } else if (!Manager.SeekTo(Manager.RootCell) || !Manager.ReadInt(Position)) {

@@ -34,6 +34,9 @@ bool SplitPath(const std::string& path, Lines& components) {
   return true;
 }
 
+constexpr TFileManager::Access kRead = TFileManager::Access::ReadOnly;
+constexpr TFileManager::Access kWrite = TFileManager::Access::ReadWrite;
+
 int Refuse(const std::string& why) {
   SetDbLastFailure(why);
   return kDbBadKey;
@@ -42,12 +45,12 @@ int Refuse(const std::string& why) {
 // Opens the file, loads the indexes of path down to the innermost and runs
 // last on it with the last key. An index that cannot be read stops the walk
 // before anything is written: storing over it would orphan every record below.
-int Walk(const std::string& path, const std::string& fileName,
+int Walk(const std::string& path, const std::string& fileName, TFileManager::Access access,
          const std::function<void(TFMindex&, const std::string&)>& last) {
   Lines components;
   if (!SplitPath(path, components))
     return Refuse("the key path has more than 16 components or a key with CR, LF or NUL");
-  TFileManager manager(fileName);
+  TFileManager manager(fileName, access);
   std::vector<std::unique_ptr<TFMindex>> chain;
   if (manager.FirstError == kDbOk) {
     chain.push_back(std::make_unique<TFMindex>(manager, nullptr, std::string()));
@@ -74,7 +77,7 @@ int Walk(const std::string& path, const std::string& fileName,
 }  // namespace
 
 int PutRecord(const std::string& path, TDataBuf* buffer, const std::string& fileName) {
-  return Walk(path, fileName, [buffer](TFMindex& index, const std::string& key) {
+  return Walk(path, fileName, kWrite, [buffer](TFMindex& index, const std::string& key) {
     index.WriteRecord(key, buffer, true);
   });
 }
@@ -84,7 +87,9 @@ int GetRecord(const std::string& path, TDataBuf& buffer, const std::string& file
   if (!SplitPath(path, components))
     return Refuse("the key path has more than 16 components or a key with CR, LF or NUL");
   if (!FileStream::Exists(fileName)) return kDbOk;
-  return Walk(path, fileName, [&buffer](TFMindex& index, const std::string& key) {
+  // Reading opens the file for reading only: it works on read-only media,
+  // beside other readers, and cannot change the file.
+  return Walk(path, fileName, kRead, [&buffer](TFMindex& index, const std::string& key) {
     if (index.RecordSize(key) > 0) index.ReadRecord(key, &buffer);
   });
 }
@@ -163,7 +168,7 @@ int SetInitValue(const std::string& name, const std::string& value, const std::s
 int RenameRecord(const std::string& path, const std::string& newKey, const std::string& fileName) {
   if (!KeyFits(newKey) || newKey.find(dbformat::kPathSeparator) != std::string::npos)
     return Refuse("the new key holds CR, LF, NUL or the byte 0xFF");
-  return Walk(path, fileName, [&newKey](TFMindex& index, const std::string& key) {
+  return Walk(path, fileName, kWrite, [&newKey](TFMindex& index, const std::string& key) {
     int i = index.IndexOf(key);
     if (i < 0) return;
     index.SetKey(i, newKey);

@@ -1,6 +1,8 @@
 // The record store as the rest of the system sees it. Every operation opens
-// the file exclusively (creating it when missing), walks the key path through
-// the indexes, acts on the last key and closes the file again.
+// the file, walks the key path through the indexes, acts on the last key and
+// closes the file again. Writes hold the file exclusively (creating it when
+// missing); reads open it for reading only, beside other readers, and never
+// change it.
 //
 // A key path is key components joined by the byte 0xFF; empty components are
 // skipped, keys match ignoring case. Results are the engine's codes (DbError:

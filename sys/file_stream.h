@@ -11,10 +11,14 @@ class FileStream {
   enum class Mode {
     OpenExisting,  // failure raises EFOpenError("Cannot open file " + name)
     Create,        // failure raises EFCreateError("Cannot create file " + name)
+    // For reading only, shared with other readers: a file on read-only media
+    // opens, a file held by a writer does not (EFOpenError), and while it is
+    // open no writer gets in.
+    ReadOnly,
   };
 
-  // Opens for reading and writing with no sharing: while this object lives, a
-  // second opener (this process or another) fails.
+  // OpenExisting and Create open for reading and writing with no sharing:
+  // while this object lives, a second opener (this process or another) fails.
   FileStream(const std::string& fileName, Mode mode);
   ~FileStream();
   FileStream(const FileStream&) = delete;

@@ -12,11 +12,13 @@ namespace {
 
 // Opens and takes the exclusive lock; -1 when either fails. The lock belongs to
 // this open file description, so even a second open in the same process is
-// refused, as a share mode of 0 refuses it on Windows.
+// refused, as a share mode of 0 refuses it on Windows. A reader takes a shared
+// lock instead, as FILE_SHARE_READ would.
 int OpenLocked(const std::string& fileName, int flags) {
-  int fd = ::open(fileName.c_str(), flags | O_RDWR | O_CLOEXEC, 0666);
+  const bool reader = (flags & O_ACCMODE) == O_RDONLY;
+  int fd = ::open(fileName.c_str(), flags | O_CLOEXEC, 0666);
   if (fd < 0) return -1;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(fd, (reader ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
     ::close(fd);
     return -1;
   }
@@ -26,12 +28,12 @@ int OpenLocked(const std::string& fileName, int flags) {
 }  // namespace
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
-  if (mode == Mode::OpenExisting) {
-    handle_ = OpenLocked(fileName, 0);
+  if (mode != Mode::Create) {
+    handle_ = OpenLocked(fileName, mode == Mode::ReadOnly ? O_RDONLY : O_RDWR);
     if (handle_ < 0) throw EFOpenError("Cannot open file " + fileName);
   } else {
     // No O_TRUNC: a file that appeared since the caller looked is kept, not emptied.
-    handle_ = OpenLocked(fileName, O_CREAT);
+    handle_ = OpenLocked(fileName, O_CREAT | O_RDWR);
     if (handle_ < 0) throw EFCreateError("Cannot create file " + fileName);
   }
 }

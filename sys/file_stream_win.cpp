@@ -14,13 +14,20 @@ intptr_t OpenExclusive(const std::string& fileName, DWORD disposition) {
   return reinterpret_cast<intptr_t>(h);
 }
 
+intptr_t OpenShared(const std::string& fileName) {
+  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  return reinterpret_cast<intptr_t>(h);
+}
+
 const intptr_t kInvalid = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
 
 }  // namespace
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
-  if (mode == Mode::OpenExisting) {
-    handle_ = OpenExclusive(fileName, OPEN_EXISTING);
+  if (mode != Mode::Create) {
+    handle_ =
+        mode == Mode::ReadOnly ? OpenShared(fileName) : OpenExclusive(fileName, OPEN_EXISTING);
     if (handle_ == kInvalid) throw EFOpenError("Cannot open file " + fileName);
   } else {
     // OPEN_ALWAYS, not CREATE_ALWAYS: a file that appeared since the caller

@@ -183,6 +183,29 @@ TEST_F(Operations, ManyKeysInOneIndex) {
   ExpectSound(db);
 }
 
+// Reading changes nothing, not even a file too new to hold anything yet, and
+// works beside other readers while keeping writers out.
+TEST_F(Operations, ReadingWritesNothingAndSharesOnlyWithReaders) {
+  std::string fresh;
+  {
+    TFileManager create(db);  // magic, header and an empty free list, no root cell
+  }
+  fresh = ReadBytes(db);
+  for (const std::string& bytes : {std::string(), fresh}) {
+    WriteBytes(db, bytes);
+    Lines lines = {"stale"};
+    EXPECT_EQ(GetRecordStrings(lines, KeyPath({"default", "message"}), db), 0);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(GetInitValue("Version", "none", db), "none");
+    EXPECT_FALSE(CopyRecord("x", nullptr, db));
+    EXPECT_EQ(ReadBytes(db), bytes) << bytes.size() << " bytes";
+  }
+  Put("a", {"1"});
+  TFileManager reader(db, TFileManager::Access::ReadOnly);
+  EXPECT_EQ(Get("a"), Lines{"1"});
+  EXPECT_THROW(SetInitValue("a", "b", db), EFOpenError);
+}
+
 TEST_F(Operations, TheFileIsHeldExclusively) {
   Put("a", {"1"});
   TFileManager holder(db);

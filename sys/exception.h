@@ -31,3 +31,10 @@ class EDdeError : public Exception {
  public:
   using Exception::Exception;
 };
+
+// The silent exception: it ends what is running, as the user asked, and the
+// standard error display shows nothing for it.
+class EAbort : public Exception {
+ public:
+  EAbort() : Exception("Operation aborted") {}
+};

@@ -8,3 +8,8 @@ enum class KnownFolder { Programs, Profile, Desktop, Documents, Windows, System,
 // The folder as the shell reports it, without a trailing backslash; empty
 // when the shell has none.
 std::string KnownFolderPath(KnownFolder folder);
+
+// The user's own programs folder (%LOCALAPPDATA%\Programs), where a standard
+// user installs without elevation; empty when the shell knows no local
+// application data folder.
+std::string UserProgramsFolder();

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "sys/exception.h"
 #include "sys/message_pump.h"
 #include "ui/form.h"
 #include "ui/message_box.h"
@@ -54,6 +55,7 @@ void Application::Run() {
 }
 
 void Application::ShowException(const std::exception& error) {
+  if (dynamic_cast<const EAbort*>(&error)) return;
   MsgBox(GetActiveWindow(), error.what(), Title(), MB_OK | MB_ICONSTOP);
 }
 

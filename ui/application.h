@@ -20,7 +20,8 @@ class Application {
   static Form* MainForm();
   // Shows the main form and runs the message loop until it closes.
   static void Run();
-  // The standard error display: a message box with the error's text.
+  // The standard error display: a message box with the error's text; nothing
+  // for EAbort.
   static void ShowException(const std::exception& error);
   // Keyboard navigation of forms (Tab, Enter, Escape, mnemonics); true when
   // the message was handled.

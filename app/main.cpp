@@ -7,6 +7,7 @@
 #include "app/role.h"
 #include "db/report.h"
 #include "setup/SetupDlg.h"
+#include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
 #include "ui/ui.h"
@@ -41,13 +42,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SetDbReporter(ShowDbReport);
     std::string program = ModuleFileName();
     std::string firstArgument = CommandLineArgument(GetCommandLineA(), 1);
-    if (SelectRole(program, firstArgument) == Role::Setup)
+    if (SelectRole(program, firstArgument) == Role::Setup) {
+      // The distribution is the folder setup.exe lies in, wherever it was
+      // started from: setup works there.
+      SetCurrentDir(ExtractFilePath(program));
       RunWizard(SetupForm, "Corvaline Setup");
-    else
+    } else
       RunWizard(UninstWiz, "Corvaline Un-Install");
   } catch (const std::exception& e) {
-    // Mostly a wizard that could not be built, such as a client database
-    // held open by a running client.
+    // Mostly a wizard that could not be built; one the user cancelled while
+    // it was being built (EAbort) ends without a word.
     ui::Application::ShowException(e);
   }
   return 0;

@@ -22,15 +22,20 @@ class TSetupForm : public ui::Form {
 
   // Install steps, in the order RunInstall takes them.
   bool RunInstall();
+  bool CheckDistribution();
   void MakeDestinationAbsolute();
+  bool CheckDestinationRights();
+  bool WaitForClientToClose();
   bool CopyProgramFiles();
   bool SaveRegistrySettings();
   bool StoreDefaultTemplates();
   bool CreateProgramGroup();
 
-  // An earlier installation, read at construction.
+  // An earlier installation, read at construction, and the destination
+  // proposed when there is none.
   void LoadExistingSettings();
   void LoadExistingAddress();
+  void ProposeDestination();
 
   bool IsExistingInstall() const { return ExistingInstall; }
   const std::string& Version() const { return VersionText; }
@@ -68,6 +73,10 @@ class TSetupForm : public ui::Form {
 
  private:
   void ApplyNextRule();
+  void FillSummary();
+  void ReturnToStart();
+  // Whether the stored template at key already carries the address and host.
+  bool TemplateIsCurrent(const std::string& key, const std::string& database) const;
   bool CopyOneFile(const std::string& source, const std::string& target, bool failIfExists);
   std::string ClientDatabasePath() const;
 

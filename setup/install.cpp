@@ -6,6 +6,7 @@
 #include "setup/normalized_folder.h"
 #include "sys/ansi.h"
 #include "sys/error_text.h"
+#include "sys/file_access.h"
 #include "sys/files.h"
 #include "sys/path.h"
 #include "sys/registry.h"
@@ -31,9 +32,13 @@ bool IsDatabaseFile(const std::string& name) {
 
 bool TSetupForm::RunInstall() {
   BusyCursor busy(*this);
+  if (!CheckDistribution()) return false;
   if (!RunWaitDialog(ProductName, "...installing " + AnsiLowerCase(ProductName) + "...", *this))
     return false;
   MakeDestinationAbsolute();
+  // Nothing is changed before the destination is known to be the user's to
+  // write and no running client holds its files.
+  if (!CheckDestinationRights() || !WaitForClientToClose()) return false;
   return CopyProgramFiles() && SaveRegistrySettings() && StoreDefaultTemplates() &&
          CreateProgramGroup();
 }
@@ -73,11 +78,19 @@ bool TSetupForm::CopyProgramFiles() {
   return true;
 }
 
+// Installed files never keep a read-only attribute (a distribution on a CD
+// has it on every file): a later install must be able to replace them.
 bool TSetupForm::CopyOneFile(const std::string& source, const std::string& target,
                              bool failIfExists) {
-  if (::CopyOneFile(source, target, failIfExists)) return true;
+  if (!failIfExists) ClearReadOnly(target);
+  if (::CopyOneFile(source, target, failIfExists)) {
+    ClearReadOnly(target);
+    return true;
+  }
   std::string reason = LastErrorText();
-  ui::MsgBox(Handle(), "System Error: " + reason + "File: " + source, "Copy Failed", MB_OK);
+  // Name the file that failed: mostly the target, which could not be written.
+  const std::string failed = CanReadFile(source) ? target : source;
+  ui::MsgBox(Handle(), "System Error: " + reason + "File: " + failed, "Copy Failed", MB_OK);
   return false;
 }
 

@@ -4,6 +4,7 @@
 #include "setup/DirBrow.h"
 #include "setup/SetupDlg.h"
 #include "setup/setup_form_layout.h"
+#include "sys/exception.h"
 #include "sys/files.h"
 #include "sys/path.h"
 #include "sys/process.h"
@@ -71,11 +72,17 @@ TSetupForm::TSetupForm()
   ClientExeName = ClientExeFile;
   TemplateName = ChangeFileExt(ClientExeName, IniExt);
   DatabaseName = ChangeFileExt(ClientExeName, DatabaseExt);
-  // The template database of the distribution, in the current directory.
-  VersionText = GetInitValue("Version", "", TemplateName);
+  // The template database of the distribution, in the current directory. One
+  // that cannot be read names no version; installing tells what is missing.
+  try {
+    VersionText = GetInitValue("Version", "", TemplateName);
+  } catch (const EFOpenError&) {
+    VersionText.clear();
+  }
   Appname.SetText(ProductName + " " + VersionText);
   Notebook1.SetPageIndex(kStart);
   LoadExistingSettings();
+  ProposeDestination();
   LoadExistingAddress();
   SetActiveControl(NextBtn);
   SetIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
@@ -107,9 +114,7 @@ void TSetupForm::NextBtnClick() {
   NextBtn.SetText(page == kReview ? "Install" : "Next");
   CancelBtn.SetText(page == kDone ? "Exit" : "Cancel");
   if (page == kReview) {
-    RichEdit3.SetLines({"Folder = " + AppDIR.Text(), "Address = " + EAddr.Text(),
-                        "MailHost = " + Host.Text(),
-                        std::string("ProgramGroup = ") + (GroupBox.Checked() ? "yes" : "no")});
+    FillSummary();
   } else if (page == kDone) {
     BackBtn.SetEnabled(false);
     NextBtn.SetEnabled(false);
@@ -129,6 +134,16 @@ void TSetupForm::BackBtnClick() {
   NextBtn.SetText(page == kReview ? "Install" : "Next");
   if (page == kStart) AppDIR.SetFocus();
   if (page == kAddress) EAddr.SetFocus();
+}
+
+void TSetupForm::FillSummary() {
+  RichEdit3.SetLines({"Folder = " + AppDIR.Text(), "Address = " + EAddr.Text(),
+                      "MailHost = " + Host.Text(),
+                      std::string("ProgramGroup = ") + (GroupBox.Checked() ? "yes" : "no")});
+}
+
+void TSetupForm::ReturnToStart() {
+  while (Notebook1.PageIndex() > kStart) BackBtnClick();
 }
 
 void TSetupForm::BrowseBtnClick() {

@@ -16,6 +16,7 @@ using namespace std::chrono_literals;
 const char kAddress[] = "Jane Doe <jane.doe@example.org>";
 const char kHost[] = "smtp.example.org";
 const char kStandInText[] = "This program stands in for the Corvaline client";
+const char kRunning[] = "Corvaline is running. Close it, then click Retry.";
 
 Lines DefaultMessage(const std::string& address, const std::string& host) {
   return {"Fcc: outbox", "Host: " + host, "From: " + address, "Chain: *,*,*,*; copies=1",
@@ -148,6 +149,42 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
   automation::WaitGone(client);
 }
 
+// Setup installs the folder it lies in, whatever folder it was started from,
+// and only a folder that holds the client.
+TEST_F(InstallTest, SetupInstallsItsOwnFolderWhereverItIsStarted) {
+  const std::string lonely = scratch / "Downloads";
+  ASSERT_TRUE(CreateDirectoryA(lonely.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA((DistFolder() + "\\setup.exe").c_str(), (lonely + "\\setup.exe").c_str(), FALSE));
+  WriteTextFile(lonely + "\\private-notes.txt", "mine");
+  {
+    SetupWizard bare(lonely);
+    bare.FillStart(dest);
+    bare.FillAddress(kAddress, kHost);
+    bare.Press("Install");
+    bare.Box("Install now?").Answer(IDOK);
+    bare.Box("The folder\n" + lonely +
+                 "\ndoes not hold a complete Corvaline distribution: CV.exe and CV.ini cannot be "
+                 "read there.\n\nNothing was installed.",
+             "Setup Error")
+        .Answer(IDOK);
+    bare.WaitPage(kReviewHeading);
+    EXPECT_FALSE(FolderExists(scratch / "Apps"));
+    EXPECT_FALSE(KeyExists(kClientKey));
+  }
+
+  // Started from a folder of the user's: that folder's files stay out.
+  SetupWizard setup(DistFolder(), lonely);
+  setup.FillStart(dest);
+  setup.FillAddress(kAddress, kHost);
+  setup.Install();
+  EXPECT_EQ(Listing(dest), ExpectedFiles());
+  const std::string version = LinesToText(Cvdb({"init-get", DistFolder() + "\\CV.ini", "Version"}));
+  EXPECT_EQ(ReadValue(kClientKey, "Version").text, Trim(version));
+  setup.DontRunClient();
+  setup.CloseExplorer();
+  Exit(setup);
+}
+
 TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
   InstallAsUser(DistFolder(), dest, kAddress, kHost);
   // What the client and the user changed since.
@@ -155,6 +192,19 @@ TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
   WriteString(kClientKey, "WindowPos", "10,20,600,400");
   const std::string readMe = dest + "\\ReadMe.txt";
   WriteTextFile(readMe, "changed by the user");
+
+  // The client runs, holding its database: setup asks to close it; Cancel ends setup.
+  Process client = Process::Start(dest + "\\CV.exe", "", dest);
+  Window clientWindow = client.WaitForWindow("Corvaline");
+  {
+    Process held = Process::Start(DistFolder() + "\\setup.exe", "", DistFolder());
+    MsgBox running = held.WaitForMsgBox(kRunning);
+    EXPECT_EQ(running.Caption(), kProduct);
+    running.Answer(IDCANCEL);
+    EXPECT_EQ(held.WaitExit(), 0u);
+  }
+  automation::Click(clientWindow.Get(automation::ButtonControl("Close")));
+  client.WaitExit();
 
   SetupWizard again(DistFolder());
   again.WaitPage(kReviewHeading);
@@ -174,7 +224,17 @@ TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
   EXPECT_EQ(again.Edit("Destination Folder").Text(), dest);
   again.Press("Next");
   again.FillAddress(kAddress, "relay.example.net");
-  again.Install();
+  // Started again meanwhile, the client is to be closed before anything changes.
+  client = Process::Start(dest + "\\CV.exe", "", dest);
+  clientWindow = client.WaitForWindow("Corvaline");
+  again.Press("Install");
+  again.Box("Install now?").Answer(IDOK);
+  MsgBox running = again.Program().WaitForMsgBox(kRunning, 20s);
+  EXPECT_EQ(FileContent(readMe), "changed by the user");
+  automation::Click(clientWindow.Get(automation::ButtonControl("Close")));
+  client.WaitExit();
+  running.Answer(IDRETRY);
+  again.WaitPage(kDoneHeading);
 
   // No second Explorer window; the client's window settings stay as they were.
   EXPECT_TRUE(ChildProcessIds(again.Program().Id(), "explorer.exe").empty());

@@ -145,7 +145,8 @@ void Wizard::ConfirmAndWait(const std::string& button, const std::string& questi
   form_.Get(automation::StaticControl(heading, Control::Match::Prefix), 60s);
 }
 
-SetupWizard::SetupWizard(const std::string& dist) : Wizard(dist + "\\setup.exe", "", dist, kSetupCaption) {}
+SetupWizard::SetupWizard(const std::string& dist, const std::string& startIn)
+    : Wizard(dist + "\\setup.exe", "", startIn.empty() ? dist : startIn, kSetupCaption) {}
 
 void SetupWizard::FillStart(const std::string& folder) const {
   WaitPage(kStartHeading);

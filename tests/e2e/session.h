@@ -89,10 +89,10 @@ class Wizard {
   Window form_;
 };
 
-// The setup wizard: dist\setup.exe started with dist as current directory.
+// The setup wizard: dist\setup.exe started in startIn (dist when empty).
 class SetupWizard : public Wizard {
  public:
-  explicit SetupWizard(const std::string& dist);
+  explicit SetupWizard(const std::string& dist, const std::string& startIn = "");
 
   // Start page: the destination typed; Address page: address and host typed;
   // each ends on the next page.

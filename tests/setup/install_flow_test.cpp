@@ -96,7 +96,7 @@ TEST_F(InstallFlowTest, ACancelledWaitDoesNothingAndStaysOnReview) {
 }
 
 TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
-  // A running client holds its database: storing the templates must fail.
+  // A running client holds its database: nothing is changed until it ends.
   MakeDir(dest / "Apps");
   MakeDir(target);
   const Lines old = {"From: old"};
@@ -106,13 +106,24 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
 
   TSetupForm form;
   ToReview(form);
+  boxes.Then(IDOK).Then(IDRETRY).Then(IDCANCEL);
+  SendMessageA(form.NextBtn.Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(boxes.Count(), 3u);
+  for (size_t i : {1u, 2u}) {
+    EXPECT_EQ(boxes[i].text, "Corvaline is running. Close it, then click Retry.");
+    EXPECT_EQ(boxes[i].type & MB_TYPEMASK, static_cast<UINT>(MB_RETRYCANCEL));
+  }
+  EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
+  EXPECT_EQ(FolderNames(target), Lines{"CV.dbc"});
+  EXPECT_FALSE(KeyExists(kClientKey));
+
+  // The client ends, but its database cannot be read: storing the templates fails.
+  held.Release();
+  WriteTextFile(target + "CV.dbc", "not a database, but no one else's to replace");
   Install(form);
-  ASSERT_EQ(boxes.Count(), 2u);
-  EXPECT_EQ(boxes[0].text, "Install now?");
-  // The engine's error, through the standard display of a handler's error.
-  EXPECT_NE(boxes[1].text.find("CV.dbc"), std::string::npos) << boxes[1].text;
-  EXPECT_EQ(boxes[1].caption, ui::Application::Title());
-  EXPECT_EQ(boxes[1].type & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+  ASSERT_EQ(boxes.Count(), 5u);
+  EXPECT_EQ(boxes[3].text, "Install now?");
+  EXPECT_EQ(boxes[4].text, "Error storing default message!");
   EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
   EXPECT_EQ(Buttons(form), "Back on | Install on | Cancel on");
   EXPECT_FALSE(ShowsHourglass(form));
@@ -121,10 +132,10 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   EXPECT_EQ(ReadClientValue("AppDir").text, target.substr(0, target.size() - 1));
   EXPECT_FALSE(Exists(dest / "Programs\\Corvaline"));
 
-  // The client ends; "Install" runs every step again, from the wait on.
-  held.Release();
+  // "Install" runs every step again, from the wait on.
+  ASSERT_TRUE(DeleteFileA((target + "CV.dbc").c_str()));
   Install(form);
-  ASSERT_EQ(boxes.Count(), 3u);
+  ASSERT_EQ(boxes.Count(), 6u);
   EXPECT_EQ(form.Notebook1.ActivePage(), "Done");
   EXPECT_EQ(Buttons(form), "Back off | Next off | Exit on");
   EXPECT_FALSE(ShowsHourglass(form));
@@ -141,7 +152,7 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   ASSERT_TRUE(form.RunQuickBox.Checked());
   SendMessageA(form.CancelBtn.Handle(), BM_CLICK, 0, 0);
   EXPECT_FALSE(form.Visible());
-  EXPECT_EQ(boxes.Count(), 3u);
+  EXPECT_EQ(boxes.Count(), 6u);
   ASSERT_TRUE(PumpUntil([&] { return Exists(target + "started.txt"); }, 10000));
   EXPECT_EQ(Lower(ReadTextFile(target + "started.txt")), Lower(target + "CV.exe"));
 }

@@ -181,7 +181,7 @@ TEST_F(InstallTest, DatabaseFilesOfTheDistributionNeverOverwriteTheUsers) {
   EXPECT_EQ(ReadTextFile(dest / "License.txt"), "licence");
 }
 
-TEST_F(InstallTest, ATargetHeldOpenGivesCopyFailedWithTheSystemsTextAndTheSource) {
+TEST_F(InstallTest, ATargetHeldOpenGivesCopyFailedWithTheSystemsTextAndTheTarget) {
   WriteTextFile(dest / "License.txt", "in use");
   HeldFile held(dest / "License.txt");
   ASSERT_TRUE(held.Held());
@@ -193,7 +193,7 @@ TEST_F(InstallTest, ATargetHeldOpenGivesCopyFailedWithTheSystemsTextAndTheSource
   const std::string reason = SystemText(ERROR_SHARING_VIOLATION);
   ASSERT_FALSE(reason.empty());
   // The system's text ends in a line break, which puts "File: " on a line of its own.
-  EXPECT_EQ(boxes[0].text, "System Error: " + reason + "File: " + dist / "License.txt");
+  EXPECT_EQ(boxes[0].text, "System Error: " + reason + "File: " + dest / "License.txt");
   EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
   EXPECT_EQ(boxes[0].owner, form.Handle());
   held.Release();
@@ -334,7 +334,7 @@ TEST_F(InstallTest, TheTemplatesAreStoredLineForLineAsTheFieldsStand) {
                             "Chain: *,*,*,*; copies=1", "To: mail2news@mail2news.example.net",
                             "X-No-Archive: Yes", "Newsgroups: ", "Subject: ", "", "~~"}));
 
-  // Both are rewritten on every install, whatever the user made of them.
+  // A template with another address or host is rewritten...
   const Lines edited = {"From: someone else"};
   ASSERT_EQ(PutRecordStrings(kMessageKey, &edited, dest / "CV.dbc"), 0);
   form.Host.SetText("");
@@ -343,6 +343,15 @@ TEST_F(InstallTest, TheTemplatesAreStoredLineForLineAsTheFieldsStand) {
   ASSERT_EQ(message.size(), 8u);
   EXPECT_EQ(message[1], "Host: ");
   EXPECT_EQ(message[2], "From:  Jane Doe <jane@example.com> ");
+  GetRecordStrings(article, kArticleKey, dest / "CV.dbc");
+  EXPECT_EQ(article[1], "Host: ");
+
+  // ...one that carries them both keeps what the user made of it.
+  const Lines mine = {"Fcc: drafts", "Host: ", "From:  Jane Doe <jane@example.com> ", "X-Mine: 1"};
+  ASSERT_EQ(PutRecordStrings(kMessageKey, &mine, dest / "CV.dbc"), 0);
+  ASSERT_TRUE(form.StoreDefaultTemplates());
+  GetRecordStrings(message, kMessageKey, dest / "CV.dbc");
+  EXPECT_EQ(message, mine);
   EXPECT_EQ(boxes.Count(), 0u);
 }
 

@@ -362,20 +362,28 @@ TEST_F(WizardTest, UnreadableEarlierSettingsStopTheWizardCleanly) {
   RegCloseKey(key);
   EXPECT_THROW(TSetupForm form, ERegistryException);
   EXPECT_EQ(FindWindowA(nullptr, "Corvaline Setup"), nullptr);
+}
 
-  // A database held open by a running client.
-  DeleteKey(kClientKey);
+// A running client holds its database: the user is asked to close it, and
+// Cancel ends setup quietly, before its window shows.
+TEST_F(WizardTest, ARunningClientIsToBeClosedFirst) {
   WriteDatabase(dest.Path(), {"From: jane@example.org"});
   WriteClientKey(StripBackslash(dest.Path()));
   HeldFile held(dest / "CV.dbc");
   ASSERT_TRUE(held.Held());
-  try {
-    TSetupForm form;
-    ADD_FAILURE() << "the wizard opened over a database it cannot read";
-  } catch (const EFOpenError& e) {
-    EXPECT_NE(std::string(e.what()).find("CV.dbc"), std::string::npos) << e.what();
-  }
+  boxes.Then(IDRETRY).Then(IDCANCEL);
+  EXPECT_THROW(TSetupForm form, EAbort);
+  ASSERT_EQ(boxes.Count(), 2u);
+  EXPECT_EQ(boxes[1].text, "Corvaline is running. Close it, then click Retry.");
+  EXPECT_EQ(boxes[1].caption, "Corvaline");
   EXPECT_EQ(FindWindowA(nullptr, "Corvaline Setup"), nullptr);
+
+  // Closed, then Retry: the wizard opens with the client's address.
+  boxes.OnEach([&](const ui::MsgBoxRequest&) { held.Release(); });
+  boxes.Then(IDRETRY);
+  TSetupForm form;
+  EXPECT_EQ(boxes.Count(), 3u);
+  EXPECT_EQ(form.EAddr.Text(), "jane@example.org");
 }
 
 TEST_F(WizardTest, StrangeDestinationsPassThePagesIntact) {
@@ -490,10 +498,7 @@ TEST_F(WizardTest, ADamagedDatabaseOfAnEarlierInstallationLeavesTheFieldsEmpty) 
     EXPECT_EQ(form.Host.Text(), "");
     form.Show();
     EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
-    // Reading changed nothing (an empty file the engine takes as a new
-    // database and gives its header).
-    if (!content.empty()) {
-      EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), content);
-    }
+    // Reading changed nothing, not even an empty file.
+    EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), content);
   }
 }

@@ -1,6 +1,7 @@
 // CV.exe of the sample distribution: a window in place of the Corvaline client,
 // so that starting the installed client can be seen and tested. It shows its
-// command line and its current folder, which the installer chooses.
+// command line and its current folder, which the installer chooses, and holds
+// the database there (CV.dbc) open as the client does while it runs.
 #include <windows.h>
 
 #include <string>
@@ -52,6 +53,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  // Share mode 0: no other program may open the database meanwhile.
+  HANDLE database = CreateFileA("CV.dbc", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
   WNDCLASSA wc{};
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance;
@@ -78,5 +82,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  if (database != INVALID_HANDLE_VALUE) CloseHandle(database);
   return static_cast<int>(msg.wParam);
 }

@@ -74,13 +74,13 @@ void TUninstWiz::OpeningChecks() {
   }
   Registry registry;
   if (registry.OpenKeyReadOnly(MixRegistryKey)) {
-    MixDir = AddBackslash(registry.ReadString("MixDir"));
+    MixDir = AddBackslash(registry.ReadStringOrEmpty("MixDir"));
     registry.CloseKey();
   }
   if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
-    AppDir = AddBackslash(registry.ReadString("AppDir"));
-    ProgramGroup = registry.ReadString("Program Group");
-    AppVersion = registry.ReadString("Version");
+    AppDir = AddBackslash(registry.ReadStringOrEmpty("AppDir"));
+    ProgramGroup = registry.ReadStringOrEmpty("Program Group");
+    AppVersion = registry.ReadStringOrEmpty("Version");
     registry.CloseKey();
   }
   AppEntries.SetText(ProductName);

@@ -62,6 +62,14 @@ void UninstallTest::CreateEmptyKey(const std::string& path) {
   if (key) RegCloseKey(key);
 }
 
+void UninstallTest::WriteNumber(const std::string& path, const char* name, DWORD value) {
+  HKEY key = CreateKey(path);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 bool KeyExists(const std::string& path) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)

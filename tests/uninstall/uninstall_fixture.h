@@ -32,6 +32,9 @@ class UninstallTest : public ::testing::Test {
   void InstallMixmaster(const std::string& mixDir);
   // A key with no values at all.
   void CreateEmptyKey(const std::string& key);
+  // A 32-bit number where the wizard reads a string, as a damaged
+  // installation may hold it.
+  void WriteNumber(const std::string& key, const char* name, DWORD value);
 
   // Every message box, recorded; questions are answered only as scripted.
   formtest::MsgBoxScript boxes;

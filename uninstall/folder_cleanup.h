@@ -11,8 +11,3 @@ bool RemoveClientFiles(const std::string& folder);
 // all it holds, then the folder itself when nothing else is left in it.
 // False when the folder is missing or something could not be removed.
 bool RemoveMixmasterFiles(const std::string& folder);
-
-// A folder that holds far more than one program: a drive root, the Windows or
-// system folder, the user's profile, desktop or documents, Program Files
-// itself. No files step empties such a folder, whatever the registry says.
-bool IsProtectedFolder(const std::string& folder);

@@ -5,6 +5,7 @@
 #include "sys/sound.h"
 #include "uninstall/UninstDlg.h"
 #include "uninstall/folder_cleanup.h"
+#include "uninstall/protected_folders.h"
 
 namespace {
 constexpr DWORD kStepPause = 300;  // lets the user follow the log

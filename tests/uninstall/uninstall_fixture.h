@@ -48,6 +48,19 @@ void MakeDirs(const std::string& path);
 // Waits (processing messages) until the shell's Program Manager answers DDE;
 // false after ten seconds.
 bool WaitForProgramManager();
+// A Linux symbolic link to a folder, made and removed by the Linux tools:
+// Wine's stand-in for a junction, followed by the shell and the file
+// functions, which can neither make nor delete one.
+class FolderLink {
+ public:
+  FolderLink(const std::string& link, const std::string& target);
+  ~FolderLink();
+  FolderLink(const FolderLink&) = delete;
+  FolderLink& operator=(const FolderLink&) = delete;
+
+ private:
+  std::string link_, unixLink_;
+};
 // A check box's two states in one comparable text: "on, live", "off, grey"...
 std::string BoxState(const ui::CheckBox& box);
 // ASCII case changes for building expected texts.

@@ -7,6 +7,7 @@
 #include "sys/path.h"
 #include "sys/registry.h"
 #include "uninstall/UninstDlg.h"
+#include "uninstall/kept_files.h"
 #include "uninstall/uninstall_form_layout.h"
 
 TUninstWiz* UninstWiz = nullptr;
@@ -14,7 +15,6 @@ TUninstWiz* UninstWiz = nullptr;
 namespace {
 
 constexpr UINT kAboutCommand = 4096;
-const char kKeepMarker[] = "uncv.dsk";
 
 // A key without its folder value names no folder either.
 std::string FolderCaption(bool installed, const std::string& folder) {

@@ -98,29 +98,33 @@ class RecordingProgramManager {
 RecordingProgramManager* RecordingProgramManager::self_ = nullptr;
 
 // Without a desktop no Program Manager answers (Wine's null display driver
-// still makes windows): one "Error" box, no group line, and the removal goes on.
+// still makes windows): one "Error" box, no group line, and the removal goes
+// on; the group it left makes the run incomplete.
 TEST_F(UninstProgramGroup, NoDesktopReportsOnceAndRemovalGoesOn) {
   if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
   ScratchDir app("nodesktop");
   WriteTextFile(app / "cv.exe", "x");
   WriteTextFile(app / "cv.dbc", "db");
-  InstallClient(app.Path());
+  const std::string group = "Corvaline Left " + std::to_string(GetCurrentProcessId());
+  MakeDirs(ProgramsFolder() + "\\" + group);
+  InstallClient(app.Path(), group);
 
   TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveApp();
+  wizard.RunRemoval();
+  RemoveDirectoryA((ProgramsFolder() + "\\" + group).c_str());
+  EXPECT_EQ(wizard.Label4.Text(), "Un-Installation incomplete!");
   ASSERT_EQ(boxes.Count(), 1u);
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].text, "Unable to remove Corvaline program group!");
   EXPECT_EQ(boxes[0].type & 0xF, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(wizard.RichEdit2.GetLines(),
-            Lines({"Removing Corvaline...", "   program files...done", "   registry key...done"}));
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"Removing Corvaline...", "   program files...done",
+                                                 "   registry key...done", "Done!"}));
   EXPECT_EQ(FolderNames(app.Path()), Lines({"cv.dbc"}));
   EXPECT_FALSE(KeyExists(kClientKey));
 
   EXPECT_FALSE(wizard.RemoveProgramGroup());
   EXPECT_EQ(boxes.Count(), 2u);
-  EXPECT_EQ(wizard.RichEdit2.GetLines().size(), 3u);
+  EXPECT_EQ(wizard.RichEdit2.GetLines().size(), 4u);
 }
 
 // The macro names the group exactly as the registry holds it, even when empty.

@@ -58,6 +58,14 @@ void UninstallTest::InstallMixmaster(const std::string& mixDir) {
   RegCloseKey(key);
 }
 
+std::string UninstallTest::InstallMixmasterIn(const ScratchDir& root) {
+  const std::string mix = root / "Mixmaster";
+  MakeDirs(mix);
+  WriteTextFile(mix + "\\mix.exe", "m");
+  InstallMixmaster(mix);
+  return mix;
+}
+
 void UninstallTest::CreateEmptyKey(const std::string& path) {
   HKEY key = CreateKey(path);
   if (key) RegCloseKey(key);

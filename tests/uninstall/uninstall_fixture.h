@@ -30,6 +30,8 @@ class UninstallTest : public ::testing::Test {
                      const std::string& version = "0.9b0");
   // Mixmaster's key with its folder.
   void InstallMixmaster(const std::string& mixDir);
+  // Mixmaster installed in root\Mixmaster, which holds mix.exe; the folder.
+  std::string InstallMixmasterIn(const ScratchDir& root);
   // A key with no values at all.
   void CreateEmptyKey(const std::string& key);
   // A 32-bit number where the wizard reads a string, as a damaged

@@ -8,6 +8,7 @@
 #include "sys/sound.h"
 #include "uninstall/UninstDlg.h"
 #include "uninstall/folder_cleanup.h"
+#include "uninstall/group_macro.h"
 #include "uninstall/protected_folders.h"
 
 namespace {
@@ -98,6 +99,11 @@ void TUninstWiz::RemoveMix() {
 }
 
 bool TUninstWiz::RemoveProgramGroup() {
+  const std::string macro = DeleteGroupMacro(ProgramGroup);
+  if (macro.empty()) {
+    StepDone("   program group...skipped");
+    return true;
+  }
   if (!DDEClient.SetLink("PROGMAN", "PROGMAN")) {
     ui::MsgBox(Handle(), "Unable to remove " + ProductName + " program group!", "Error", MB_OK);
     // Told in the box; the heading must not say all went.
@@ -108,7 +114,7 @@ bool TUninstWiz::RemoveProgramGroup() {
   bool result = true;
   bool linkOpen = true;
   try {
-    if (!DDEClient.ExecuteMacro("[DeleteGroup(" + ProgramGroup + ")]"))
+    if (!DDEClient.ExecuteMacro(macro))
       ui::MsgBox(Handle(), "ExecuteMacroLines failed!\nUnable to create Program Group!",
                  "Program Error", MB_OK);
   } catch (const std::exception&) {

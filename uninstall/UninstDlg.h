@@ -88,6 +88,7 @@ class TUninstWiz : public ui::Form {
   std::string AppVersion;
   bool AppInstalled = false;
   bool MixInstalled = false;
+  bool Removing = false;    // the removal runs: the window cannot be closed
   bool Incomplete = false;  // a removal step left something behind
 };
 

@@ -19,6 +19,31 @@ constexpr DWORD kGroupWaitMs = 2000;    // the shell deletes the group in its ow
 constexpr DWORD kGroupPollMs = 50;
 const char kLeftIndent[] = "      ";
 
+// For the length of the removal the wizard cannot be closed: quitting half
+// way would leave the user not knowing what is gone. The system menu's Close
+// shows it.
+class RemovalScope {
+ public:
+  RemovalScope(bool& removing, HWND window) : removing_(removing), window_(window) {
+    removing_ = true;
+    EnableClose(false);
+  }
+  ~RemovalScope() {
+    EnableClose(true);
+    removing_ = false;
+  }
+  RemovalScope(const RemovalScope&) = delete;
+  RemovalScope& operator=(const RemovalScope&) = delete;
+
+ private:
+  void EnableClose(bool on) {
+    EnableMenuItem(GetSystemMenu(window_, FALSE), SC_CLOSE,
+                   MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  }
+  bool& removing_;
+  HWND window_;
+};
+
 // What a registry step left: the key, while it is still there.
 Lines DeleteRegistryKey(const std::string& key) {
   Registry registry;
@@ -64,6 +89,7 @@ void TUninstWiz::StepEnded(const std::string& step, const Lines& left) {
 }
 
 void TUninstWiz::RunRemoval() {
+  RemovalScope removal(Removing, Handle());
   Incomplete = false;
   RichEdit2.Clear();
   BackBtn.SetEnabled(false);

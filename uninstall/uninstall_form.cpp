@@ -166,6 +166,10 @@ void TUninstWiz::BackBtnClick() {
 void TUninstWiz::CancelBtnClick() { Close(); }
 
 void TUninstWiz::FormCloseQuery(bool& canClose) {
+  if (Removing) {
+    canClose = false;
+    return;
+  }
   if (Notebook.PageIndex() == 0 || (!AppInstalled && !MixInstalled)) return;
   if (CancelBtn.Text() != "Exit" &&
       ui::MsgBox(Handle(), "Quit without un-installing?", "Un-Install", MB_YESNO) == IDNO)

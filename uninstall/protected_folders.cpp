@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "sys/ansi.h"
 #include "sys/extended_path.h"
 #include "sys/file_identity.h"
 #include "sys/known_folders.h"
@@ -25,16 +26,23 @@ const KnownFolder kDataFolders[] = {
 
 using Identities = std::set<FileIdentity>;
 
+struct ProtectedSet {
+  Identities identities;
+  std::set<std::string> walked;  // folders whose ancestors are in already
+};
+
 // A folder opens without its trailing backslash, a root only with it.
 std::string Openable(const std::string& folder) {
   return IsExtendedRoot(folder) ? AddBackslash(folder) : StripBackslash(folder);
 }
 
 // The folder ("\\?\" form) and every folder above it, as far as they open.
-void AddWithAncestors(std::string folder, Identities* identities) {
-  for (; !folder.empty(); folder = ExtendedParent(folder)) {
+// Known folders share their parents: each is opened once.
+void AddWithAncestors(std::string folder, ProtectedSet* set) {
+  for (; !folder.empty() && set->walked.insert(AnsiLowerCase(Openable(folder))).second;
+       folder = ExtendedParent(folder)) {
     FileIdentity identity;
-    if (IdentifyPath(Openable(folder), &identity)) identities->insert(identity);
+    if (IdentifyPath(Openable(folder), &identity)) set->identities.insert(identity);
   }
 }
 
@@ -42,16 +50,16 @@ void AddWithAncestors(std::string folder, Identities* identities) {
 // path it leads to: a known folder may be a link itself (Wine's Desktop leads
 // into the Linux home), and whatever holds its target holds it too.
 Identities ProtectedIdentities() {
-  Identities identities;
+  ProtectedSet set;
   for (KnownFolder known : kDataFolders) {
     const std::string path = ExtendedFolderPath(KnownFolderPath(known));
     if (path.empty()) continue;
-    AddWithAncestors(path, &identities);
+    AddWithAncestors(path, &set);
     FileIdentity identity;
     std::string target;
-    if (IdentifyPath(Openable(path), &identity, &target)) AddWithAncestors(target, &identities);
+    if (IdentifyPath(Openable(path), &identity, &target)) AddWithAncestors(target, &set);
   }
-  return identities;
+  return set.identities;
 }
 
 }  // namespace

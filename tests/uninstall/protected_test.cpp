@@ -107,22 +107,14 @@ class UninstProtectedFolders : public UninstallTest,
   }
 };
 
-TEST_P(UninstProtectedFolders, ClientStepDeletesNothingThere) {
+TEST_P(UninstProtectedFolders, FilesStepsDeleteNothingThere) {
   const std::string folder = Folder();
   ASSERT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES) << folder;
   Probe probe(folder);
   InstallClient(folder);
-
-  EXPECT_EQ(FilesStepsLog(true, false), Lines({kSkipped}));
-  EXPECT_TRUE(probe.Survived()) << folder;
-}
-
-TEST_P(UninstProtectedFolders, MixmasterStepDeletesNothingThere) {
-  const std::string folder = Folder();
-  Probe probe(folder);
   InstallMixmaster(folder);
 
-  EXPECT_EQ(FilesStepsLog(false, true), Lines({kSkipped}));
+  EXPECT_EQ(FilesStepsLog(true, true), Lines({kSkipped, kSkipped}));
   EXPECT_TRUE(probe.Survived()) << folder;
   EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
 }

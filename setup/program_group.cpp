@@ -21,7 +21,7 @@ std::string ProgramsFolder() {
   Registry registry;
   std::string folder;
   if (registry.OpenKey("Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer", true))
-    folder = registry.ReadSectionString("Shell Folders", "Programs", "");
+    folder = registry.ReadSectionStringOrEmpty("Shell Folders", "Programs");
   // Without the value, ask the shell rather than guess a folder at the root
   // of the current drive.
   if (folder.empty()) folder = KnownFolderPath(KnownFolder::Programs);

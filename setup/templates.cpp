@@ -20,14 +20,14 @@ const char kNewsGateway[] = "mail2news@mail2news.example.net";
 void TSetupForm::LoadExistingSettings() {
   Registry registry;
   if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
-    GroupBox.SetChecked(!registry.ReadString("Program Group").empty());
-    std::string folder = registry.ReadString("AppDir");
+    GroupBox.SetChecked(!registry.ReadStringOrEmpty("Program Group").empty());
+    std::string folder = registry.ReadStringOrEmpty("AppDir");
     if (!folder.empty()) AppDIR.SetText(folder);
     registry.CloseKey();
     ExistingInstall = true;
   }
   if (registry.OpenKeyReadOnly(MixRegistryKey)) {
-    MixFolder = registry.ReadString("MixDir");
+    MixFolder = registry.ReadStringOrEmpty("MixDir");
     registry.CloseKey();
   }
   if (AppDIR.Text().empty()) AppDIR.SetText("C:\\Program Files\\" + ProductName);

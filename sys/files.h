@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sys/lines.h"
 
@@ -60,6 +61,25 @@ FolderEntries ListFolderEntries(const std::string& folder);
 // folder itself is gone. A subfolder counted as a file (see FolderEntries)
 // cannot be deleted as one, so it and its parents stay.
 bool DeleteTree(const std::string& folder);
+
+// An entry of a folder as the file system names it, with its attributes.
+struct NamedEntry {
+  std::string name;
+  uint32_t attributes;
+};
+// The entries of folder (ending in "\"), "." and ".." left out, every
+// attribute admitted, in listing order, each name exactly as it is stored.
+// Delete by these names through a "\\?\" folder only: elsewhere the system
+// drops a trailing dot or blank and reaches another file.
+std::vector<NamedEntry> ListFolderAsNamed(const std::string& folder);
+
+// DeleteTree for a folder in "\\?\" form, by exact names. A file whose name
+// keep accepts stays, and so do the folders above it. Only plain folders
+// (exactly the folder attribute) are entered, so a link or junction is never
+// followed. Whatever else could not be removed is added to left as a full
+// path: the entries themselves, or a folder that stayed with nothing left in
+// it. True when the folder itself is gone.
+bool DeleteTree(const std::string& folder, bool (*keep)(const std::string& name), Lines* left);
 
 // Copies source to dest through memory: reads source whole, then creates (or
 // replaces) dest and writes it. Nothing happens when source does not exist.

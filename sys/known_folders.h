@@ -1,9 +1,16 @@
 // Folders the shell knows by name: the user's Start-menu programs, profile,
-// desktop and documents, and the system's own folders.
+// desktop and documents, the system's own folders, and the other places that
+// hold the user's or the system's data.
 #pragma once
 #include <string>
 
-enum class KnownFolder { Programs, Profile, Desktop, Documents, Windows, System, ProgramFiles };
+enum class KnownFolder {
+  Programs, Profile, Desktop, Documents, Windows, System, ProgramFiles,
+  Downloads, Pictures, Music, Videos, AppData, LocalAppData, Favorites,
+  StartMenu, Startup, CommonDesktop, CommonDocuments, CommonStartMenu, CommonPrograms,
+  CommonStartup, ProgramData, Users, Public, ProgramFilesX86, ProgramFilesNative,
+  CommonFiles, SystemX86, Fonts, Templates, SendTo, Recent,
+};
 
 // The folder as the shell reports it, without a trailing backslash; empty
 // when the shell has none.

@@ -16,17 +16,84 @@ int CsidlOf(KnownFolder folder) {
     case KnownFolder::Windows: return CSIDL_WINDOWS;
     case KnownFolder::System: return CSIDL_SYSTEM;
     case KnownFolder::ProgramFiles: return CSIDL_PROGRAM_FILES;
+    case KnownFolder::Pictures: return CSIDL_MYPICTURES;
+    case KnownFolder::Music: return CSIDL_MYMUSIC;
+    case KnownFolder::Videos: return CSIDL_MYVIDEO;
+    case KnownFolder::AppData: return CSIDL_APPDATA;
+    case KnownFolder::LocalAppData: return CSIDL_LOCAL_APPDATA;
+    case KnownFolder::Favorites: return CSIDL_FAVORITES;
+    case KnownFolder::StartMenu: return CSIDL_STARTMENU;
+    case KnownFolder::Startup: return CSIDL_STARTUP;
+    case KnownFolder::CommonDesktop: return CSIDL_COMMON_DESKTOPDIRECTORY;
+    case KnownFolder::CommonDocuments: return CSIDL_COMMON_DOCUMENTS;
+    case KnownFolder::CommonStartMenu: return CSIDL_COMMON_STARTMENU;
+    case KnownFolder::CommonPrograms: return CSIDL_COMMON_PROGRAMS;
+    case KnownFolder::CommonStartup: return CSIDL_COMMON_STARTUP;
+    case KnownFolder::ProgramData: return CSIDL_COMMON_APPDATA;
+    case KnownFolder::ProgramFilesX86: return CSIDL_PROGRAM_FILESX86;
+    case KnownFolder::CommonFiles: return CSIDL_PROGRAM_FILES_COMMON;
+    case KnownFolder::SystemX86: return CSIDL_SYSTEMX86;
+    case KnownFolder::Fonts: return CSIDL_FONTS;
+    case KnownFolder::Templates: return CSIDL_TEMPLATES;
+    case KnownFolder::SendTo: return CSIDL_SENDTO;
+    case KnownFolder::Recent: return CSIDL_RECENT;
+    default: return -1;
   }
-  return -1;
+}
+
+// Folders that have no CSIDL of their own.
+const KNOWNFOLDERID* FolderIdOf(KnownFolder folder) {
+  switch (folder) {
+    case KnownFolder::Downloads: return &FOLDERID_Downloads;
+    case KnownFolder::Users: return &FOLDERID_UserProfiles;
+    case KnownFolder::Public: return &FOLDERID_Public;
+    default: return nullptr;
+  }
+}
+
+std::string ByCsidl(int csidl) {
+  char path[MAX_PATH] = "";
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+    return std::string();
+  return path;
+}
+
+std::string ByFolderId(const KNOWNFOLDERID& id) {
+  PWSTR wide = nullptr;
+  std::string result;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide))) {
+    char path[MAX_PATH * 2] = "";
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr) > 0)
+      result = path;
+  }
+  CoTaskMemFree(wide);
+  return result;
+}
+
+// A 32-bit program is shown "Program Files (x86)" as its Program Files: the
+// native one is only named in the environment.
+std::string NativeProgramFiles() {
+  char path[MAX_PATH] = "";
+  DWORD n = GetEnvironmentVariableA("ProgramW6432", path, sizeof path);
+  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
+}
+
+std::string ShellPath(KnownFolder folder) {
+  if (folder == KnownFolder::ProgramFilesNative) return NativeProgramFiles();
+  if (const KNOWNFOLDERID* id = FolderIdOf(folder)) {
+    std::string path = ByFolderId(*id);
+    // Before the shell named it, the Users folder was where the profiles lie.
+    if (path.empty() && folder == KnownFolder::Users)
+      path = StripBackslash(ExtractFilePath(StripBackslash(ByCsidl(CSIDL_PROFILE))));
+    return path;
+  }
+  return ByCsidl(CsidlOf(folder));
 }
 
 }  // namespace
 
 std::string KnownFolderPath(KnownFolder folder) {
-  char path[MAX_PATH] = "";
-  if (FAILED(SHGetFolderPathA(nullptr, CsidlOf(folder), nullptr, SHGFP_TYPE_CURRENT, path)))
-    return std::string();
-  std::string result = path;
+  std::string result = ShellPath(folder);
   // A drive root keeps its backslash ("C:\"), every other folder loses it.
   return result.size() > 3 ? StripBackslash(result) : result;
 }

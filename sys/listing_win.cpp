@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "sys/ansi.h"
+#include "sys/extended_path.h"
 #include "sys/files.h"
 #include "sys/handle.h"
 #include "sys/path.h"
@@ -37,22 +38,62 @@ int ListFiles(Lines* list, const std::string& mask, uint32_t attrMask) {
 
 FolderEntries ListFolderEntries(const std::string& folder) {
   FolderEntries entries;
-  ForEachEntry(folder + "*.*", kAnyFileAttr, [&](const char* name, DWORD attributes) {
-    std::string path = AnsiLowerCase(folder + name);
-    if (attributes == kDirectoryAttr)
+  for (const NamedEntry& entry : ListFolderAsNamed(folder)) {
+    std::string path = AnsiLowerCase(folder + entry.name);
+    if (entry.attributes == kDirectoryAttr)
       entries.subfolders.push_back(path);
     else
       entries.files.push_back(path);
-  });
+  }
   return entries;
 }
 
-bool DeleteTree(const std::string& folder) {
-  if (folder.empty() || !DirectoryExists(folder)) return false;
+std::vector<NamedEntry> ListFolderAsNamed(const std::string& folder) {
+  std::vector<NamedEntry> entries;
+  ForEachEntry(folder + "*.*", kAnyFileAttr,
+               [&](const char* name, DWORD attributes) { entries.push_back({name, attributes}); });
+  return entries;
+}
+
+namespace {
+
+enum class TreeOutcome { Gone, Kept, Left };
+
+// dir ends in "\". Subfolders go first, then files, then dir itself.
+TreeOutcome RemoveTree(const std::string& dir, bool (*keep)(const std::string&), Lines* left) {
+  const std::vector<NamedEntry> entries = ListFolderAsNamed(dir);
+  bool kept = false, leftSome = false;
+  for (const NamedEntry& entry : entries) {
+    if (entry.attributes != kDirectoryAttr) continue;
+    const TreeOutcome sub = RemoveTree(dir + entry.name + "\\", keep, left);
+    kept |= sub == TreeOutcome::Kept;
+    leftSome |= sub == TreeOutcome::Left;
+  }
+  for (const NamedEntry& entry : entries) {
+    if (entry.attributes == kDirectoryAttr) continue;
+    if (keep && keep(entry.name)) {
+      kept = true;
+    } else if (!RemoveFile(dir + entry.name)) {
+      left->push_back(dir + entry.name);
+      leftSome = true;
+    }
+  }
+  if (RemoveDir(StripBackslash(dir))) return TreeOutcome::Gone;
+  if (leftSome) return TreeOutcome::Left;
+  if (kept) return TreeOutcome::Kept;
+  left->push_back(StripBackslash(dir));
+  return TreeOutcome::Left;
+}
+
+}  // namespace
+
+bool DeleteTree(const std::string& folder, bool (*keep)(const std::string& name), Lines* left) {
   const std::string dir = AddBackslash(folder);
-  FolderEntries entries = ListFolderEntries(dir);
-  // Results are not examined: whatever stays makes the final removal fail.
-  for (const std::string& sub : entries.subfolders) DeleteTree(ShortPathName(sub));
-  for (const std::string& file : entries.files) RemoveFile(file);
-  return RemoveDir(dir);
+  if (folder.empty() || !DirectoryExists(dir)) return false;
+  return RemoveTree(dir, keep, left) == TreeOutcome::Gone;
+}
+
+bool DeleteTree(const std::string& folder) {
+  Lines left;
+  return DeleteTree(ExtendedFolderPath(folder), nullptr, &left);
 }

@@ -38,6 +38,9 @@ class Registry {
   bool ValueExists(const std::string& name) const;
   // A missing value reads as ""; a value that is not a string throws.
   std::string ReadString(const std::string& name) const;
+  // A missing value and a value that is not a string both read as "": for
+  // values a damaged installation or another program may have written.
+  std::string ReadStringOrEmpty(const std::string& name) const;
   // A missing value or one that is not a 32-bit integer throws.
   int ReadInteger(const std::string& name) const;
   bool WriteString(const std::string& name, const std::string& value);
@@ -47,9 +50,12 @@ class Registry {
   // root), def when the subkey or the value is missing. Creates nothing.
   std::string ReadSectionString(const std::string& section, const std::string& name,
                                 const std::string& def) const;
+  // The same, "" when the subkey or the value is missing or not a string.
+  std::string ReadSectionStringOrEmpty(const std::string& section, const std::string& name) const;
 
  private:
   HKEY BaseFor(const std::string& key) const;
+  UniqueRegKey OpenSection(const std::string& section) const;
   bool Open(const std::string& key, REGSAM access, bool canCreate);
 
   HKEY root_;

@@ -13,18 +13,33 @@ bool QueryValue(HKEY key, const std::string& name, DWORD* type, DWORD* size) {
   return key && RegQueryValueExA(key, name.c_str(), nullptr, type, nullptr, size) == ERROR_SUCCESS;
 }
 
-std::string ReadStringFrom(HKEY key, const std::string& name) {
+bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+// The string value, "" when it is missing; false when it is of another type.
+bool ReadStringValue(HKEY key, const std::string& name, std::string* value) {
+  value->clear();
   DWORD type = 0, size = 0;
-  if (!QueryValue(key, name, &type, &size)) return std::string();
-  if (type != REG_SZ && type != REG_EXPAND_SZ)
-    throw ERegistryException("Invalid data type for '" + name + "'");
+  if (!QueryValue(key, name, &type, &size)) return true;
+  if (!IsString(type)) return false;
   // One more zero than asked for: a stored string need not end in one.
   std::vector<char> data(size + 1, '\0');
   DWORD got = size;
-  if (RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
-    return std::string();
-  return std::string(data.data());
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                       &got) == ERROR_SUCCESS)
+    *value = data.data();
+  return true;
+}
+
+std::string ReadStringFrom(HKEY key, const std::string& name) {
+  std::string value;
+  if (!ReadStringValue(key, name, &value))
+    throw ERegistryException("Invalid data type for '" + name + "'");
+  return value;
+}
+
+std::string ReadStringOrEmptyFrom(HKEY key, const std::string& name) {
+  std::string value;
+  return ReadStringValue(key, name, &value) ? value : std::string();
 }
 
 void DeleteSubkeysOf(HKEY parent, const std::string& key) {
@@ -109,6 +124,10 @@ std::string Registry::ReadString(const std::string& name) const {
   return ReadStringFrom(current_.Get(), name);
 }
 
+std::string Registry::ReadStringOrEmpty(const std::string& name) const {
+  return ReadStringOrEmptyFrom(current_.Get(), name);
+}
+
 int Registry::ReadInteger(const std::string& name) const {
   DWORD type = 0, value = 0, size = sizeof value;
   if (!current_.Valid() ||
@@ -138,14 +157,23 @@ bool Registry::WriteInteger(const std::string& name, int value) {
                         reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
 }
 
+UniqueRegKey Registry::OpenSection(const std::string& section) const {
+  UniqueRegKey sub;
+  if (RegOpenKeyExA(BaseFor(section), WithoutLeadingBackslash(section).c_str(), 0, KEY_READ,
+                    sub.Receive()) != ERROR_SUCCESS)
+    sub.Release();  // left untouched on failure: nothing to close
+  return sub;
+}
+
 std::string Registry::ReadSectionString(const std::string& section, const std::string& name,
                                         const std::string& def) const {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(BaseFor(section), WithoutLeadingBackslash(section).c_str(), 0, KEY_READ,
-                    &opened) != ERROR_SUCCESS)
-    return def;
-  UniqueRegKey sub(opened);
+  UniqueRegKey sub = OpenSection(section);
   DWORD type = 0, size = 0;
   if (!QueryValue(sub.Get(), name, &type, &size)) return def;
   return ReadStringFrom(sub.Get(), name);
+}
+
+std::string Registry::ReadSectionStringOrEmpty(const std::string& section,
+                                               const std::string& name) const {
+  return ReadStringOrEmptyFrom(OpenSection(section).Get(), name);
 }

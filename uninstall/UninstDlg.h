@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "sys/lines.h"
 #include "ui/ui.h"
 
 class TUninstWiz : public ui::Form {
@@ -75,7 +76,9 @@ class TUninstWiz : public ui::Form {
   void EnableNextByChoice();
   // A log line, then pending messages and the pause every step ends with.
   void StepDone(const std::string& line);
-  void FilesStep(const std::string& folder, bool (*remove)(const std::string&));
+  // "...done", or "...failed" followed by what the step left behind.
+  void StepEnded(const std::string& step, const Lines& left);
+  void FilesStep(const std::string& folder, Lines (*remove)(const std::string&));
   std::string FolderA() const;
   std::string FolderM() const;
 
@@ -85,6 +88,8 @@ class TUninstWiz : public ui::Form {
   std::string AppVersion;
   bool AppInstalled = false;
   bool MixInstalled = false;
+  bool Removing = false;    // the removal runs: the window cannot be closed
+  bool Incomplete = false;  // a removal step left something behind
 };
 
 // The one uninstall wizard of a run.

@@ -1,69 +1,84 @@
 #include "uninstall/folder_cleanup.h"
 
-#include "app/constants.h"
+#include <algorithm>
+
 #include "sys/ansi.h"
+#include "sys/extended_path.h"
+#include "sys/file_identity.h"
 #include "sys/files.h"
-#include "sys/known_folders.h"
+#include "sys/module_path.h"
 #include "sys/path.h"
+#include "uninstall/kept_files.h"
 
 namespace {
 
-// One spelling per folder: the full path reads "/" as "\", merges doubled
-// separators and resolves "." and "..", so "C:/" or "C:\Windows\System32\.."
-// are known for what they are; then the short form in lower case.
-std::string Comparable(const std::string& folder) {
-  const std::string full = FullPathName(AddBackslash(folder));
-  return full.empty() ? std::string() : StripBackslash(AnsiLowerCase(ShortPathName(full)));
+using KeepRule = bool (*)(const std::string& name);
+
+// Neither step deletes a folder as if it were a file: a hidden folder or a
+// link to one carries the folder bit with others.
+bool IsFolder(const NamedEntry& entry) { return (entry.attributes & kDirectoryAttr) != 0; }
+
+bool IsPool(const NamedEntry& entry) {
+  return entry.attributes == kDirectoryAttr && AnsiSameText(entry.name, "pool");
 }
 
-bool IsKeptDatabaseFile(const std::string& path) {
-  const std::string name = AnsiLowerCase(ExtractFileName(path));
-  const std::string base = AnsiLowerCase(ChangeFileExt(ClientExeFile, ""));
-  return name == base + DatabaseExt || name == base + EncryptedExt ||
-         name == base + EncryptedExt + BackupExt;
+// dir: "\\?\" form, ending in "\".
+void DeleteFilesOf(const std::string& dir, KeepRule keep) {
+  for (const NamedEntry& entry : ListFolderAsNamed(dir))
+    if (!IsFolder(entry) && !keep(entry.name)) RemoveFile(dir + entry.name);
+}
+
+// The uninstaller running from the folder cannot delete itself: it stays, as
+// the user expects, and is no failure.
+bool IsRunningProgram(const std::string& path) { return SamePath(path, ModuleFileName()); }
+
+// Sorted, so that the log lists them alike on every file system.
+Lines FilesLeftIn(const std::string& dir, KeepRule keep) {
+  Lines left;
+  for (const NamedEntry& entry : ListFolderAsNamed(dir))
+    if (!IsFolder(entry) && !keep(entry.name) && !IsRunningProgram(dir + entry.name))
+      left.push_back(dir + entry.name);
+  std::sort(left.begin(), left.end());
+  return left;
+}
+
+// Whatever keeps Mixmaster's folder on purpose: a kept file, the running
+// uninstaller, or a subfolder (a pool still there holds kept files only, or
+// its leftovers were reported).
+bool HoldsWhatStays(const std::string& dir) {
+  for (const NamedEntry& entry : ListFolderAsNamed(dir))
+    if (IsFolder(entry) || IsKeptByMixmaster(entry.name) || IsRunningProgram(dir + entry.name))
+      return true;
+  return false;
+}
+
+Lines AsUsualPaths(const Lines& paths) {
+  Lines usual;
+  for (const std::string& path : paths) usual.push_back(UsualPath(path));
+  return usual;
 }
 
 }  // namespace
 
-bool IsProtectedFolder(const std::string& folder) {
-  // A relative folder would be taken from whatever folder the uninstaller
-  // happens to run in.
-  if (!folder.empty() && !IsAbsolutePath(folder)) return true;
-  const std::string f = Comparable(folder);
-  if (f.empty()) return false;
-  if (f.size() == 2 && f[1] == ':') return true;  // a drive root, "c:\"
-  const KnownFolder known[] = {KnownFolder::Windows, KnownFolder::System, KnownFolder::Profile,
-                               KnownFolder::Desktop, KnownFolder::Documents,
-                               KnownFolder::ProgramFiles};
-  for (KnownFolder k : known) {
-    std::string path = KnownFolderPath(k);
-    if (!path.empty() && Comparable(path) == f) return true;
-  }
-  return false;
+Lines RemoveClientFiles(const std::string& folder) {
+  const std::string dir = ExtendedFolderPath(folder);
+  if (dir.empty() || !DirectoryExists(dir)) return Lines();
+  DeleteFilesOf(dir, IsKeptDatabaseFile);
+  return AsUsualPaths(FilesLeftIn(dir, IsKeptDatabaseFile));
 }
 
-bool RemoveClientFiles(const std::string& folder) {
-  if (folder.empty() || !DirectoryExists(folder)) return false;
-  FolderEntries entries = ListFolderEntries(AddBackslash(folder));
-  for (const std::string& file : entries.files)
-    if (!IsKeptDatabaseFile(file)) RemoveFile(file);
-  return true;
-}
-
-bool RemoveMixmasterFiles(const std::string& folder) {
-  if (folder.empty() || !DirectoryExists(folder)) return false;
-  const std::string dir = AddBackslash(folder);
-  FolderEntries entries = ListFolderEntries(dir);
-  for (const std::string& file : entries.files) RemoveFile(file);
-  bool result = true;
-  const std::string pool = AnsiLowerCase(dir + "pool");
-  for (auto it = entries.subfolders.begin(); it != entries.subfolders.end(); ++it) {
-    if (AnsiSameText(*it, pool)) {
-      result = DeleteTree(*it);
-      entries.subfolders.erase(it);
-      break;
-    }
-  }
-  if (result && entries.subfolders.empty()) result = RemoveDir(dir);
-  return result;
+Lines RemoveMixmasterFiles(const std::string& folder) {
+  const std::string dir = ExtendedFolderPath(folder);
+  if (dir.empty() || !DirectoryExists(dir)) return Lines();
+  DeleteFilesOf(dir, IsKeptByMixmaster);
+  Lines poolLeft;
+  for (const NamedEntry& entry : ListFolderAsNamed(dir))
+    if (IsPool(entry)) DeleteTree(dir + entry.name, IsKeptByMixmaster, &poolLeft);
+  // Fails while anything is left in it.
+  RemoveDir(StripBackslash(dir));
+  Lines left = FilesLeftIn(dir, IsKeptByMixmaster);
+  left.insert(left.end(), poolLeft.begin(), poolLeft.end());
+  if (left.empty() && DirectoryExists(dir) && !HoldsWhatStays(dir))
+    left.push_back(StripBackslash(dir));
+  return AsUsualPaths(left);
 }

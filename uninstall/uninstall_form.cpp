@@ -7,6 +7,7 @@
 #include "sys/path.h"
 #include "sys/registry.h"
 #include "uninstall/UninstDlg.h"
+#include "uninstall/kept_files.h"
 #include "uninstall/uninstall_form_layout.h"
 
 TUninstWiz* UninstWiz = nullptr;
@@ -14,7 +15,6 @@ TUninstWiz* UninstWiz = nullptr;
 namespace {
 
 constexpr UINT kAboutCommand = 4096;
-const char kKeepMarker[] = "uncv.dsk";
 
 // A key without its folder value names no folder either.
 std::string FolderCaption(bool installed, const std::string& folder) {
@@ -74,13 +74,13 @@ void TUninstWiz::OpeningChecks() {
   }
   Registry registry;
   if (registry.OpenKeyReadOnly(MixRegistryKey)) {
-    MixDir = AddBackslash(registry.ReadString("MixDir"));
+    MixDir = AddBackslash(registry.ReadStringOrEmpty("MixDir"));
     registry.CloseKey();
   }
   if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
-    AppDir = AddBackslash(registry.ReadString("AppDir"));
-    ProgramGroup = registry.ReadString("Program Group");
-    AppVersion = registry.ReadString("Version");
+    AppDir = AddBackslash(registry.ReadStringOrEmpty("AppDir"));
+    ProgramGroup = registry.ReadStringOrEmpty("Program Group");
+    AppVersion = registry.ReadStringOrEmpty("Version");
     registry.CloseKey();
   }
   AppEntries.SetText(ProductName);
@@ -166,6 +166,10 @@ void TUninstWiz::BackBtnClick() {
 void TUninstWiz::CancelBtnClick() { Close(); }
 
 void TUninstWiz::FormCloseQuery(bool& canClose) {
+  if (Removing) {
+    canClose = false;
+    return;
+  }
   if (Notebook.PageIndex() == 0 || (!AppInstalled && !MixInstalled)) return;
   if (CancelBtn.Text() != "Exit" &&
       ui::MsgBox(Handle(), "Quit without un-installing?", "Un-Install", MB_YESNO) == IDNO)

@@ -351,17 +351,17 @@ TEST_F(WizardTest, AnEmptyHostFromAnUnregisteredDatabaseDoesNotLockTheStartPage)
   if (madeFolder) RemoveDirectoryA(folder.c_str());
 }
 
-TEST_F(WizardTest, UnreadableEarlierSettingsStopTheWizardCleanly) {
-  // A value of the wrong type in the client's key.
+TEST_F(WizardTest, AValueOfTheWrongTypeReadsAsMissing) {
+  WriteClientKey(StripBackslash(dest.Path()), "Corvaline");
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kClientKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kClientKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
   DWORD one = 1;
   RegSetValueExA(key, "Program Group", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
   RegCloseKey(key);
-  EXPECT_THROW(TSetupForm form, ERegistryException);
-  EXPECT_EQ(FindWindowA(nullptr, "Corvaline Setup"), nullptr);
+  TSetupForm form;
+  EXPECT_TRUE(form.IsExistingInstall());
+  EXPECT_FALSE(form.GroupBox.Checked());
+  EXPECT_EQ(form.AppDIR.Text() + "\\", dest.Path());
 }
 
 // A running client holds its database: the user is asked to close it, and

@@ -107,6 +107,8 @@ TEST(DeleteTree, RemovesANestedTree) {
   MakeDir(root + "\\Sub Folder\\Deeper");
   WriteTextFile(root + "\\Sub Folder\\Deeper\\c.txt", "c");
   MakeDir(root + "\\Empty");
+  // Deleted by its own name: the system would read "c. " as "c".
+  WriteTextFile("\\\\?\\" + root + "\\Empty\\c. ", "c");
 
   EXPECT_TRUE(DeleteTree(root + "\\"));
   EXPECT_FALSE(DirectoryExists(root));

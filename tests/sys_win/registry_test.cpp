@@ -85,6 +85,11 @@ TEST_F(RegistryTest, AValueOfAnotherTypeThrows) {
   EXPECT_THROW(reg.ReadInteger("Missing"), ERegistryException);
   EXPECT_EQ(reg.ReadString("Expand"), "%x%");
   EXPECT_EQ(reg.ReadString("Unended"), "abc");
+  // The lenient reads take another type for a missing value.
+  EXPECT_EQ(reg.ReadStringOrEmpty("Number"), "");
+  EXPECT_EQ(reg.ReadStringOrEmpty("Text"), "ab");
+  ASSERT_TRUE(reg.OpenKey("\\" + key_.substr(0, key_.rfind('\\')), false));
+  EXPECT_EQ(reg.ReadSectionStringOrEmpty(key_.substr(key_.rfind('\\') + 1), "Blob"), "");
   try {
     reg.ReadString("Number");
   } catch (const ERegistryException& e) {

@@ -17,10 +17,13 @@ void RemoveAll(const std::string& dir) {
     do {
       std::string name = data.cFileName;
       if (name == "." || name == "..") continue;
-      std::string full = dir + name;
+      // By the exact name: a plain "x." would reach "x".
+      std::string full = "\\\\?\\" + dir + name;
       SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveAll(full + "\\");
+      // A link is never followed: its target is not ours.
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        RemoveAll(dir + name + "\\");
       else
         DeleteFileA(full.c_str());
     } while (FindNextFileA(h, &data));

@@ -201,6 +201,26 @@ TEST_F(UninstOpening, MissingClientFolderStillOffersTheClient) {
   EXPECT_TRUE(wizard.NextBtn.Enabled());
 }
 
+// Values of another type, as a damaged installation may hold them, read as
+// missing: the wizard opens and removes what the other values name.
+TEST_F(UninstOpening, ValuesOfAnotherTypeReadAsMissing) {
+  ScratchDir root("valuetype");
+  WriteTextFile(root / "cv.exe", "x");
+  InstallClient(root.Path());
+  WriteNumber(kClientKey, "Version", 1);
+  WriteNumber(kClientKey, "Program Group", 2);
+  WriteNumber(kMixKey, "MixDir", 3);
+
+  TUninstWiz wizard;
+  EXPECT_EQ(wizard.Appname.Text(), "Corvaline ");
+  EXPECT_EQ(BoxState(wizard.AppEntries), "on, live");
+  EXPECT_EQ(wizard.MixEntries.Text(), "Mixmaster    { not installed }");
+  wizard.RunRemoval();
+  EXPECT_EQ(FolderNames(root.Path()), Lines());
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kMixKey));
+}
+
 // A key without its folder value: nothing to name, nothing to relate.
 TEST_F(UninstOpening, KeyWithoutFolderCountsAsNotInstalledInTheCaption) {
   CreateEmptyKey(kClientKey);

@@ -36,7 +36,7 @@ using UninstProgramGroup = UninstallTest;
 TEST_F(UninstProgramGroup, ProgramManagerRemovesTheGroup) {
   if (NoDesktopSession()) GTEST_SKIP() << "needs the desktop's Program Manager";
   ASSERT_TRUE(WaitForProgramManager());
-  const std::string name = "Corvaline Group " + std::to_string(GetCurrentProcessId());
+  const std::string name = "Corvaline (Group) " + std::to_string(GetCurrentProcessId());
   const std::string group = ProgramsFolder() + "\\" + name;
   MakeDirs(group);
   ScratchDir app("group");
@@ -55,6 +55,27 @@ TEST_F(UninstProgramGroup, ProgramManagerRemovesTheGroup) {
   EXPECT_TRUE(boxes.Count() == 0u);
   EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program group...done"}));
   EXPECT_FALSE(wizard.DDEClient.Connected());
+}
+
+// A group name made to close the command and add one of its own: nothing is
+// sent, and another program's group stays.
+TEST_F(UninstProgramGroup, AnInjectedCommandLeavesOtherGroupsAlone) {
+  if (NoDesktopSession()) GTEST_SKIP() << "needs the desktop's Program Manager";
+  ASSERT_TRUE(WaitForProgramManager());
+  const std::string other = "Other App " + std::to_string(GetCurrentProcessId());
+  MakeDirs(ProgramsFolder() + "\\" + other);
+  WriteTextFile(ProgramsFolder() + "\\" + other + "\\Other.lnk", "link");
+  ScratchDir app("injected");
+  InstallClient(app.Path(), "Corvaline)][DeleteGroup(" + other);
+
+  TUninstWiz wizard;
+  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
+  wizard.RemoveProgramGroup();
+  formtest::Pump(1000);  // time enough for the shell to act
+  EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + other + "\\Other.lnk"));
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program group...skipped"}));
+  DeleteFileA((ProgramsFolder() + "\\" + other + "\\Other.lnk").c_str());
+  RemoveDirectoryA((ProgramsFolder() + "\\" + other).c_str());
 }
 
 // A Program Manager of our own, in this process, that records the macros it
@@ -98,46 +119,60 @@ class RecordingProgramManager {
 RecordingProgramManager* RecordingProgramManager::self_ = nullptr;
 
 // Without a desktop no Program Manager answers (Wine's null display driver
-// still makes windows): one "Error" box, no group line, and the removal goes on.
+// still makes windows): one "Error" box, no group line, and the removal goes
+// on; the group it left makes the run incomplete.
 TEST_F(UninstProgramGroup, NoDesktopReportsOnceAndRemovalGoesOn) {
   if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
   ScratchDir app("nodesktop");
   WriteTextFile(app / "cv.exe", "x");
   WriteTextFile(app / "cv.dbc", "db");
-  InstallClient(app.Path());
+  const std::string group = "Corvaline Left " + std::to_string(GetCurrentProcessId());
+  MakeDirs(ProgramsFolder() + "\\" + group);
+  InstallClient(app.Path(), group);
 
   TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveApp();
+  wizard.RunRemoval();
+  RemoveDirectoryA((ProgramsFolder() + "\\" + group).c_str());
+  EXPECT_EQ(wizard.Label4.Text(), "Un-Installation incomplete!");
   ASSERT_EQ(boxes.Count(), 1u);
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].text, "Unable to remove Corvaline program group!");
   EXPECT_EQ(boxes[0].type & 0xF, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(wizard.RichEdit2.GetLines(),
-            Lines({"Removing Corvaline...", "   program files...done", "   registry key...done"}));
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"Removing Corvaline...", "   program files...done",
+                                                 "   registry key...done", "Done!"}));
   EXPECT_EQ(FolderNames(app.Path()), Lines({"cv.dbc"}));
   EXPECT_FALSE(KeyExists(kClientKey));
 
   EXPECT_FALSE(wizard.RemoveProgramGroup());
   EXPECT_EQ(boxes.Count(), 2u);
-  EXPECT_EQ(wizard.RichEdit2.GetLines().size(), 3u);
+  EXPECT_EQ(wizard.RichEdit2.GetLines().size(), 4u);
 }
 
-// The macro names the group exactly as the registry holds it, even when empty.
-TEST_F(UninstProgramGroup, NoDesktopMacroNamesTheGroupAsRecorded) {
+// The macro names the group in quotes; a name that cannot be quoted safely,
+// or none, sends nothing.
+TEST_F(UninstProgramGroup, NoDesktopMacroQuotesTheGroupOrSendsNothing) {
   if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
   RecordingProgramManager server;
   ScratchDir app("macro");
-  for (const std::string& name : {std::string("Corvaline (Mail)"), std::string()}) {
-    InstallClient(app.Path(), name);
+  const struct {
+    std::string name;
+    const char* line;
+  } rows[] = {{"Corvaline (Mail)", "   program group...done"},
+              {"", "   program group...skipped"},
+              {"Corvaline)][DeleteGroup(Other", "   program group...skipped"},
+              {"Corvaline \"Mail\"", "   program group...skipped"},
+              {"Corvaline\tMail", "   program group...skipped"},
+              {"..", "   program group...skipped"}};
+  for (const auto& row : rows) {
+    InstallClient(app.Path(), row.name);
     TUninstWiz wizard;
     wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
     EXPECT_TRUE(wizard.RemoveProgramGroup());
     ui::Application::ProcessMessages();
-    EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program group...done"}));
+    EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({row.line})) << row.name;
   }
   EXPECT_TRUE(boxes.Count() == 0u);
-  EXPECT_EQ(server.macros, Lines({"[DeleteGroup(Corvaline (Mail))]", "[DeleteGroup()]"}));
+  EXPECT_EQ(server.macros, Lines({"[DeleteGroup(\"Corvaline (Mail)\")]"}));
 }
 
 }  // namespace

@@ -7,13 +7,22 @@
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
 #include "uninstall/UninstDlg.h"
-#include "uninstall/folder_cleanup.h"
+#include "uninstall/protected_folders.h"
 
 namespace {
 
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = "";
   EXPECT_EQ(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path), S_OK) << csidl;
+  return path;
+}
+
+std::string KnownFolder(const KNOWNFOLDERID& id) {
+  PWSTR wide = nullptr;
+  char path[MAX_PATH] = "";
+  EXPECT_EQ(SHGetKnownFolderPath(id, 0, nullptr, &wide), S_OK);
+  if (wide) WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
+  CoTaskMemFree(wide);
   return path;
 }
 
@@ -35,56 +44,79 @@ class Probe {
   std::string path_;
 };
 
+// The log of the files steps alone, without RunRemoval.
+Lines FilesStepsLog(bool client, bool mixmaster) {
+  TUninstWiz wizard;
+  wizard.RichEdit2.Clear();
+  if (client) wizard.RemoveAppFiles();
+  if (mixmaster) wizard.RemoveMixFiles();
+  return wizard.RichEdit2.GetLines();
+}
+
+const char kSkipped[] = "   program files...skipped (protected folder)";
+
 struct ProtectedFolder {
   const char* name;
-  int csidl;  // -1: the drive root
+  int csidl;                      // -1: none
+  const KNOWNFOLDERID* known;     // a folder without a CSIDL
+  const char* environment;        // a folder only the environment names
 };
 
 // Test names carry the row name, not its bytes.
 void PrintTo(const ProtectedFolder& row, std::ostream* os) { *os << row.name; }
 
 const ProtectedFolder kFolders[] = {
-    {"DriveRoot", -1},
-    {"Windows", CSIDL_WINDOWS},
-    {"System", CSIDL_SYSTEM},
-    {"Profile", CSIDL_PROFILE},
-    {"Desktop", CSIDL_DESKTOPDIRECTORY},
-    {"Documents", CSIDL_PERSONAL},
-    {"ProgramFiles", CSIDL_PROGRAM_FILES},
+    {"DriveRoot", -1, nullptr, nullptr},
+    {"Windows", CSIDL_WINDOWS, nullptr, nullptr},
+    {"System", CSIDL_SYSTEM, nullptr, nullptr},
+    {"Profile", CSIDL_PROFILE, nullptr, nullptr},
+    {"Desktop", CSIDL_DESKTOPDIRECTORY, nullptr, nullptr},
+    {"Documents", CSIDL_PERSONAL, nullptr, nullptr},
+    {"ProgramFiles", CSIDL_PROGRAM_FILES, nullptr, nullptr},
+    {"Downloads", -1, &FOLDERID_Downloads, nullptr},
+    {"Pictures", CSIDL_MYPICTURES, nullptr, nullptr},
+    {"Music", CSIDL_MYMUSIC, nullptr, nullptr},
+    {"Videos", CSIDL_MYVIDEO, nullptr, nullptr},
+    {"AppData", CSIDL_APPDATA, nullptr, nullptr},
+    {"LocalAppData", CSIDL_LOCAL_APPDATA, nullptr, nullptr},
+    {"Favorites", CSIDL_FAVORITES, nullptr, nullptr},
+    {"StartMenu", CSIDL_STARTMENU, nullptr, nullptr},
+    {"Programs", CSIDL_PROGRAMS, nullptr, nullptr},
+    {"Startup", CSIDL_STARTUP, nullptr, nullptr},
+    {"Users", -1, &FOLDERID_UserProfiles, nullptr},
+    {"Public", -1, &FOLDERID_Public, nullptr},
+    {"ProgramData", CSIDL_COMMON_APPDATA, nullptr, nullptr},
+    {"ProgramFilesX86", CSIDL_PROGRAM_FILESX86, nullptr, nullptr},
+    // A 64-bit Windows names its own Program Files there; this prefix has none.
+    {"ProgramFilesNative", -1, nullptr, "ProgramW6432"},
 };
 
 class UninstProtectedFolders : public UninstallTest,
                          public ::testing::WithParamInterface<ProtectedFolder> {
  protected:
   std::string Folder() const {
-    return GetParam().csidl < 0 ? std::string("C:\\") : ShellFolder(GetParam().csidl);
+    const ProtectedFolder& row = GetParam();
+    if (row.known) return KnownFolder(*row.known);
+    if (row.environment) {
+      const std::string folder = "C:\\Program Files Native";
+      MakeDirs(folder);
+      SetEnvironmentVariableA(row.environment, folder.c_str());
+      return folder;
+    }
+    return row.csidl < 0 ? std::string("C:\\") : ShellFolder(row.csidl);
   }
 };
 
-TEST_P(UninstProtectedFolders, ClientStepDeletesNothingThere) {
+TEST_P(UninstProtectedFolders, FilesStepsDeleteNothingThere) {
   const std::string folder = Folder();
   ASSERT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES) << folder;
   Probe probe(folder);
   InstallClient(folder);
-
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveAppFiles();
-  EXPECT_TRUE(probe.Survived()) << folder;
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...skipped (protected folder)"}));
-}
-
-TEST_P(UninstProtectedFolders, MixmasterStepDeletesNothingThere) {
-  const std::string folder = Folder();
-  Probe probe(folder);
   InstallMixmaster(folder);
 
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveMixFiles();
+  EXPECT_EQ(FilesStepsLog(true, true), Lines({kSkipped, kSkipped}));
   EXPECT_TRUE(probe.Survived()) << folder;
   EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...skipped (protected folder)"}));
 }
 
 TEST_P(UninstProtectedFolders, RecognisedInItsShortAndOtherCaseForms) {
@@ -93,6 +125,10 @@ TEST_P(UninstProtectedFolders, RecognisedInItsShortAndOtherCaseForms) {
   EXPECT_TRUE(IsProtectedFolder(folder + (folder.back() == '\\' ? "" : "\\")));
   EXPECT_TRUE(IsProtectedFolder(Upper(folder)));
   EXPECT_TRUE(IsProtectedFolder(Lower(ShortForm(folder))));
+  // Prefixes that are ordinary Win32 paths, and a trailing dot the system drops.
+  EXPECT_TRUE(IsProtectedFolder("\\\\?\\" + folder));
+  EXPECT_TRUE(IsProtectedFolder("\\\\.\\" + folder));
+  EXPECT_TRUE(IsProtectedFolder(folder + "."));
 }
 
 INSTANTIATE_TEST_SUITE_P(Shell, UninstProtectedFolders, ::testing::ValuesIn(kFolders),
@@ -109,6 +145,45 @@ TEST_F(UninstProtectedFolderRule, OtherSpellingsOfTheSameFolder) {
        {std::string("C:/"), std::string("c:\\\\"), std::string("C:\\."), windows + "\\..\\",
         windows + "\\.\\", windows + "\\system32\\..", std::string("C:/windows/")})
     EXPECT_TRUE(IsProtectedFolder(path)) << path;
+  // A share's root, even out of reach.
+  for (const char* path : {"\\\\server\\share", "\\\\?\\UNC\\server\\share\\"})
+    EXPECT_TRUE(IsProtectedFolder(path)) << path;
+}
+
+// The Desktop and the root in "\\?\" and "\\.\" spellings, from the registry.
+TEST_F(UninstProtectedFolderRule, PrefixedSpellingsKeepTheirFiles) {
+  const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  Probe onDesktop(desktop), onRoot("C:\\");
+  for (const std::string& path : Lines{"\\\\?\\C:\\", "\\\\.\\C:\\", "\\\\?\\" + desktop}) {
+    InstallClient(path);
+    EXPECT_EQ(FilesStepsLog(true, false), Lines({kSkipped})) << path;
+  }
+  EXPECT_TRUE(onDesktop.Survived());
+  EXPECT_TRUE(onRoot.Survived());
+}
+
+// A link to the Desktop (on Windows a junction such as "Documents and
+// Settings\<user>\Desktop") is the Desktop; what holds the place the Desktop
+// leads into is protected too.
+TEST_F(UninstProtectedFolderRule, LinkToTheDesktopKeepsItsFiles) {
+  const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  Probe probe(desktop);
+  ScratchDir root("desktoplink");
+  FolderLink link(root / "Desktop", desktop);
+  InstallClient(root / "Desktop");
+  InstallMixmaster(root / "Desktop\\");
+
+  EXPECT_EQ(FilesStepsLog(true, true), Lines({kSkipped, kSkipped}));
+  EXPECT_TRUE(probe.Survived());
+  // Wine's Desktop leads into the Linux home.
+  char target[MAX_PATH] = "";
+  HANDLE opened = CreateFileA(desktop.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(opened, INVALID_HANDLE_VALUE);
+  ASSERT_GT(GetFinalPathNameByHandleA(opened, target, MAX_PATH, 0), 0u);
+  CloseHandle(opened);
+  const std::string home = std::string(target).substr(0, std::string(target).rfind('\\'));
+  EXPECT_TRUE(IsProtectedFolder(home)) << home;
 }
 
 TEST_F(UninstProtectedFolderRule, RootWrittenWithASlashKeepsItsFiles) {
@@ -116,14 +191,8 @@ TEST_F(UninstProtectedFolderRule, RootWrittenWithASlashKeepsItsFiles) {
   InstallClient("C:/");
   InstallMixmaster(ShellFolder(CSIDL_WINDOWS) + "\\system32\\..\\");
 
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveAppFiles();
-  wizard.RemoveMixFiles();
+  EXPECT_EQ(FilesStepsLog(true, true), Lines({kSkipped, kSkipped}));
   EXPECT_TRUE(probe.Survived());
-  EXPECT_EQ(wizard.RichEdit2.GetLines(),
-            Lines({"   program files...skipped (protected folder)",
-                   "   program files...skipped (protected folder)"}));
 }
 
 // Only the folder itself is protected: a program's own folder inside it is
@@ -137,11 +206,8 @@ TEST_F(UninstProtectedFolderRule, FolderInsideAProtectedOneIsEmptied) {
   EXPECT_FALSE(IsProtectedFolder(own));
   InstallClient(own);
 
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveAppFiles();
+  EXPECT_EQ(FilesStepsLog(true, false), Lines({"   program files...done"}));
   EXPECT_EQ(FolderNames(own + "\\"), Lines({"cv.dbc"}));
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...done"}));
   DeleteFileA((own + "\\cv.dbc").c_str());
   RemoveDirectoryA(own.c_str());
 }
@@ -159,12 +225,10 @@ TEST_F(UninstProtectedFolderRule, RelativeFolderIsNeverEmptied) {
     EXPECT_TRUE(IsProtectedFolder(path)) << path;
   InstallClient("cv");
 
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the step alone, without RunRemoval
-  wizard.RemoveAppFiles();
+  const Lines log = FilesStepsLog(true, false);
   SetCurrentDirectoryA(previous);
   EXPECT_EQ(FolderNames(root / "cv\\"), Lines({"cv.exe"}));
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...skipped (protected folder)"}));
+  EXPECT_EQ(log, Lines({kSkipped}));
 }
 
 TEST_F(UninstProtectedFolderRule, OrdinaryAndEmptyFoldersAreNotProtected) {

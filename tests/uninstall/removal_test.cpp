@@ -1,6 +1,9 @@
 // The removal on real folders and keys: what stays, what goes, and the log.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
 #include "uninstall/UninstDlg.h"
@@ -18,10 +21,28 @@ TEST_F(UninstFilesStep, ClientKeepsItsDatabasesInAnyLetterCase) {
   MakeDirs(root / "Mail");
   WriteTextFile(root / "Mail\\inbox.txt", "mail");
 
-  EXPECT_TRUE(RemoveClientFiles(root.Path()));
+  EXPECT_EQ(RemoveClientFiles(root.Path()), Lines());
   EXPECT_EQ(FolderNames(root.Path()), Lines({"CV.DBC", "Cv.Pgp", "Mail\\", "cv.pgp.bak"}));
   EXPECT_EQ(ReadTextFile(root / "CV.DBC"), "CV.DBC");
   EXPECT_EQ(ReadTextFile(root / "Mail\\inbox.txt"), "mail");
+}
+
+// Names a Linux tool or a "\\?\" writer leaves, with a trailing dot or blank:
+// the system reads them as the database; the step deletes each file by its
+// own name and keeps these.
+TEST_F(UninstFilesStep, ClientKeepsNamesTheSystemReadsAsItsDatabases) {
+  ScratchDir root("trailing");
+  for (const char* name : {"CV.dbc", "cv.pgp", "cv.dbc.", "cv.pgp ", "CV.PGP.BAK. .", "notes.txt",
+                           "notes.txt."})
+    WriteTextFile("\\\\?\\" + root / name, name);
+  InstallClient(root.Path());
+
+  TUninstWiz wizard;
+  wizard.RichEdit2.Clear();  // the step alone, without RunRemoval
+  wizard.RemoveAppFiles();
+  EXPECT_EQ(FolderNames(root.Path()), Lines({"CV.PGP.BAK. .", "CV.dbc", "cv.dbc.", "cv.pgp", "cv.pgp "}));
+  EXPECT_EQ(ReadTextFile(root / "CV.dbc"), "CV.dbc");
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...done"}));
 }
 
 TEST_F(UninstFilesStep, ClientFileInUseStaysAndTheRestGoes) {
@@ -32,7 +53,7 @@ TEST_F(UninstFilesStep, ClientFileInUseStaysAndTheRestGoes) {
   {
     HeldFile held(root / "cv.exe");
     ASSERT_TRUE(held.Held());
-    EXPECT_TRUE(RemoveClientFiles(root.Path()));
+    EXPECT_EQ(RemoveClientFiles(root.Path()), Lines({root / "cv.exe"}));
   }
   EXPECT_EQ(FolderNames(root.Path()), Lines({"cv.exe"}));
 }
@@ -46,17 +67,17 @@ TEST_F(UninstFilesStep, ClientLeavesAHiddenFolderAlone) {
   ASSERT_TRUE(SetFileAttributesA((root / "Attic").c_str(), FILE_ATTRIBUTE_HIDDEN));
   WriteTextFile(root / "readme.txt", "r");
 
-  EXPECT_TRUE(RemoveClientFiles(root.Path()));
+  EXPECT_EQ(RemoveClientFiles(root.Path()), Lines());
   EXPECT_EQ(FolderNames(root.Path()), Lines({"Attic\\"}));
   EXPECT_EQ(ReadTextFile(root / "Attic\\old.txt"), "old");
 }
 
 TEST_F(UninstFilesStep, MissingFoldersAreNoWork) {
   ScratchDir root("missingstep");
-  EXPECT_FALSE(RemoveClientFiles(root / "gone\\"));
-  EXPECT_FALSE(RemoveMixmasterFiles(root / "gone\\"));
-  EXPECT_FALSE(RemoveClientFiles(""));
-  EXPECT_FALSE(RemoveMixmasterFiles(""));
+  EXPECT_EQ(RemoveClientFiles(root / "gone\\"), Lines());
+  EXPECT_EQ(RemoveMixmasterFiles(root / "gone\\"), Lines());
+  EXPECT_EQ(RemoveClientFiles(""), Lines());
+  EXPECT_EQ(RemoveMixmasterFiles(""), Lines());
 }
 
 TEST_F(UninstFilesStep, MixmasterGoesWithItsNestedPool) {
@@ -69,7 +90,7 @@ TEST_F(UninstFilesStep, MixmasterGoesWithItsNestedPool) {
   WriteTextFile(mix + "\\Pool\\out\\p2", "2");
   WriteTextFile(mix + "\\Pool\\out\\deep\\p3", "3");
 
-  EXPECT_TRUE(RemoveMixmasterFiles(mix));
+  EXPECT_EQ(RemoveMixmasterFiles(mix), Lines());
   EXPECT_EQ(GetFileAttributesA(mix.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(FolderNames(root.Path()), Lines());
 }
@@ -96,7 +117,7 @@ TEST_F(UninstFilesStep, HiddenFolderKeepsMixmastersFolder) {
   WriteTextFile(mix + "\\mix.exe", "m");
   ASSERT_TRUE(SetFileAttributesA((mix + "\\Secret").c_str(), FILE_ATTRIBUTE_SYSTEM));
 
-  EXPECT_FALSE(RemoveMixmasterFiles(mix));
+  EXPECT_EQ(RemoveMixmasterFiles(mix), Lines());
   EXPECT_EQ(FolderNames(mix + "\\"), Lines({"Secret\\"}));
   EXPECT_EQ(ReadTextFile(mix + "\\Secret\\s"), "s");
 }
@@ -111,15 +132,25 @@ TEST_F(UninstFilesStep, PoolFileInUseKeepsPoolAndFolder) {
   HeldFile held(mix + "\\pool\\held");
   ASSERT_TRUE(held.Held());
 
-  EXPECT_FALSE(RemoveMixmasterFiles(mix));
+  EXPECT_EQ(RemoveMixmasterFiles(mix), Lines({mix + "\\pool\\held"}));
   EXPECT_EQ(FolderNames(mix + "\\"), Lines({"pool\\"}));
   EXPECT_EQ(FolderNames(mix + "\\pool\\"), Lines({"held"}));
 }
 
-using UninstRemoval = UninstallTest;
+class UninstRemoval : public UninstallTest {
+ protected:
+  // One folder for both, with a pool, holding files of these names.
+  std::string InstallBothIn(const ScratchDir& root, std::initializer_list<const char*> names) {
+    const std::string dir = root / "Both";
+    MakeDirs(dir + "\\pool");
+    for (const char* name : names) WriteTextFile(dir + "\\" + name, name);
+    InstallClient(dir);
+    InstallMixmaster(dir);
+    return dir;
+  }
+};
 
-// The client's and Mixmaster's own trees, both removed in one run; a file
-// that cannot go changes nothing in the log.
+// The client's and Mixmaster's own trees, both removed in one run.
 TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   ASSERT_TRUE(WaitForProgramManager());
   ScratchDir root("wholerun");
@@ -129,9 +160,6 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   MakeDirs(mix + "\\pool");
   for (const char* name : {"cv.exe", "CV.dbc", "help.txt", "UninstCV.exe"})
     WriteTextFile(app + "\\" + name, name);
-  // The uninstaller running from the client's folder holds its own file.
-  HeldFile running(app + "\\UninstCV.exe");
-  ASSERT_TRUE(running.Held());
   WriteTextFile(mix + "\\mix.exe", "m");
   WriteTextFile(mix + "\\pool\\p", "p");
   InstallClient(app, "Corvaline Test Group None");
@@ -147,7 +175,7 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   EXPECT_EQ(wizard.RichEdit2.GetLines(), log);
   EXPECT_EQ(wizard.RichEdit2.Text(), LinesToText(log).substr(0, LinesToText(log).size() - 2));
   EXPECT_TRUE(boxes.Count() == 0u);
-  EXPECT_EQ(FolderNames(app + "\\"), Lines({"CV.dbc", "Mail\\", "UninstCV.exe"}));
+  EXPECT_EQ(FolderNames(app + "\\"), Lines({"CV.dbc", "Mail\\"}));
   EXPECT_EQ(GetFileAttributesA(mix.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kMixKey));
@@ -156,6 +184,42 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   EXPECT_FALSE(wizard.BackBtn.Enabled());
   EXPECT_FALSE(wizard.NextBtn.Enabled());
   EXPECT_FALSE(wizard.CancelBtn.Enabled());
+}
+
+// Files held by a running client and by Mixmaster: each step says what it
+// left, ten paths at most, and the heading does not claim success.
+TEST_F(UninstRemoval, WhatStaysIsReportedAndTheRunIsIncomplete) {
+  ASSERT_TRUE(WaitForProgramManager());
+  ScratchDir root("leftovers");
+  const std::string app = root / "Corvaline", mix = root / "Mixmaster";
+  MakeDirs(app);
+  MakeDirs(mix + "\\pool");
+  std::vector<std::unique_ptr<HeldFile>> held;
+  Lines shown;
+  for (int i = 10; i < 22; ++i) {
+    const std::string file = app + "\\held" + std::to_string(i) + ".dll";
+    WriteTextFile(file, "in use");
+    held.push_back(std::make_unique<HeldFile>(file));
+    if (i < 20) shown.push_back("      " + file);
+  }
+  WriteTextFile(mix + "\\pool\\queued", "q");
+  held.push_back(std::make_unique<HeldFile>(mix + "\\pool\\queued"));
+  InstallClient(app, "Corvaline Test Group None");
+  InstallMixmaster(mix);
+
+  TUninstWiz wizard;
+  wizard.RunRemoval();
+  Lines log = {"Removing Corvaline...", "   program group...done", "   program files...failed"};
+  log.insert(log.end(), shown.begin(), shown.end());
+  for (const char* line : {"      and 2 more", "   registry key...done", "Removing Mixmaster...",
+                           "   program files...failed"})
+    log.push_back(line);
+  log.push_back("      " + mix + "\\pool\\queued");
+  for (const char* line : {"   registry key...done", "Done!"}) log.push_back(line);
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), log);
+  EXPECT_EQ(wizard.Label4.Text(), "Un-Installation incomplete!");
+  EXPECT_EQ(FolderNames(mix + "\\pool\\"), Lines({"queued"}));
+  EXPECT_FALSE(KeyExists(kClientKey));
 }
 
 TEST_F(UninstRemoval, OnlyMixmasterChecked) {
@@ -177,25 +241,38 @@ TEST_F(UninstRemoval, OnlyMixmasterChecked) {
   EXPECT_EQ(ReadTextFile(app + "\\cv.exe"), "x");
 }
 
-// One folder for both: the client's step spares the databases, Mixmaster's
-// step then takes everything, the folder included.
+// One folder for both: the client's step spares the databases, and so does
+// Mixmaster's step, which takes everything else; the folder stays with them.
 TEST_F(UninstRemoval, SameFolderClientFirstThenMixmaster) {
   ScratchDir root("samefolder");
-  const std::string dir = root / "Both";
-  MakeDirs(dir + "\\pool");
-  for (const char* name : {"cv.dbc", "CV.PGP", "cv.pgp.bak", "cv.exe", "mix.exe"})
-    WriteTextFile(dir + "\\" + name, name);
-  InstallClient(dir);
-  InstallMixmaster(dir);
+  const std::string dir = InstallBothIn(root, {"cv.dbc", "CV.PGP", "cv.pgp.bak", "cv.exe", "mix.exe"});
 
   TUninstWiz wizard;
   wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
   wizard.RemoveAppFiles();
   EXPECT_EQ(FolderNames(dir + "\\"), Lines({"CV.PGP", "cv.dbc", "cv.pgp.bak", "pool\\"}));
   wizard.RemoveMixFiles();
-  EXPECT_EQ(GetFileAttributesA(dir.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FolderNames(dir + "\\"), Lines({"CV.PGP", "cv.dbc", "cv.pgp.bak"}));
   EXPECT_EQ(wizard.RichEdit2.GetLines(),
             Lines({"   program files...done", "   program files...done"}));
+}
+
+// A kept client in Mixmaster's folder: the review says the client stays, the
+// coupling still removes Mixmaster, and the client's files and key survive.
+TEST_F(UninstRemoval, KeptClientSharingMixmastersFolderKeepsItsFiles) {
+  ScratchDir root("keptsame");
+  const std::string dir = InstallBothIn(root, {"CV.dbc", "cv.pgp", "uncv.dsk", "mix.exe", "pool\\m1"});
+
+  TUninstWiz wizard;
+  ASSERT_EQ(BoxState(wizard.AppEntries), "off, grey");
+  ASSERT_EQ(BoxState(wizard.MixEntries), "on, grey");
+  wizard.RunRemoval();
+  EXPECT_EQ(FolderNames(dir + "\\"), Lines({"CV.dbc", "cv.pgp", "uncv.dsk"}));
+  EXPECT_EQ(ReadTextFile(dir + "\\CV.dbc"), "CV.dbc");
+  EXPECT_TRUE(KeyExists(kClientKey));
+  EXPECT_EQ(wizard.RichEdit2.GetLines(),
+            Lines({"Removing Mixmaster...", "   program files...done", "   registry key...done",
+                   "Done!"}));
 }
 
 TEST_F(UninstRemoval, MissingFolderStillLogsItsStep) {
@@ -214,10 +291,7 @@ TEST_F(UninstRemoval, MissingFolderStillLogsItsStep) {
 // an Exit that closes without asking.
 TEST_F(UninstRemoval, FinishRunsTheWaitDialogThenRemoves) {
   ScratchDir root("finish");
-  const std::string mix = root / "Mixmaster";
-  MakeDirs(mix);
-  WriteTextFile(mix + "\\mix.exe", "m");
-  InstallMixmaster(mix);
+  const std::string mix = InstallMixmasterIn(root);
 
   TUninstWiz wizard;
   wizard.Show();

@@ -30,8 +30,13 @@ class UninstallTest : public ::testing::Test {
                      const std::string& version = "0.9b0");
   // Mixmaster's key with its folder.
   void InstallMixmaster(const std::string& mixDir);
+  // Mixmaster installed in root\Mixmaster, which holds mix.exe; the folder.
+  std::string InstallMixmasterIn(const ScratchDir& root);
   // A key with no values at all.
   void CreateEmptyKey(const std::string& key);
+  // A 32-bit number where the wizard reads a string, as a damaged
+  // installation may hold it.
+  void WriteNumber(const std::string& key, const char* name, DWORD value);
 
   // Every message box, recorded; questions are answered only as scripted.
   formtest::MsgBoxScript boxes;
@@ -45,6 +50,19 @@ void MakeDirs(const std::string& path);
 // Waits (processing messages) until the shell's Program Manager answers DDE;
 // false after ten seconds.
 bool WaitForProgramManager();
+// A Linux symbolic link to a folder, made and removed by the Linux tools:
+// Wine's stand-in for a junction, followed by the shell and the file
+// functions, which can neither make nor delete one.
+class FolderLink {
+ public:
+  FolderLink(const std::string& link, const std::string& target);
+  ~FolderLink();
+  FolderLink(const FolderLink&) = delete;
+  FolderLink& operator=(const FolderLink&) = delete;
+
+ private:
+  std::string link_, unixLink_;
+};
 // A check box's two states in one comparable text: "on, live", "off, grey"...
 std::string BoxState(const ui::CheckBox& box);
 // ASCII case changes for building expected texts.

@@ -190,6 +190,26 @@ TEST_F(UninstWizard, ClosingLaterAsksAndNoKeepsTheWizard) {
   EXPECT_FALSE(wizard.Visible());
 }
 
+// Once the removal runs it finishes: the close box, Alt+F4 (the system
+// menu's Close) and Escape do nothing, and nothing asks.
+TEST_F(UninstWizard, ClosingDuringTheRemovalIsRefused) {
+  ScratchDir root("closeremoving");
+  const std::string mix = InstallMixmasterIn(root);
+  TUninstWiz wizard;
+  wizard.Show();
+  wizard.Notebook.SetPageIndex(3);  // where Finish leads once confirmed
+  // Handled at the removal's first look at its messages.
+  PostMessageA(wizard.Handle(), WM_CLOSE, 0, 0);
+  PostMessageA(wizard.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  formtest::PressKey(wizard.Handle(), VK_ESCAPE);
+
+  wizard.RunRemoval();
+  EXPECT_TRUE(boxes.Count() == 0u);
+  EXPECT_TRUE(wizard.Visible());
+  EXPECT_EQ(wizard.RichEdit2.GetLines().back(), "Done!");
+  EXPECT_EQ(GetFileAttributesA(mix.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(UninstWizard, AboutBoxFromTheSystemMenu) {
   TUninstWiz wizard;
   wizard.Show();

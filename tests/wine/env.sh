@@ -102,9 +102,8 @@ wine_env_template() {
 # The profile folders of the copied prefix still link into the template's
 # HOME: point them into the session's own.
 wine_env_own_profile() {
-  local template_home=$1 users=$WINEPREFIX/drive_c/users link target
-  for link in "$users"/*/*; do
-    [ -L "$link" ] || continue
+  local template_home=$1 link target
+  while IFS= read -r -d '' link; do
     target=$(readlink "$link")
     case $target in
       # A folder Wine found no place for in HOME gets its own there too.
@@ -115,7 +114,7 @@ wine_env_own_profile() {
     mkdir -p "$target"
     ln -sfn "$target" "$link"
     [ -n "${CV_WINE_AS:-}" ] && chown -h "$CV_WINE_AS:" "$link" "$target"
-  done
+  done < <(find "$WINEPREFIX/drive_c/users" -type l -print0)
 }
 
 wine_free_display() {

@@ -97,3 +97,13 @@ std::string KnownFolderPath(KnownFolder folder) {
   // A drive root keeps its backslash ("C:\"), every other folder loses it.
   return result.size() > 3 ? StripBackslash(result) : result;
 }
+
+std::string UserProgramsFolder() {
+  std::string folder = ByFolderId(FOLDERID_UserProgramFiles);
+  // Older shells (and Wine) do not know it by name; it is always this one.
+  if (folder.empty()) {
+    const std::string local = ByCsidl(CSIDL_LOCAL_APPDATA);
+    if (!local.empty()) folder = AddBackslash(local) + "Programs";
+  }
+  return StripBackslash(folder);
+}

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "app/role.h"
+#include "app/switches.h"
+#include "app/unattended.h"
 #include "db/report.h"
 #include "setup/SetupDlg.h"
 #include "sys/files.h"
@@ -40,14 +42,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ui::Application::Initialize();
     ui::Application::SetTitle(ChangeFileExt(ExtractFileName(ModuleFileName()), ""));
     SetDbReporter(ShowDbReport);
-    std::string program = ModuleFileName();
-    std::string firstArgument = CommandLineArgument(GetCommandLineA(), 1);
-    if (SelectRole(program, firstArgument) == Role::Setup) {
-      // The distribution is the folder setup.exe lies in, wherever it was
-      // started from: setup works there.
-      SetCurrentDir(ExtractFilePath(program));
+    const std::string program = ModuleFileName();
+    const std::string commandLine = GetCommandLineA();
+    const std::string firstArgument = CommandLineArgument(commandLine, 1);
+    const Role role = SelectRole(program, firstArgument);
+    Switches switches = ParseSwitches(
+        ArgumentsAfter(commandLine, RoleArgumentCount(program, firstArgument)), role);
+    // Paths on the command line mean the folder it was typed in.
+    for (std::optional<std::string>* path : {&switches.folder, &switches.log})
+      if (*path && !(*path)->empty()) **path = FullPathName(**path);
+    // The distribution is the folder setup.exe lies in, wherever it was
+    // started from: setup works there.
+    if (role == Role::Setup) SetCurrentDir(ExtractFilePath(program));
+    if (switches.silent) return RunUnattended(role, switches);
+    if (role == Role::Setup)
       RunWizard(SetupForm, "Corvaline Setup");
-    } else
+    else
       RunWizard(UninstWiz, "Corvaline Un-Install");
   } catch (const std::exception& e) {
     // Mostly a wizard that could not be built; one the user cancelled while

@@ -8,6 +8,12 @@ Role SelectRole(const std::string& moduleFileName, const std::string& firstArgum
   return AnsiLowerCase(firstArgument) == "-u" ? Role::Uninstall : Role::Setup;
 }
 
+int RoleArgumentCount(const std::string& moduleFileName, const std::string& firstArgument) {
+  const bool setupMinusU = AnsiLowerCase(ExtractFileName(moduleFileName)) == "setup.exe" &&
+                           AnsiLowerCase(firstArgument) == "-u";
+  return setupMinusU ? 2 : 1;
+}
+
 std::string CommandLineArgument(const std::string& commandLine, int index) {
   size_t pos = 0;
   const size_t n = commandLine.size();

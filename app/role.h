@@ -9,6 +9,10 @@ enum class Role { Setup, Uninstall };
 // "setup.exe" and firstArgument, lower-cased, is not "-u"; else Uninstall.
 Role SelectRole(const std::string& moduleFileName, const std::string& firstArgument);
 
+// How many leading arguments of the command line choose the role: the
+// program itself, and "-u" after setup.exe.
+int RoleArgumentCount(const std::string& moduleFileName, const std::string& firstArgument);
+
 // Argument index of a command line (0 is the program): blank-separated, double
 // quotes group and are removed; a missing argument is the empty string.
 std::string CommandLineArgument(const std::string& commandLine, int index);

@@ -1,8 +1,10 @@
 // The setup wizard: four pages (Start, Address, Review, Done), the install
 // steps and the reading of an earlier installation.
 #pragma once
+#include <functional>
 #include <string>
 
+#include "sys/lines.h"
 #include "ui/ui.h"
 
 class TSetupForm : public ui::Form {
@@ -38,6 +40,15 @@ class TSetupForm : public ui::Form {
   void ProposeDestination();
 
   bool IsExistingInstall() const { return ExistingInstall; }
+  // The Review page's lines: folder, address, mail host, program group.
+  Lines Summary() const;
+  // Whether the last RunInstall got as far as changing anything.
+  bool InstallChangedSomething() const { return ChangesStarted; }
+
+  // An unattended install: no wait dialog and no Explorer window; each step
+  // reports its line ("   program files...done") to OnLog.
+  bool Unattended = false;
+  std::function<void(const std::string&)> OnLog;
   const std::string& Version() const { return VersionText; }
 
   // Controls.
@@ -73,6 +84,7 @@ class TSetupForm : public ui::Form {
 
  private:
   void ApplyNextRule();
+  void Log(const std::string& line);
   void FillSummary();
   void ReturnToStart();
   // Whether the stored template at key already carries the address and host.
@@ -81,6 +93,7 @@ class TSetupForm : public ui::Form {
   std::string ClientDatabasePath() const;
 
   bool ExistingInstall = false;
+  bool ChangesStarted = false;
   std::string ClientExeName;
   std::string DatabaseName;
   std::string TemplateName;

@@ -1,6 +1,7 @@
 // The install steps: wait dialog, files, registry, templates, program group.
 #include "app/constants.h"
 #include "setup/SetupDlg.h"
+#include "setup/apps_entry.h"
 #include "setup/WaitDlg.h"
 #include "setup/busy_cursor.h"
 #include "setup/normalized_folder.h"
@@ -32,15 +33,39 @@ bool IsDatabaseFile(const std::string& name) {
 
 bool TSetupForm::RunInstall() {
   BusyCursor busy(*this);
+  ChangesStarted = false;
   if (!CheckDistribution()) return false;
-  if (!RunWaitDialog(ProductName, "...installing " + AnsiLowerCase(ProductName) + "...", *this))
+  // Unattended, no one is there to see the last chance to stop.
+  if (!Unattended &&
+      !RunWaitDialog(ProductName, "...installing " + AnsiLowerCase(ProductName) + "...", *this))
     return false;
   MakeDestinationAbsolute();
   // Nothing is changed before the destination is known to be the user's to
   // write and no running client holds its files.
   if (!CheckDestinationRights() || !WaitForClientToClose()) return false;
-  return CopyProgramFiles() && SaveRegistrySettings() && StoreDefaultTemplates() &&
-         CreateProgramGroup();
+  struct Step {
+    const char* name;
+    bool (TSetupForm::*run)();
+  };
+  static const Step steps[] = {{"program files", &TSetupForm::CopyProgramFiles},
+                               {"registry settings", &TSetupForm::SaveRegistrySettings},
+                               {"default templates", &TSetupForm::StoreDefaultTemplates},
+                               {"program group", &TSetupForm::CreateProgramGroup}};
+  ChangesStarted = true;
+  for (const Step& step : steps) {
+    const bool done = (this->*step.run)();
+    Log(std::string("   ") + step.name + (done ? "...done" : "...failed"));
+    if (!done) return false;
+  }
+  // The entry was written with the registry settings, so that an install
+  // that fails later can still be removed; the templates have grown the
+  // database since.
+  UpdateAppsEntrySize(AppDIR.Text());
+  return true;
+}
+
+void TSetupForm::Log(const std::string& line) {
+  if (OnLog) OnLog(line);
 }
 
 // A relative destination would be recorded as it stands and read later against
@@ -107,6 +132,7 @@ bool TSetupForm::SaveRegistrySettings() {
   }
   ok = ok && registry.WriteInteger("Update", 1);
   registry.CloseKey();
+  ok = ok && WriteAppsEntry(StripBackslash(AppDIR.Text()), VersionText);
   if (!ok) ui::MsgBox(Handle(), kRegistryErrorText, "Registry Error", MB_OK);
   return ok;
 }

@@ -49,6 +49,6 @@ bool TSetupForm::CreateProgramGroup() {
     std::string target = AnsiLowerCase(destination + s.target);
     CreateShortcut(target, group + "\\" + s.link, target, s.description, "");
   }
-  if (!ExistingInstall) RunProgram("explorer.exe " + group, 5);
+  if (!ExistingInstall && !Unattended) RunProgram("explorer.exe " + group, 5);
   return true;
 }

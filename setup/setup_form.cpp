@@ -136,11 +136,12 @@ void TSetupForm::BackBtnClick() {
   if (page == kAddress) EAddr.SetFocus();
 }
 
-void TSetupForm::FillSummary() {
-  RichEdit3.SetLines({"Folder = " + AppDIR.Text(), "Address = " + EAddr.Text(),
-                      "MailHost = " + Host.Text(),
-                      std::string("ProgramGroup = ") + (GroupBox.Checked() ? "yes" : "no")});
+Lines TSetupForm::Summary() const {
+  return {"Folder = " + AppDIR.Text(), "Address = " + EAddr.Text(), "MailHost = " + Host.Text(),
+          std::string("ProgramGroup = ") + (GroupBox.Checked() ? "yes" : "no")};
 }
+
+void TSetupForm::FillSummary() { RichEdit3.SetLines(Summary()); }
 
 void TSetupForm::ReturnToStart() {
   while (Notebook1.PageIndex() > kStart) BackBtnClick();

@@ -1,6 +1,7 @@
 // The uninstall wizard: finds out what is installed, lets the user choose
 // what to remove, reviews, confirms and removes with a progress log.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "sys/lines.h"
@@ -38,6 +39,13 @@ class TUninstWiz : public ui::Form {
   void RemoveAppKey();
   void RemoveMixKey();
 
+  // An unattended removal: no pauses and no sound; each log line also goes
+  // to OnLog.
+  bool Unattended = false;
+  std::function<void(const std::string&)> OnLog;
+  // Whether the last removal left something behind it meant to remove.
+  bool LeftSomething() const { return Incomplete; }
+
   const std::string& GetAppDir() const { return AppDir; }
   const std::string& GetMixDir() const { return MixDir; }
   bool IsAppInstalled() const { return AppInstalled; }
@@ -74,6 +82,8 @@ class TUninstWiz : public ui::Form {
   void OpeningChecks();
   void ShowPage(int index, bool fillReview);
   void EnableNextByChoice();
+  void Log(const std::string& line);
+  void Pause();
   // A log line, then pending messages and the pause every step ends with.
   void StepDone(const std::string& line);
   // "...done", or "...failed" followed by what the step left behind.

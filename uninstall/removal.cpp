@@ -6,6 +6,7 @@
 #include "sys/path.h"
 #include "sys/registry.h"
 #include "sys/sound.h"
+#include "setup/apps_entry.h"
 #include "uninstall/UninstDlg.h"
 #include "uninstall/folder_cleanup.h"
 #include "uninstall/group_macro.h"
@@ -72,10 +73,19 @@ Lines GroupLeft(const std::string& folder) {
 
 }  // namespace
 
-void TUninstWiz::StepDone(const std::string& line) {
+void TUninstWiz::Log(const std::string& line) {
   RichEdit2.AddLine(line);
+  if (OnLog) OnLog(line);
+}
+
+void TUninstWiz::Pause() {
+  if (!Unattended) Sleep(kStepPause);
+}
+
+void TUninstWiz::StepDone(const std::string& line) {
+  Log(line);
   ui::Application::ProcessMessages();
-  Sleep(kStepPause);
+  Pause();
 }
 
 void TUninstWiz::StepEnded(const std::string& step, const Lines& left) {
@@ -84,7 +94,7 @@ void TUninstWiz::StepEnded(const std::string& step, const Lines& left) {
   if (left.size() > kLeftShown)
     lines.push_back(kLeftIndent + ("and " + std::to_string(left.size() - kLeftShown) + " more"));
   if (!left.empty()) Incomplete = true;
-  for (size_t i = 0; i + 1 < lines.size(); ++i) RichEdit2.AddLine(lines[i]);
+  for (size_t i = 0; i + 1 < lines.size(); ++i) Log(lines[i]);
   StepDone(lines.back());
 }
 
@@ -102,15 +112,15 @@ void TUninstWiz::RunRemoval() {
   Label4.SetTextColor(ui::kBlue);
   ui::Application::ProcessMessages();
   Label4.SetText(Incomplete ? "Un-Installation incomplete!" : "Un-Installation complete!");
-  RichEdit2.AddLine("Done!");
+  Log("Done!");
   Label6.SetText("Thanks!");
-  SoundBeep(0);
+  if (!Unattended) SoundBeep(0);
 }
 
 void TUninstWiz::RemoveApp() {
   if (!AppEntries.Checked()) return;
-  RichEdit2.AddLine("Removing " + ProductName + "...");
-  Sleep(kStepPause);
+  Log("Removing " + ProductName + "...");
+  Pause();
   RemoveProgramGroup();
   RemoveAppFiles();
   RemoveAppKey();
@@ -118,8 +128,8 @@ void TUninstWiz::RemoveApp() {
 
 void TUninstWiz::RemoveMix() {
   if (!MixEntries.Checked()) return;
-  RichEdit2.AddLine("Removing Mixmaster...");
-  Sleep(kStepPause);
+  Log("Removing Mixmaster...");
+  Pause();
   RemoveMixFiles();
   RemoveMixKey();
 }
@@ -168,8 +178,11 @@ void TUninstWiz::RemoveAppFiles() { FilesStep(AppDir, RemoveClientFiles); }
 
 void TUninstWiz::RemoveMixFiles() { FilesStep(MixDir, RemoveMixmasterFiles); }
 
+// The client's key goes with its entry in Settings > Apps.
 void TUninstWiz::RemoveAppKey() {
-  StepEnded("registry key", DeleteRegistryKey(ProductRegistryKey));
+  Lines left = DeleteRegistryKey(ProductRegistryKey);
+  for (const std::string& key : DeleteRegistryKey(AppsEntryKey())) left.push_back(key);
+  StepEnded("registry key", left);
 }
 
 void TUninstWiz::RemoveMixKey() { StepEnded("registry key", DeleteRegistryKey(MixRegistryKey)); }

@@ -13,6 +13,7 @@ using automation::Failure;
 
 const char kClientKey[] = "Software\\Corvaline";
 const char kMixKey[] = "Software\\Mixmaster";
+const char kAppsEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvaline";
 const char kSetupCaption[] = "Corvaline Setup";
 const char kProduct[] = "Corvaline";
 const char kStartHeading[] = "Destination Folder";
@@ -96,6 +97,7 @@ bool FileExists(const std::string& file) {
 void CleanSlate() {
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
+  DeleteKey(kAppsEntryKey);
   if (!ProgramsFolder().empty()) RemoveTree(GroupFolder());
 }
 

@@ -24,6 +24,7 @@ using automation::Window;
 // out here rather than taken from the code under test.
 extern const char kClientKey[];     // Software\Corvaline
 extern const char kMixKey[];        // Software\Mixmaster
+extern const char kAppsEntryKey[];  // the entry in Settings > Apps
 extern const char kSetupCaption[];  // the setup wizard's window
 extern const char kProduct[];       // message-box captions, the wait dialog's caption
 // The heading of each setup page (a label only that page shows).

@@ -68,6 +68,7 @@ class UninstallTest : public E2ETest {
 TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
   InstallAsUser(DistFolder(), dest, "jane.doe@example.org", "smtp.example.org");
   ASSERT_TRUE(FolderExists(GroupFolder()));
+  EXPECT_TRUE(KeyExists(kAppsEntryKey));
   InstallMixmaster();
   const std::string version = ReadValue(kClientKey, "Version").text;
 
@@ -97,6 +98,7 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
   EXPECT_EQ(left, (Lines{"CV.dbc"}));
   EXPECT_EQ(Cvdb({"get", dest + "\\CV.dbc", "default", "message"}).size(), 8u);
   EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
   EXPECT_FALSE(KeyExists(kMixKey));
   EXPECT_FALSE(FolderExists(GroupFolder()));
   EXPECT_FALSE(FolderExists(mix));

@@ -8,6 +8,7 @@
 
 const char kClientKey[] = "Software\\Corvaline";
 const char kMixKey[] = "Software\\Mixmaster";
+const char kAppsEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvaline";
 const char kVersion[] = "0.9b0";
 
 void DeleteKey(const char* key) { RegDeleteTreeA(HKEY_CURRENT_USER, key); }
@@ -20,6 +21,7 @@ bool KeyExists(const char* key) {
 }
 
 SetupTest::SetupTest() {
+  DeleteKey(kAppsEntryKey);
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
   EXPECT_TRUE(SetCurrentDirectoryA(dist.Path().c_str()));
@@ -29,6 +31,7 @@ SetupTest::~SetupTest() {
   // An install step that went wrong may have opened one; left open, it would
   // outlive the test and hold the runner's output pipe.
   CloseExplorerWindows();
+  DeleteKey(kAppsEntryKey);
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
 }

@@ -19,6 +19,7 @@
 // than taken from the code under test.
 extern const char kClientKey[];  // Software\Corvaline
 extern const char kMixKey[];     // Software\Mixmaster
+extern const char kAppsEntryKey[];  // the installation's entry in Settings > Apps
 extern const char kVersion[];    // the version the sample CV.ini carries
 
 class SetupTest : public ::testing::Test {

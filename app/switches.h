@@ -1,0 +1,31 @@
+// The switches of an unattended run, as package managers and deployment
+// scripts pass them:
+//   setup.exe /S [/ADDRESS=address] [/HOST=host] [/NOGROUP] [/LOG=file] [/D=folder]
+//   UninstCV.exe /S [/LOG=file]        (or setup.exe -u /S [/LOG=file])
+// Switch names are matched in any case. A value may be quoted as a whole
+// ("/ADDRESS=Jane Doe <jane@example.org>") or after the "=". /D= comes last
+// and takes the rest of the command line, blanks included, as the folder.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/role.h"
+
+struct Switches {
+  bool silent = false;  // /S: no window, no message box; an exit code instead
+  bool noGroup = false;
+  std::optional<std::string> address;
+  std::optional<std::string> host;
+  std::optional<std::string> folder;
+  std::optional<std::string> log;
+  // Arguments the role does not take, as given.
+  std::vector<std::string> unknown;
+};
+
+// arguments: the command line after the program (and after "-u" for
+// setup.exe -u).
+Switches ParseSwitches(const std::string& arguments, Role role);
+
+// The command line after its first count arguments, as typed.
+std::string ArgumentsAfter(const std::string& commandLine, int count);

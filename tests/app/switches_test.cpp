@@ -1,0 +1,63 @@
+// The switches of unattended runs, as package managers write them.
+#include <gtest/gtest.h>
+
+#include "app/switches.h"
+
+namespace {
+
+struct Case {
+  const char* arguments;
+  Role role;
+  // What the switches come to, written out: "S G A=... H=... D=... L=... ?=unknown".
+  const char* expected;
+};
+
+std::string Describe(const Switches& s) {
+  std::string d;
+  auto add = [&](const std::string& part) { d += (d.empty() ? "" : " ") + part; };
+  if (s.silent) add("S");
+  if (s.noGroup) add("G");
+  if (s.address) add("A=" + *s.address);
+  if (s.host) add("H=" + *s.host);
+  if (s.folder) add("D=" + *s.folder);
+  if (s.log) add("L=" + *s.log);
+  for (const std::string& u : s.unknown) add("?=" + u);
+  return d;
+}
+
+const Case kCases[] = {
+    {"/S", Role::Setup, "S"},
+    {"  /s /nogroup /Log=C:\\setup.log ", Role::Setup, "S G L=C:\\setup.log"},
+    {"/S \"/ADDRESS=Jane Doe <jane@example.org>\" /HOST=smtp.example.org", Role::Setup,
+     "S A=Jane Doe <jane@example.org> H=smtp.example.org"},
+    {"/S /address=\"Jane Doe <jane@example.org>\" /HOST=", Role::Setup,
+     "S A=Jane Doe <jane@example.org> H="},
+    // /D= takes the rest of the line: blanks, quotes around it, even what looks like a switch.
+    {"/S /D=C:\\Program Files\\Corvaline Mail", Role::Setup, "S D=C:\\Program Files\\Corvaline Mail"},
+    {"/S /D=\"C:\\My Apps\\Corvaline\"  ", Role::Setup, "S D=C:\\My Apps\\Corvaline"},
+    {"/S \"/d=C:\\My Apps\\Corvaline\"", Role::Setup, "S D=C:\\My Apps\\Corvaline"},
+    {"/D=C:\\x /NOGROUP", Role::Setup, "D=C:\\x /NOGROUP"},
+    {"/S /X /ADDRESS /S=1 -u", Role::Setup, "S ?=/X ?=/ADDRESS ?=/S=1 ?=-u"},
+    // The uninstaller takes /S and /LOG= only.
+    {"/S /LOG=u.log", Role::Uninstall, "S L=u.log"},
+    {"/S /NOGROUP /D=C:\\x", Role::Uninstall, "S ?=/NOGROUP ?=/D=C:\\x"},
+    {"", Role::Uninstall, ""},
+};
+
+TEST(Switches, AsPackageManagersWriteThem) {
+  for (const Case& c : kCases)
+    EXPECT_EQ(Describe(ParseSwitches(c.arguments, c.role)), c.expected) << c.arguments;
+}
+
+TEST(Switches, ArgumentsAfterTheProgramAndItsRole) {
+  EXPECT_EQ(ArgumentsAfter("\"C:\\My Dist\\setup.exe\" -u /S /LOG=\"a b.log\"", 2),
+            "/S /LOG=\"a b.log\"");
+  EXPECT_EQ(ArgumentsAfter("setup.exe   /S /D=C:\\a  b", 1), "/S /D=C:\\a  b");
+  EXPECT_EQ(ArgumentsAfter("setup.exe", 1), "");
+  // "-u" chooses the role only after setup.exe; the uninstaller takes it as a switch.
+  EXPECT_EQ(RoleArgumentCount("C:\\Dist\\SETUP.EXE", "-U"), 2);
+  EXPECT_EQ(RoleArgumentCount("C:\\Dist\\setup.exe", "/S"), 1);
+  EXPECT_EQ(RoleArgumentCount("C:\\Apps\\UninstCV.exe", "-u"), 1);
+}
+
+}  // namespace

@@ -59,7 +59,7 @@ wine_ensure_user() {
 wine_grant_path() {
   local d=$1
   while [ -n "$d" ] && [ "$d" != / ]; do
-    [ -d "$d" ] && [ "$(( 0$(stat -c %a "$d") & 1 ))" = 0 ] && chmod o+x "$d"
+    if [ -d "$d" ] && [ "$(( 0$(stat -c %a "$d") & 1 ))" = 0 ]; then chmod o+x "$d"; fi
     d=$(dirname "$d")
   done
 }
@@ -74,7 +74,7 @@ wine_env_template() {
   rm -rf "$t" && mkdir -p "$t/home"
   local d
   for d in "${CV_WINE_PROFILE_DIRS[@]}"; do mkdir -p "$t/home/$d"; done
-  [ -n "${CV_WINE_AS:-}" ] && chown -R "$CV_WINE_AS:" "$t"
+  if [ -n "${CV_WINE_AS:-}" ]; then chown -R "$CV_WINE_AS:" "$t"; fi
   (
     wine_env_common
     export WINEPREFIX=$t/prefix HOME=$t/home WINEARCH=win32
@@ -87,13 +87,15 @@ wine_env_template() {
   # Wine's own fonts are not found in its data folder; the caption buttons
   # are drawn with Marlett's symbols, letters without it.
   local fonts=$t/prefix/drive_c/windows/Fonts
-  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$fonts/" &&
-    [ -n "${CV_WINE_AS:-}" ] && chown "$CV_WINE_AS:" "$fonts/marlett.ttf"
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    if [ -n "${CV_WINE_AS:-}" ]; then chown "$CV_WINE_AS:" "$fonts/marlett.ttf"; fi
+  fi
   if [ "${CV_WINE_KIND:-root}" = user ]; then
     # Program Files takes no new entries from the user: owned by root where
     # we can, read-only everywhere.
     local pf=$t/prefix/drive_c/"Program Files"
-    [ "$(id -u)" = 0 ] && chown -R root: "$pf"
+    if [ "$(id -u)" = 0 ]; then chown -R root: "$pf"; fi
     chmod -R a-w "$pf"
   fi
   echo "$CV_WINE_TEMPLATE_VERSION" >"$t/.booted"
@@ -113,7 +115,7 @@ wine_env_own_profile() {
     esac
     mkdir -p "$target"
     ln -sfn "$target" "$link"
-    [ -n "${CV_WINE_AS:-}" ] && chown -h "$CV_WINE_AS:" "$link" "$target"
+    if [ -n "${CV_WINE_AS:-}" ]; then chown -h "$CV_WINE_AS:" "$link" "$target"; fi
   done < <(find "$WINEPREFIX/drive_c/users" -type l -print0)
 }
 
@@ -144,7 +146,7 @@ wine_env_start() {
     export XAUTHORITY=$HOME/.Xauthority
   fi
   mkdir -p "$CV_WINE_SESSION/home"
-  [ -n "$CV_WINE_AS" ] && chown "$CV_WINE_AS:" "$CV_WINE_SESSION" "$CV_WINE_SESSION/home"
+  if [ -n "$CV_WINE_AS" ]; then chown "$CV_WINE_AS:" "$CV_WINE_SESSION" "$CV_WINE_SESSION/home"; fi
   export WINEPREFIX=$CV_WINE_SESSION/prefix HOME=$CV_WINE_SESSION/home
   export CV_WINE_SESSION
   wine_env_own_profile "$template/home"
@@ -174,11 +176,11 @@ wine_env_start() {
 }
 
 wine_env_stop() {
-  [ -n "${WINEPREFIX:-}" ] && { wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; }
-  [ -n "${CV_XVFB_PID:-}" ] && { kill "$CV_XVFB_PID" 2>/dev/null; wait "$CV_XVFB_PID" 2>/dev/null; }
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; fi
+  if [ -n "${CV_XVFB_PID:-}" ]; then kill "$CV_XVFB_PID" 2>/dev/null; wait "$CV_XVFB_PID" 2>/dev/null; fi
   if [ -n "${CV_WINE_SESSION:-}" ] && [ "${CV_KEEP_PREFIX:-0}" != 1 ]; then
     # Without root, a read-only Program Files keeps rm out until it is writable again.
-    [ "$(id -u)" != 0 ] && chmod -R u+w "$CV_WINE_SESSION" 2>/dev/null
+    if [ "$(id -u)" != 0 ]; then chmod -R u+w "$CV_WINE_SESSION" 2>/dev/null; fi
     rm -rf "$CV_WINE_SESSION"
   fi
   CV_XVFB_PID= ; CV_WINE_SESSION= ; CV_WINE_AS= ; CV_WINE_SESSION_KIND=

@@ -1,5 +1,6 @@
 // The install steps: wait dialog, files, registry, templates, program group.
 #include "app/constants.h"
+#include "app/database_files.h"
 #include "setup/SetupDlg.h"
 #include "setup/apps_entry.h"
 #include "setup/WaitDlg.h"
@@ -20,14 +21,6 @@ const char kFolderCreationText[] =
     "illegal characters.";
 
 const char kRegistryErrorText[] = "Unable to write to Win95 registry!\n\nEntries NOT saved!";
-
-// The user's database files: never overwritten by a file of the distribution.
-bool IsDatabaseFile(const std::string& name) {
-  std::string lower = AnsiLowerCase(name);
-  std::string base = AnsiLowerCase(ChangeFileExt(ClientExeFile, ""));
-  return lower == base + DatabaseExt || lower == base + EncryptedExt ||
-         lower == base + EncryptedExt + BackupExt;
-}
 
 }  // namespace
 
@@ -93,7 +86,8 @@ bool TSetupForm::CopyProgramFiles() {
     if (DirectoryExists(entry)) continue;
     std::string name = ExtractFileName(entry);
     if (AnsiLowerCase(name) == "setup.exe") name = UninstallerFile;
-    if (IsDatabaseFile(name) && FileExists(destination + name)) continue;
+    // The user's database is never overwritten by a file of the distribution.
+    if (IsUserDatabaseFile(name) && FileExists(destination + name)) continue;
     if (!CopyOneFile(entry, destination + name, false)) return false;
   }
   const std::string encrypted = ChangeFileExt(DatabaseName, EncryptedExt);

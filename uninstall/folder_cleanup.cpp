@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/database_files.h"
 #include "sys/ansi.h"
 #include "sys/extended_path.h"
 #include "sys/file_identity.h"
@@ -63,8 +64,8 @@ Lines AsUsualPaths(const Lines& paths) {
 Lines RemoveClientFiles(const std::string& folder) {
   const std::string dir = ExtendedFolderPath(folder);
   if (dir.empty() || !DirectoryExists(dir)) return Lines();
-  DeleteFilesOf(dir, IsKeptDatabaseFile);
-  return AsUsualPaths(FilesLeftIn(dir, IsKeptDatabaseFile));
+  DeleteFilesOf(dir, IsUserDatabaseFile);
+  return AsUsualPaths(FilesLeftIn(dir, IsUserDatabaseFile));
 }
 
 Lines RemoveMixmasterFiles(const std::string& folder) {

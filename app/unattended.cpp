@@ -1,10 +1,10 @@
 #include "app/unattended.h"
 
-#include <fstream>
 #include <memory>
 
 #include "setup/SetupDlg.h"
 #include "sys/exception.h"
+#include "sys/files.h"
 #include "sys/text.h"
 #include "ui/ui.h"
 #include "uninstall/UninstDlg.h"
@@ -14,15 +14,14 @@ namespace {
 // Appends lines to the file of /LOG=, if one was given.
 class RunLog {
  public:
-  explicit RunLog(const std::optional<std::string>& path) {
-    if (path && !path->empty()) file_.open(*path, std::ios::app | std::ios::binary);
-  }
+  explicit RunLog(const std::optional<std::string>& path) : path_(path.value_or("")) {}
+  // Each line reaches the file at once, so a run that is stopped leaves its log.
   void Line(const std::string& line) {
-    if (file_) file_ << line << "\r\n" << std::flush;
+    if (!path_.empty()) AppendToFile(path_, line + "\r\n");
   }
 
  private:
-  std::ofstream file_;
+  std::string path_;
 };
 
 // A message box's text on one line.

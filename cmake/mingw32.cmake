@@ -1,10 +1,14 @@
-# Cross build for 32-bit Windows with Debian's MinGW-w64 (posix thread model:
-# the win32 model has no std::thread or std::mutex in gcc 12).
+# Cross build for 32-bit Windows with Debian's MinGW-w64. The win32 thread
+# model: nothing here starts a thread, and the posix model would link
+# winpthreads into every program (see cmake/small_binary.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+# Archives that keep the link-time optimiser's code.
+set(CMAKE_AR /usr/bin/i686-w64-mingw32-gcc-ar-win32)
+set(CMAKE_RANLIB /usr/bin/i686-w64-mingw32-gcc-ranlib-win32)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -5,7 +5,9 @@
 namespace {
 
 void PrintToStderr(const std::string& caption, const std::string& text, bool) {
-  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  // fputs rather than fprintf: the Windows build's printf brings a
+  // floating-point formatter along.
+  std::fputs((caption + ": " + text + "\n").c_str(), stderr);
 }
 
 DbReporter g_reporter = PrintToStderr;

@@ -2,12 +2,19 @@
 // than returned use them: a database file that cannot be opened or created,
 // a registry value of the wrong type, a failing DDE transaction.
 #pragma once
-#include <stdexcept>
+#include <exception>
 #include <string>
 
-class Exception : public std::runtime_error {
+// Holds its message in a std::string of its own rather than deriving from
+// std::runtime_error, whose copy-on-write string would bring a second
+// implementation of std::string into the program.
+class Exception : public std::exception {
  public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
 };
 
 // A file that cannot be opened ("Cannot open file %s").

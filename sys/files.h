@@ -34,6 +34,9 @@ bool ForceDirectories(const std::string& folder);
 bool CreateDir(const std::string& folder);  // one level
 bool RemoveDir(const std::string& folder);  // fails while anything is left in it
 bool RemoveFile(const std::string& path);
+// Adds bytes at the end of a file, making it when missing; other programs may
+// read the file meanwhile. False when the file cannot be opened or written.
+bool AppendToFile(const std::string& path, const std::string& bytes);
 // Copies source to dest; with failIfExists an existing dest is left alone and
 // the copy fails.
 bool CopyOneFile(const std::string& source, const std::string& dest, bool failIfExists);

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "sys/files.h"
+#include "sys/handle.h"
 #include "sys/path.h"
 
 namespace {
@@ -32,6 +33,14 @@ bool CreateDir(const std::string& folder) { return CreateDirectoryA(folder.c_str
 bool RemoveDir(const std::string& folder) { return RemoveDirectoryA(folder.c_str()) != FALSE; }
 
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+  UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+}
 
 bool CopyOneFile(const std::string& source, const std::string& dest, bool failIfExists) {
   return CopyFileA(source.c_str(), dest.c_str(), failIfExists) != FALSE;

@@ -41,12 +41,19 @@ int CsidlOf(KnownFolder folder) {
   }
 }
 
+// The four folder ids in use, written out: libuuid would bring several
+// thousand others along.
+constexpr KNOWNFOLDERID kDownloads = {0x374de290, 0x123f, 0x4565, {0x91, 0x64, 0x39, 0xc4, 0x92, 0x5e, 0x46, 0x7b}};
+constexpr KNOWNFOLDERID kUserProfiles = {0x0762d272, 0xc50a, 0x4bb0, {0xa3, 0x82, 0x69, 0x7d, 0xcd, 0x72, 0x9b, 0x80}};
+constexpr KNOWNFOLDERID kPublic = {0xdfdf76a2, 0xc82a, 0x4d63, {0x90, 0x6a, 0x56, 0x44, 0xac, 0x45, 0x73, 0x85}};
+constexpr KNOWNFOLDERID kUserProgramFiles = {0x5cd7aee2, 0x2219, 0x4a67, {0xb8, 0x5d, 0x6c, 0x9c, 0xe1, 0x56, 0x60, 0xcb}};
+
 // Folders that have no CSIDL of their own.
 const KNOWNFOLDERID* FolderIdOf(KnownFolder folder) {
   switch (folder) {
-    case KnownFolder::Downloads: return &FOLDERID_Downloads;
-    case KnownFolder::Users: return &FOLDERID_UserProfiles;
-    case KnownFolder::Public: return &FOLDERID_Public;
+    case KnownFolder::Downloads: return &kDownloads;
+    case KnownFolder::Users: return &kUserProfiles;
+    case KnownFolder::Public: return &kPublic;
     default: return nullptr;
   }
 }
@@ -99,7 +106,7 @@ std::string KnownFolderPath(KnownFolder folder) {
 }
 
 std::string UserProgramsFolder() {
-  std::string folder = ByFolderId(FOLDERID_UserProgramFiles);
+  std::string folder = ByFolderId(kUserProgramFiles);
   // Older shells (and Wine) do not know it by name; it is always this one.
   if (folder.empty()) {
     const std::string local = ByCsidl(CSIDL_LOCAL_APPDATA);

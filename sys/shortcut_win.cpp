@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 #include <objidl.h>
-#include <shlguid.h>
 #include <shobjidl.h>
 
 #include <vector>
@@ -12,6 +11,12 @@
 #include "sys/shortcut.h"
 
 namespace {
+// The three ids in use, written out: libuuid would bring several thousand
+// others along.
+constexpr CLSID kShellLinkClass = {0x00021401, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kShellLinkA = {0x000214ee, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kPersistFile = {0x0000010b, 0, 0, {0xc0, 0, 0, 0, 0, 0, 0, 0x46}};
+
 // The link file's name in UTF-16 through the ANSI code page, at its full length
 // (a fixed MAX_PATH buffer would cut longer names).
 std::vector<wchar_t> WideName(const std::string& name) {
@@ -32,7 +37,7 @@ int32_t CreateShortcut(const std::string& target, const std::string& linkFile,
                        const std::string& arguments) {
   ComScope com;  // its own result does not matter: creation below reports
   ComPtr<IShellLinkA> link;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  HRESULT hr = CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkA,
                                 link.ReceiveVoid());
   if (FAILED(hr)) return hr;
 
@@ -44,7 +49,7 @@ int32_t CreateShortcut(const std::string& target, const std::string& linkFile,
   if (!arguments.empty()) link->SetArguments(arguments.c_str());
 
   ComPtr<IPersistFile> file;
-  hr = link->QueryInterface(IID_IPersistFile, file.ReceiveVoid());
+  hr = link->QueryInterface(kPersistFile, file.ReceiveVoid());
   if (FAILED(hr)) return hr;
   return file->Save(WideName(linkFile).data(), TRUE);
 }

@@ -92,7 +92,7 @@ void Form::Build(const FormSpec& layout, const ControlSpec* controls, size_t cou
     HWND parent = handle_;
     if (row.parent && *row.parent) {
       Control* p = Find(row.parent);
-      if (!p) throw std::logic_error(std::string("no parent ") + row.parent + " for " + row.name);
+      if (!p) throw Exception(std::string("no parent ") + row.parent + " for " + row.name);
       parent = p->Handle();
     }
     HFONT font = fonts_.Get(row.font.face ? row.font.face : formFace,

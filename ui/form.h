@@ -7,10 +7,10 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "sys/exception.h"
 #include "ui/control.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
@@ -34,7 +34,7 @@ class Form {
   template <class T>
   T& Get(const std::string& name) {
     T* control = dynamic_cast<T*>(Find(name));
-    if (!control) throw std::logic_error("form has no control " + name);
+    if (!control) throw Exception("form has no control " + name);
     return *control;
   }
   Control* Find(const std::string& name) const;

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <functional>
-#include <thread>
 
 #include "tests/automation/automation.h"
 
@@ -83,7 +82,7 @@ Image CaptureSettled(const std::function<RECT()>& where) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   Image last = CaptureRect(where());
   for (;;) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    Sleep(150);
     Image next = CaptureRect(where());
     bool same = next.width == last.width && next.height == last.height && next.rgb == last.rgb;
     last = std::move(next);

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <chrono>
-#include <thread>
 
 #include "tests/automation/automation.h"
 
@@ -15,7 +14,7 @@ void WaitUntil(const std::function<bool()>& done, Duration timeout, const std::s
     if (std::chrono::steady_clock::now() >= deadline) break;
     // Short enough that a test does not wait noticeably longer than the
     // program it drives, long enough not to compete with it for the CPU.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Sleep(20);
   }
   // One last look: the program may have caught up during the final sleep.
   if (done()) return;

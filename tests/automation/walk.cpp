@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <map>
-#include <thread>
 
 #include "sys/path.h"
 #include "tests/automation/automation.h"
@@ -170,7 +169,7 @@ class Player {
 // so that the client it may start stays on the screen.
 int RunForAPerson(const std::string& dist) {
   Process setup = Process::Start(AddBackslash(dist) + "setup.exe", "", dist);
-  while (setup.TreeRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  while (setup.TreeRunning()) Sleep(250);
   return 0;
 }
 

@@ -244,8 +244,8 @@ TEST(FormTable, ControlsAreFoundByNameAndType) {
   SampleForm form;
   EXPECT_EQ(form.Find("Name"), &form.Name);
   EXPECT_EQ(form.Find("Nothing"), nullptr);
-  EXPECT_THROW(form.Get<ui::Edit>("Ok"), std::logic_error);
-  EXPECT_THROW(form.Get<ui::Button>("Nothing"), std::logic_error);
+  EXPECT_THROW(form.Get<ui::Edit>("Ok"), Exception);
+  EXPECT_THROW(form.Get<ui::Button>("Nothing"), Exception);
   // Captions are the window texts, so that automation finds each control.
   EXPECT_EQ(form.Ok.Text(), "OK");
   EXPECT_EQ(form.Second.Text(), "&Second");

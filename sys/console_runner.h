@@ -15,8 +15,10 @@
 // error lines ("CreatePipe Error: ", "CreateProcess Error: ", "WaitForSingle
 // Error: ", "GetExitCode Error: " followed by the system's text).
 // progressBar (a progress bar control, or nullptr) moves one step per 100 ms
-// poll and wraps from above 100 to 20. When *abortFlag becomes true the run
-// stops waiting; the program is left running.
+// poll interval and wraps from above 100 to 20. When *abortFlag becomes true
+// the run stops within about one poll interval, however much the program
+// writes; the program is left running. One poll reads for at most that
+// interval, so the caller's windows stay alive under any flood of output.
 // Returns the exit code's low 16 bits in the high half and the last wait
 // result's low 16 bits in the low half (0 ended, 258 still running, 0xFFFF the
 // wait failed); 0 when the pipe or the process could not be created.
@@ -37,7 +39,7 @@ class ConsoleRunner {
   uint16_t ShowMode;
   std::string CommandLine;
   Lines& Output;           // the caller's; not owned
-  const bool* AbortFlag;   // read once per poll, never written
+  const bool* AbortFlag;   // read once per poll and between reads, never written
   bool PipeCreated = false;
   bool ProcessCreated = false;
   uint32_t WaitResult = 0;  // 0 ended, 258 timed out, 0xFFFFFFFF failed
@@ -46,9 +48,15 @@ class ConsoleRunner {
   HWND Progress;            // the caller's; not owned
 
  private:
-  // Reads what one read gives (at most 1023 bytes) into lines; true when the
-  // read filled the whole 1023 bytes.
-  bool ReadChunk(HANDLE pipe);
+  // Reads what one read gives (at most 1023 bytes) into lines; the number of
+  // bytes read, 0 when the read failed.
+  DWORD ReadChunk(HANDLE pipe);
+  // Adds bytes to the line in progress; each LF delivers it.
+  void AddBytes(const char* p, const char* end);
+  // Reads what the pipe holds, for at most one poll interval, processing the
+  // caller's window messages now and then and stopping early when the abort
+  // flag is set; true when it read anything (more may follow at once).
+  bool Drain(HANDLE pipe);
   void StepProgress();
   uint32_t Result() const;
 

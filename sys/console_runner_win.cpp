@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "sys/console_runner.h"
@@ -11,12 +12,23 @@
 namespace {
 constexpr DWORD kPipeBufferSize = 2500000;  // a suggestion; the system may use less
 constexpr DWORD kPollMs = 100;
+// How often a long drain of the pipe lets the caller's windows run.
+constexpr ULONGLONG kPumpMs = 15;
 constexpr ULONGLONG kTimeLimitSeconds = 30;
 constexpr DWORD kReadSize = 1023;
 constexpr int kProgressWrapAbove = 100;
 constexpr int kProgressRestart = 20;
 
 ULONGLONG ClockSeconds() { return GetTickCount64() / 1000; }
+
+// A pipe cannot be waited on, only the program. While its output flows the
+// wait only looks whether it has ended; once the pipe falls quiet the waits
+// double from 1 ms up to the poll interval, so a program that pauses briefly
+// between writes is not held up for a whole poll.
+DWORD WaitMs(bool outputFlows, unsigned quietPolls) {
+  if (outputFlows) return 0;
+  return quietPolls >= 7 ? kPollMs : (std::min)(kPollMs, DWORD(1) << quietPolls);
+}
 }  // namespace
 
 uint32_t RunConsole(const std::string& commandLine, Lines& output, uint16_t showMode,
@@ -34,20 +46,51 @@ uint32_t ConsoleRunner::Result() const {
   return ((ExitCode & 0xFFFF) << 16) | (WaitResult & 0xFFFF);
 }
 
-bool ConsoleRunner::ReadChunk(HANDLE pipe) {
+DWORD ConsoleRunner::ReadChunk(HANDLE pipe) {
   char buffer[kReadSize + 1];
   DWORD got = 0;
-  if (!ReadFile(pipe, buffer, kReadSize, &got, nullptr)) return false;
-  for (DWORD i = 0; i < got; ++i) {
-    char c = buffer[i];
-    if (c == '\n') {
+  if (!ReadFile(pipe, buffer, kReadSize, &got, nullptr)) return 0;
+  AddBytes(buffer, buffer + got);
+  return got;
+}
+
+void ConsoleRunner::AddBytes(const char* p, const char* end) {
+  // Whole runs at a time: the output can be megabytes.
+  while (p < end) {
+    const char* run = p;
+    while (p < end && *p != '\n' && *p != '\r' && *p != '\0') ++p;
+    line_.append(run, p - run);
+    if (p == end) break;
+    if (*p == '\n') {
       Output.push_back(line_);
       line_.clear();
-    } else if (c != '\r' && c != '\0') {
-      line_ += c;
+    }
+    ++p;
+  }
+}
+
+bool ConsoleRunner::Drain(HANDLE pipe) {
+  const ULONGLONG start = GetTickCount64();
+  ULONGLONG pumped = start;
+  DWORD available = 0;
+  bool read = false;
+  for (;;) {
+    // Reads of what a peek reported never block, so one peek serves many.
+    if (available == 0 &&
+        (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0))
+      return read;
+    const DWORD got = ReadChunk(pipe);
+    if (got == 0) return read;
+    read = true;
+    available -= got < available ? got : available;
+    if (AbortFlag && *AbortFlag) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now - start >= kPollMs) return true;
+    if (now - pumped >= kPumpMs) {
+      ProcessMessages();
+      pumped = now;
     }
   }
-  return got == kReadSize;
 }
 
 void ConsoleRunner::StepProgress() {
@@ -94,32 +137,40 @@ uint32_t ConsoleRunner::Run() {
   UniqueHandle process(info.hProcess);
 
   ULONGLONG mark = ClockSeconds();
+  bool outputFlows = true;
+  unsigned quietPolls = 0;
+  ULONGLONG stepped = 0;
   while (ClockSeconds() < mark + kTimeLimitSeconds) {
     ProcessMessages();
-    WaitResult = WaitForSingleObject(process.Get(), kPollMs);
+    WaitResult = WaitForSingleObject(process.Get(), WaitMs(outputFlows, quietPolls));
     if (WaitResult == WAIT_FAILED) {
       Output.push_back("WaitForSingle Error: " + LastErrorText());
       break;
     }
-    if (Progress) StepProgress();
+    // One step per poll interval, however short the waits are.
+    const ULONGLONG now = GetTickCount64();
+    if (Progress && (stepped == 0 || now - stepped >= kPollMs)) {
+      StepProgress();
+      stepped = now;
+    }
     if (AbortFlag && *AbortFlag) {
       process.Reset();  // lets go of the process; it keeps running
       break;
     }
     ProcessMessages();
-    DWORD available = 0;
-    while (PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-      ProcessMessages();
-      ReadChunk(readEnd.Get());
-    }
-    mark = ClockSeconds();
+    outputFlows = Drain(readEnd.Get());
+    quietPolls = outputFlows ? 0 : quietPolls + 1;
+    const bool ended = WaitResult != WAIT_TIMEOUT;
+    // Once the program has ended the clock runs on, so output that some
+    // other holder of the pipe keeps writing cannot keep the run alive.
+    if (!ended) mark = ClockSeconds();
     DWORD code = 0;
     ExitCodeRead = GetExitCodeProcess(process.Get(), &code) != FALSE;
     if (ExitCodeRead)
       ExitCode = code;
     else
       Output.push_back("GetExitCode Error: " + LastErrorText());
-    if (WaitResult != WAIT_TIMEOUT) {
+    if (ended && !outputFlows) {
       // The program has ended and the pipe is drained: nothing more will
       // complete the last line, so it is delivered as it stands.
       if (!line_.empty()) Output.push_back(line_);

@@ -67,6 +67,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "exit") return static_cast<int>(strtoul(arg, nullptr, 16));
+  if (mode == "flood") {  // never stops writing; blocks only on a full pipe
+    Out("pid " + std::to_string(GetCurrentProcessId()) + "\n");
+    std::string block;
+    for (unsigned long line = 0; block.size() < 65536; ++line) block += PatternLine(line) + "\n";
+    for (;;) Out(block);
+  }
   if (mode == "sleep") {
     Out("pid " + std::to_string(GetCurrentProcessId()) + "\n");
     Sleep(strtoul(arg, nullptr, 10));

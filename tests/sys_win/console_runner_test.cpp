@@ -95,11 +95,21 @@ void CALLBACK AbortWhenChildSpoke(HWND, UINT, UINT_PTR, DWORD) {
 }
 }  // namespace
 
-TEST(RunConsole, TheAbortFlagStopsTheWaitAndLeavesTheProgramRunning) {
+// A program that waits quietly, and one that never stops writing.
+struct Child {
+  const char* name;
+  const char* arguments;
+};
+class AbortFlag : public ::testing::TestWithParam<Child> {};
+INSTANTIATE_TEST_SUITE_P(RunConsole, AbortFlag,
+                         ::testing::Values(Child{"Quiet", "sleep 20000"}, Child{"Flooding", "flood"}),
+                         [](const ::testing::TestParamInfo<Child>& info) { return info.param.name; });
+
+TEST_P(AbortFlag, StopsTheRunWithinAPollAndLeavesTheProgramRunning) {
   Lines out;
   g_abort = AbortState{&out};
   UINT_PTR timer = SetTimer(nullptr, 0, 30, AbortWhenChildSpoke);
-  uint32_t result = RunChild("sleep 20000", &out, nullptr, &g_abort.flag);
+  uint32_t result = RunChild(GetParam().arguments, &out, nullptr, &g_abort.flag);
   ULONGLONG returnedAt = GetTickCount64();
   KillTimer(nullptr, timer);
 

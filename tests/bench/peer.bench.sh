@@ -22,6 +22,8 @@ nsi -DNOFILES -DOUTFILE="$PWD/$out/nsis-without-files.exe"
 i686-w64-mingw32-strip -o "$out/setup-stripped.exe" "$dist/setup.exe"
 nsis_version=$(makensis -VERSION | sed 's/^v//; s/-.*//')
 
+# Times on a shared machine: what else ran says how far to trust them.
+load=$(cut -d' ' -f1 /proc/loadavg)
 win_path() { echo "$1" | tr / '\\'; }
 source tests/wine/env.sh
 wine_env_start bench-peer >/dev/null
@@ -29,6 +31,8 @@ trap wine_env_stop EXIT
 wine "$exe" "$(win_path "$dist")" "$(win_path "$out/nsis-setup.exe")" \
   "$(win_path "$out/nsis-without-files.exe")" "$(win_path "$out/setup-stripped.exe")" "$nsis_version" \
   "${ROUNDS:-15}" </dev/null | tr -d '\r' > build/bench/peer.md.new
+printf '\nTaken under %s on %s cores, load average %s at the start and %s at the end.\n' \
+  "$(wine --version)" "$(nproc)" "$load" "$(cut -d' ' -f1 /proc/loadavg)" >> build/bench/peer.md.new
 mv build/bench/peer.md.new build/bench/peer.md
 cp build/bench/peer.md docs/peer-bench.md
 cat build/bench/peer.md

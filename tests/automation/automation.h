@@ -198,6 +198,9 @@ class Process {
   DWORD WaitExit(Duration timeout = kDefaultTimeout) const;
   // Whether the process or anything it started still runs.
   bool TreeRunning() const;
+  // How many processes the program and what it started have made so far,
+  // itself included (0 when unknown); a cheap look that leaves it undisturbed.
+  DWORD ProcessesStarted() const;
   // Ends the process and everything it started; waits for the end.
   void Kill();
 

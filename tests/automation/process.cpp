@@ -82,6 +82,14 @@ bool Process::TreeRunning() const {
   return Running();
 }
 
+DWORD Process::ProcessesStarted() const {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+  if (job_ && QueryInformationJobObject(job_.Get(), JobObjectBasicAccountingInformation, &accounting,
+                                        sizeof accounting, nullptr))
+    return accounting.TotalProcesses;
+  return 0;
+}
+
 void Process::Kill() {
   if (job_) {
     TerminateJobObject(job_.Get(), 1);

@@ -5,12 +5,10 @@
 # CV_BENCH_WIN32_DIR / CV_BENCH_HOST_DIR choose other release builds.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-win=${CV_BENCH_WIN32_DIR:-build/bench-win32}
-host=${CV_BENCH_HOST_DIR:-build/bench-host}
-exe=$win/tests/bench/bench_install.exe
-[ -f "$exe" ] || { echo "missing $exe (run tests/bench/run.sh)" >&2; exit 1; }
+source tests/bench/bench_env.sh
+exe=$(bench_driver bench_install)
 # The sample distribution of the release build, as the distribution's core.
-CV_WIN32_DIR=$win CV_HOST_DIR=$host bash tools/make_dist.sh >/dev/null
+bench_dist
 mkdir -p build/bench
 source tests/wine/env.sh
 wine_env_start bench-install >/dev/null

@@ -17,31 +17,26 @@
 #include <vector>
 
 #include "sys/handle.h"
+#include "tests/bench/bench_paths.h"
+#include "tests/bench/install_timing.h"
+#include "tests/bench/poll.h"
+#include "tests/bench/stats.h"
 #include "tests/e2e/session.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace e2e;
+using bench::Clock;
+using bench::FullPath;
+using bench::InstallTimes;
+using bench::Median;
+using bench::Ms;
+using bench::TempFolder;
 
 constexpr int kFiles = 200;
 constexpr int64_t kBytes = 50LL * 1024 * 1024;
 constexpr int kLargeFiles = 10;  // a few large files, many small ones, as a program ships
 constexpr double kLargeShare = 0.6;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-std::string TempFolder() {
-  char buffer[MAX_PATH + 1];
-  DWORD n = GetTempPathA(sizeof buffer, buffer);
-  return std::string(buffer, n);
-}
-
-std::string FullPath(const std::string& path) {
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
-}
 
 struct Entry {
   std::string name;
@@ -106,57 +101,11 @@ bool MakeDistribution(const std::string& sample, const std::string& dist) {
   return true;
 }
 
-struct InstallTimes {
-  double total = 0;   // confirmation to Done page
-  double wait = 0;    // the wait dialog's lifetime
-  double after = 0;   // the wait dialog's closing to Done page
-  double Steps() const { return total - wait; }
-};
-
-// Polls without sending messages: setup's thread is busy while it copies.
-Window FindWaitDialog(DWORD pid) {
-  for (const Window& w : automation::TopWindows(pid)) {
-    char caption[64] = "", cls[64] = "";
-    GetWindowTextA(w.Handle(), caption, sizeof caption);
-    GetClassNameA(w.Handle(), cls, sizeof cls);
-    if (std::string(caption) == kProduct && std::string(cls) != "#32770") return w;
-  }
-  return Window();
-}
-
 InstallTimes TimeInstall(const std::string& dist, const std::string& dest) {
   SetupWizard setup(dist);
   setup.FillStart(dest);
   setup.FillAddress("Jane Doe <jane.doe@example.org>", "smtp.example.org");
-  const Window done = setup.Form().Get(
-      Control{"Static", kDoneHeading, Control::Match::Exact, /*visibleOnly=*/false, 0});
-  setup.Press("Install");
-  const MsgBox question = setup.Box("Install now?");
-  const Window ok(GetDlgItem(question.Box().Handle(), IDOK));
-
-  const Clock::time_point confirmed = Clock::now();
-  automation::Click(ok);
-  Clock::time_point shown{}, closed{}, finished{};
-  Window dialog;
-  const Clock::time_point deadline = confirmed + std::chrono::seconds(180);
-  while (finished == Clock::time_point{}) {
-    const Clock::time_point now = Clock::now();
-    if (now > deadline) throw automation::Failure("no Done page within 180 s");
-    if (!dialog) {
-      if ((dialog = FindWaitDialog(setup.Program().Id()))) shown = now;
-    } else if (closed == Clock::time_point{}) {
-      // Destroyed as the countdown ends, before the first install step.
-      if (!IsWindow(dialog.Handle())) closed = now;
-    } else if (IsWindowVisible(done.Handle())) {
-      finished = now;
-    }
-    Sleep(1);
-  }
-  InstallTimes t;
-  t.total = Ms(finished - confirmed);
-  t.wait = Ms(closed - shown);
-  t.after = Ms(finished - closed);
-  return t;  // the owner ends setup and the Explorer window it opened
+  return bench::TimeInstall(setup);  // the owner ends setup and the Explorer window it opened
 }
 
 // xcopy as its own process, from its start to its end.
@@ -177,12 +126,6 @@ double TimeXcopy(const std::string& from, const std::string& to) {
   GetExitCodeProcess(process.Get(), &code);
   if (code != 0) throw automation::Failure(command + " ended with " + std::to_string(code));
   return ms;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 void Expect(bool ok, const std::string& what) {

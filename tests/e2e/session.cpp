@@ -114,7 +114,10 @@ Lines RowsOf(const Window& control) { return TextToLines(ReplaceAll(control.Text
 
 Wizard::Wizard(const std::string& exe, const std::string& args, const std::string& folder,
                const std::string& caption)
-    : process_(Process::Start(exe, args, folder)), form_(process_.WaitForWindow(caption)) {}
+    : Wizard(Process::Start(exe, args, folder), caption) {}
+
+Wizard::Wizard(Process started, const std::string& caption)
+    : process_(std::move(started)), form_(process_.WaitForWindow(caption)) {}
 
 Window Wizard::Button(const std::string& text) const { return form_.Get(automation::ButtonControl(text)); }
 
@@ -147,8 +150,42 @@ void Wizard::ConfirmAndWait(const std::string& button, const std::string& questi
   form_.Get(automation::StaticControl(heading, Control::Match::Prefix), 60s);
 }
 
+void Wizard::Uncheck(const std::string& box) const {
+  const Window button = Button(box);
+  automation::Click(button);
+  automation::WaitUntil([&] { return !button.Checked(); }, 5s, "\"" + box + "\" unchecked");
+}
+
+Window Wizard::OpenedExplorer() const {
+  std::vector<DWORD> ids = ChildProcessIds(Program().Id(), "explorer.exe");
+  if (ids.empty()) return Window();
+  return automation::WaitForWindow(ids[0], kProduct);
+}
+
+void Wizard::CloseExplorer() const {
+  if (Window explorer = OpenedExplorer()) {
+    automation::Close(explorer);
+    automation::WaitGone(explorer);
+  }
+}
+
+void Wizard::Leave(const std::string& button) const {
+  Uncheck("Run Corvaline");
+  CloseExplorer();
+  const std::string caption = form_.Text();
+  Press(button);
+  DWORD code = Program().WaitExit();
+  if (code != 0) throw Failure(caption + " ended with exit code " + std::to_string(code));
+}
+
+Process SetupWizard::Start(const std::string& dist, const std::string& startIn) {
+  return Process::Start(dist + "\\setup.exe", "", startIn.empty() ? dist : startIn);
+}
+
 SetupWizard::SetupWizard(const std::string& dist, const std::string& startIn)
-    : Wizard(dist + "\\setup.exe", "", startIn.empty() ? dist : startIn, kSetupCaption) {}
+    : Wizard(Start(dist, startIn), kSetupCaption) {}
+
+SetupWizard::SetupWizard(Process started) : Wizard(std::move(started), kSetupCaption) {}
 
 void SetupWizard::FillStart(const std::string& folder) const {
   WaitPage(kStartHeading);
@@ -172,24 +209,8 @@ void SetupWizard::Install() const {
 
 Lines SetupWizard::Summary() const { return RowsOf(Form().FieldOf("Setup Configuration", "RichEdit20A")); }
 
-void SetupWizard::DontRunClient() const {
-  const Window box = Button("Run Corvaline");
-  automation::Click(box);
-  automation::WaitUntil([&] { return !box.Checked(); }, 5s, "\"Run Corvaline\" unchecked");
-}
+void SetupWizard::DontRunClient() const { Uncheck("Run Corvaline"); }
 
-Window SetupWizard::OpenedExplorer() const {
-  std::vector<DWORD> ids = ChildProcessIds(Program().Id(), "explorer.exe");
-  if (ids.empty()) return Window();
-  return automation::WaitForWindow(ids[0], kProduct);
-}
-
-void SetupWizard::CloseExplorer() const {
-  if (Window explorer = OpenedExplorer()) {
-    automation::Close(explorer);
-    automation::WaitGone(explorer);
-  }
-}
 
 void InstallAsUser(const std::string& dist, const std::string& dest, const std::string& address,
                    const std::string& host) {
@@ -197,11 +218,7 @@ void InstallAsUser(const std::string& dist, const std::string& dest, const std::
   setup.FillStart(dest);
   setup.FillAddress(address, host);
   setup.Install();
-  setup.DontRunClient();
-  setup.CloseExplorer();
-  setup.Press("Exit");
-  DWORD code = setup.Program().WaitExit();
-  if (code != 0) throw Failure("setup ended with exit code " + std::to_string(code));
+  setup.Leave("Exit");
 }
 
 }  // namespace e2e

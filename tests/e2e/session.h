@@ -64,6 +64,9 @@ class Wizard {
   // Starts exe with args in folder and waits for its window captioned caption.
   Wizard(const std::string& exe, const std::string& args, const std::string& folder,
          const std::string& caption);
+  // Takes over a program already started (a benchmark times its start) and
+  // waits for its window captioned caption.
+  Wizard(Process started, const std::string& caption);
 
   Process& Program() { return process_; }
   const Process& Program() const { return process_; }
@@ -84,6 +87,16 @@ class Wizard {
                       const std::string& heading) const;
   // The wait dialog after the question was confirmed.
   Window WaitDialog() const;
+  // Unchecks the check box box, waiting until it shows unchecked.
+  void Uncheck(const std::string& box) const;
+  // The Explorer window that the program opened on the program group, waiting
+  // for it a while; none when it started no Explorer.
+  Window OpenedExplorer() const;
+  // Closes that window, if any, as a user would.
+  void CloseExplorer() const;
+  // Last page: "Run Corvaline" unchecked, the Explorer window closed, the
+  // program left with button; Failure unless it ends with exit code 0.
+  void Leave(const std::string& button) const;
 
  private:
   Process process_;
@@ -94,6 +107,9 @@ class Wizard {
 class SetupWizard : public Wizard {
  public:
   explicit SetupWizard(const std::string& dist, const std::string& startIn = "");
+  explicit SetupWizard(Process started);
+  // dist\setup.exe started in startIn (dist when empty), not yet waited for.
+  static Process Start(const std::string& dist, const std::string& startIn = "");
 
   // Start page: the destination typed; Address page: address and host typed;
   // each ends on the next page.
@@ -105,11 +121,6 @@ class SetupWizard : public Wizard {
   Lines Summary() const;  // the review's rows
   // Done page: unchecks "Run Corvaline".
   void DontRunClient() const;
-  // The Explorer window that setup opened on the program group, waiting for it
-  // a while; none when setup started no Explorer.
-  Window OpenedExplorer() const;
-  // Closes that window, if any, as a user would.
-  void CloseExplorer() const;
 };
 
 // A whole first installation from dist into dest, as a user makes it; the

@@ -1,8 +1,14 @@
 #include "db/file_manager.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <exception>
 
 #include "db/format.h"
+#include "db/index.h"
+#include "db/journal.h"
+#include "sys/exception.h"
 
 using namespace dbformat;
 
@@ -22,25 +28,81 @@ enum : int32_t {
   kStepReadHeader = 11,
 };
 
+bool g_sync = false;
+
 FileStream::Mode ModeFor(const std::string& fileName, TFileManager::Access access) {
   if (access == TFileManager::Access::ReadOnly) return FileStream::Mode::ReadOnly;
-  return FileStream::Exists(fileName) ? FileStream::Mode::OpenExisting : FileStream::Mode::Create;
+  return CurrentDbFiles().Exists(fileName) ? FileStream::Mode::OpenExisting
+                                           : FileStream::Mode::Create;
 }
 
 }  // namespace
 
 TFileManager::TFileManager(const std::string& fileName, Access access)
-    : readOnly_(access == Access::ReadOnly), stream_(fileName, ModeFor(fileName, access)) {
-  fileLength_ = stream_.Size();
-  if (fileLength_ < 0) {
+    : fileName_(fileName),
+      readOnly_(access == Access::ReadOnly),
+      file_(CurrentDbFiles().Open(fileName, ModeFor(fileName, access))) {
+  fileLength_ = length_ = file_->Size();
+  if (fileLength_ < 0)
     Corrupt("the file's length cannot be read", 0);
-  } else if (fileLength_ == 0) {
+  else
+    RecoverJournal();
+  if (Error == kDbOk && length_ == 0) {
     if (readOnly_) return;
     if (WriteMagic() && WriteHeader()) WriteFreeList();
-  } else if (ReadHeader()) {
+  } else if (Error == kDbOk && ReadHeader()) {
     ReadFreeList();
   }
   if (Error != 0) ReportError(Error);
+}
+
+TFileManager::~TFileManager() {
+  if (FirstError == kDbOk && std::uncaught_exceptions() == 0) Commit();
+}
+
+void TFileManager::SetSync(bool sync) { g_sync = sync; }
+
+void TFileManager::RecoverJournal() {
+  DbFiles& files = CurrentDbFiles();
+  const std::string name = JournalName(fileName_);
+  if (!files.Exists(name)) return;
+  Journal journal;
+  bool read = false, whole = false;
+  try {
+    std::unique_ptr<DbStorage> file = files.Open(name, FileStream::Mode::ReadOnly);
+    const int64_t size = file->Size();
+    std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    read = size >= 0 && file->ReadAt(0, &bytes[0], bytes.size()) == bytes.size();
+    whole = read && DecodeJournal(bytes, journal);
+  } catch (const Exception&) {
+  }
+  // A journal cut short was written before any byte of the file; one that the
+  // file no longer fits describes changes someone else has overwritten since.
+  const bool fits = whole && JournalFits(journal, *file_);
+  if (readOnly_) {
+    // A reader may not write: it sees the file as the roll-back will leave it.
+    if (!fits) return;
+    for (const JournalRange& r : journal.ranges)
+      if (!r.before.empty()) overlay_[r.offset] = r.before;
+    length_ = journal.oldLength;
+    return;
+  }
+  if (!read) {
+    Corrupt("the journal of an interrupted write cannot be read", 0);
+    return;
+  }
+  if (fits && !(RollBack(journal, *file_) && (!g_sync || file_->Sync()))) {
+    SetError(kDbWriteError);
+    Diagnosis = "the interrupted write cannot be rolled back";
+    return;
+  }
+  if (!files.Remove(name)) {
+    SetError(kDbWriteError);
+    Diagnosis = "the journal " + name + " cannot be deleted";
+    return;
+  }
+  fileLength_ = length_ = file_->Size();
+  if (fileLength_ < 0) Corrupt("the file's length cannot be read", 0);
 }
 
 void TFileManager::SetError(int32_t code) {
@@ -50,22 +112,149 @@ void TFileManager::SetError(int32_t code) {
 
 bool TFileManager::SeekTo(int32_t position) {
   SetError(kDbOk);
-  if (stream_.Seek(position) != position) SetError(kDbSeekError);
+  if (position < 0) {
+    SetError(kDbSeekError);
+  } else {
+    position_ = position;
+  }
   return Error == kDbOk;
+}
+
+bool TFileManager::ReadAt(int64_t position, void* buffer, int32_t count) {
+  if (count < 0 || position < 0 || position + count > length_) return false;
+  if (count == 0) return true;
+  uint8_t* out = static_cast<uint8_t*>(buffer);
+  const int64_t end = position + count;
+  auto it = overlay_.upper_bound(position);
+  if (it != overlay_.begin()) {
+    auto before = std::prev(it);
+    const int64_t beforeEnd = before->first + static_cast<int64_t>(before->second.size());
+    if (beforeEnd >= end) {  // wholly pending: no need to ask the file
+      std::memcpy(out, before->second.data() + (position - before->first), count);
+      return true;
+    }
+    if (beforeEnd > position) it = before;
+  }
+  // Behind the file's own end lie only pending bytes and the zeros of a gap.
+  const int64_t inFile = std::max<int64_t>(0, std::min(end, fileLength_) - position);
+  if (inFile > 0 && file_->ReadAt(position, out, static_cast<size_t>(inFile)) !=
+                        static_cast<size_t>(inFile))
+    return false;
+  std::memset(out + inFile, 0, static_cast<size_t>(count - inFile));
+  for (; it != overlay_.end() && it->first < end; ++it) {
+    const int64_t from = std::max(position, it->first);
+    const int64_t to = std::min(end, it->first + static_cast<int64_t>(it->second.size()));
+    if (from < to)
+      std::memcpy(out + (from - position), it->second.data() + (from - it->first),
+                  static_cast<size_t>(to - from));
+  }
+  return true;
 }
 
 bool TFileManager::ReadBuf(void* buffer, int32_t count) {
   SetError(kDbOk);
-  if (count < 0 || stream_.Read(buffer, static_cast<size_t>(count)) != static_cast<size_t>(count))
+  if (!ReadAt(position_, buffer, count)) {
     SetError(kDbReadError);
+  } else {
+    position_ += count;
+  }
   return Error == kDbOk;
+}
+
+void TFileManager::Pend(int64_t position, const void* buffer, int32_t count) {
+  const int64_t end = position + count;
+  auto first = overlay_.upper_bound(position);
+  if (first != overlay_.begin()) {
+    auto before = std::prev(first);
+    const int64_t beforeEnd = before->first + static_cast<int64_t>(before->second.size());
+    if (beforeEnd >= end) {  // inside one pending range: in place
+      std::memcpy(&before->second[position - before->first], buffer, count);
+      return;
+    }
+    if (beforeEnd >= position) first = before;
+  }
+  // Every range that overlaps or touches the write becomes one.
+  int64_t from = position, to = end;
+  auto last = first;
+  for (; last != overlay_.end() && last->first <= end; ++last) {
+    from = std::min(from, last->first);
+    to = std::max(to, last->first + static_cast<int64_t>(last->second.size()));
+  }
+  std::string merged(static_cast<size_t>(to - from), '\0');
+  for (auto it = first; it != last; ++it)
+    std::memcpy(&merged[it->first - from], it->second.data(), it->second.size());
+  std::memcpy(&merged[position - from], buffer, count);
+  overlay_.erase(first, last);
+  overlay_.emplace(from, std::move(merged));
 }
 
 bool TFileManager::WriteBuf(const void* buffer, int32_t count) {
   SetError(kDbOk);
-  if (count < 0 || stream_.Write(buffer, static_cast<size_t>(count)) != static_cast<size_t>(count))
+  if (count < 0 || readOnly_) {
     SetError(kDbWriteError);
-  return Error == kDbOk;
+    return false;
+  }
+  if (count > 0) Pend(position_, buffer, count);
+  position_ += count;
+  length_ = std::max(length_, position_);
+  return true;
+}
+
+bool TFileManager::WriteOut(const std::string& journalName, const std::string& journal) {
+  try {
+    std::unique_ptr<DbStorage> file = CurrentDbFiles().Open(journalName, FileStream::Mode::Create);
+    return file->WriteAt(0, journal.data(), journal.size()) == journal.size() &&
+           (!g_sync || file->Sync());
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+bool TFileManager::Commit() {
+  if (readOnly_ || overlay_.empty()) return true;
+  Journal journal;
+  journal.oldLength = fileLength_;
+  journal.newLength = length_;
+  bool ok = true;
+  for (auto& pending : overlay_) {
+    JournalRange r;
+    r.offset = pending.first;
+    r.after = std::move(pending.second);
+    const int64_t old = std::min<int64_t>(r.after.size(), std::max<int64_t>(0, fileLength_ - r.offset));
+    r.before.assign(static_cast<size_t>(old), '\0');
+    ok &= file_->ReadAt(r.offset, &r.before[0], r.before.size()) == r.before.size();
+    journal.ranges.push_back(std::move(r));
+  }
+  overlay_.clear();
+  DbFiles& files = CurrentDbFiles();
+  const std::string name = JournalName(fileName_);
+  if (!ok || !WriteOut(name, EncodeJournal(journal))) {
+    files.Remove(name);  // cut short, so never replayed; gone is tidier
+    SetError(kDbWriteError);
+    Report = "the journal cannot be written";
+    return false;
+  }
+  for (const JournalRange& r : journal.ranges)
+    ok = ok && file_->WriteAt(r.offset, r.after.data(), r.after.size()) == r.after.size();
+  if (ok && g_sync) ok = file_->Sync();
+  // The operation is done once the journal is gone.
+  if (ok) ok = files.Remove(name);
+  if (!ok) {
+    // Whatever of this rolls back now is the next opener's to finish.
+    if (RollBack(journal, *file_) && (!g_sync || file_->Sync())) files.Remove(name);
+    SetError(kDbWriteError);
+    Report = "a write into the file failed; it was rolled back";
+    return false;
+  }
+  fileLength_ = length_;
+  released_.clear();
+  return true;
+}
+
+void TFileManager::Discard() {
+  if (readOnly_) return;
+  overlay_.clear();
+  length_ = fileLength_;
 }
 
 bool TFileManager::ReadInt(int32_t& value) {
@@ -103,7 +292,7 @@ bool TFileManager::ReadHeader() {
   // The free-list count must lie inside the file, and the root cell inside
   // the block area; anything else would send writes into the header or far
   // past the end of the file.
-  if (dataEnd < kHeaderEnd || dataEnd > fileLength_ - 4)
+  if (dataEnd < kHeaderEnd || dataEnd > length_ - 4)
     return Corrupt("DataEnd " + std::to_string(dataEnd) + " lies outside the file", kDataEndOffset);
   if (rootCell != -1 &&
       (rootCell < kFirstPayload || static_cast<int64_t>(rootCell) + kRootCellPayload > dataEnd))
@@ -116,12 +305,15 @@ bool TFileManager::ReadHeader() {
 
 bool TFileManager::ReadFreeList() {
   Step = kStepReadFreeList;
-  if (!SeekTo(DataEnd)) return false;
-  int64_t maxCount = (fileLength_ - DataEnd - 4) / 8;
-  if (!FreeList.LoadFrom(stream_, maxCount)) {
-    FreeList.Clear();
+  int32_t n = 0;
+  const int64_t maxCount = (length_ - DataEnd - 4) / 8;
+  // The count is checked against the file before anything is allocated.
+  if (!SeekTo(DataEnd) || !ReadInt(n) || n < 0 || n > maxCount)
     return Corrupt("the free-list area is cut short or its count is too large", DataEnd);
-  }
+  std::vector<uint8_t> runs(static_cast<size_t>(n) * 8);
+  if (!ReadBuf(runs.data(), static_cast<int32_t>(runs.size())))
+    return Corrupt("the free-list area is cut short or its count is too large", DataEnd);
+  FreeList.Assign(n, runs.data());
   std::string fault = FreeList.Fault(kHeaderEnd, DataEnd);
   if (fault.empty() && RootCell != -1 &&
       FreeList.Overlaps(RootCell - kSizeFieldSize, kSizeFieldSize + kRootCellPayload))
@@ -135,9 +327,8 @@ bool TFileManager::ReadFreeList() {
 
 bool TFileManager::WriteFreeList() {
   Step = kStepWriteFreeList;
-  if (!SeekTo(DataEnd)) return false;
-  if (!FreeList.SaveTo(stream_)) SetError(kDbWriteError);
-  return Error == kDbOk;
+  const std::string area = FreeList.Area();
+  return SeekTo(DataEnd) && WriteBuf(area.data(), static_cast<int32_t>(area.size()));
 }
 
 int32_t TFileManager::Allocate(int32_t n) {
@@ -152,6 +343,8 @@ int32_t TFileManager::Allocate(int32_t n) {
   int32_t position = AllocateFromFreeList(total);
   if (position == -1) position = AllocateAtEnd(total);
   if (Error != kDbOk) return -1;
+  // Given back earlier in this operation, live again now.
+  released_.erase(std::remove(released_.begin(), released_.end(), position), released_.end());
   if (RootCell == -1) {
     // The first block of every file is the root cell.
     RootCell = position;
@@ -167,7 +360,10 @@ int32_t TFileManager::AllocateFromFreeList(int32_t total) {
   SetError(kDbOk);
   int32_t start = FreeList.Take(total);
   if (start == -1) return -1;
-  if (SeekTo(start) && WriteInt(total)) WriteFreeList();
+  if (HoldsLiveBlock(start, static_cast<int64_t>(start) + total))
+    Corrupt("the free extent at " + std::to_string(start) + " holds a live record", start);
+  else if (SeekTo(start) && WriteInt(total))
+    WriteFreeList();
   return start + kSizeFieldSize;
 }
 
@@ -191,6 +387,9 @@ void TFileManager::Release(int32_t position) {
   int32_t size = 0;
   if (!PayloadInArea(position, 0)) {
     Corrupt("a released position lies outside the block area", position);
+  } else if (NamedTwice(position)) {
+    // Freeing it would hand the other entry's record out again.
+    Corrupt("the block at " + std::to_string(position) + " is named by two entries", position);
   } else if (SeekTo(position - kSizeFieldSize) && ReadInt(size)) {
     // A size that does not describe a live block would put live bytes, the
     // header or the root cell into the free list, to be handed out again.
@@ -203,6 +402,7 @@ void TFileManager::Release(int32_t position) {
                   " has a size that does not fit: " + std::to_string(size),
               start);
     } else if (ReturnSpace(static_cast<int32_t>(start), size)) {
+      released_.push_back(position);
       WriteFreeList();
     }
   }
@@ -243,4 +443,45 @@ bool TFileManager::Corrupt(const std::string& what, int64_t offset) {
 
 bool TFileManager::PayloadInArea(int64_t position, int64_t minPayload) const {
   return position - kSizeFieldSize >= kHeaderEnd && position + minPayload <= DataEnd;
+}
+
+void TFileManager::Register(const TFMindex* index) { indexes_.push_back(index); }
+
+void TFileManager::Unregister(const TFMindex* index) {
+  indexes_.erase(std::remove(indexes_.begin(), indexes_.end(), index), indexes_.end());
+}
+
+// The root index's record is named by the root cell; every other record by an
+// entry of a loaded index.
+bool TFileManager::NamedTwice(int32_t position) const {
+  int names = 0;
+  for (const TFMindex* index : indexes_) {
+    if (!index->Parent && index->Position == position) ++names;
+    for (int i = 0; i < index->Count(); ++i)
+      if (index->PositionAt(i) == position) ++names;
+  }
+  return names > 1;
+}
+
+bool TFileManager::HoldsLiveBlock(int64_t start, int64_t end) {
+  // Records named by the loaded indexes, except those this manager gave back:
+  // a block that starts inside the range, or the nearest one before it when
+  // its size reaches in.
+  int64_t before = -1;
+  auto check = [&](int32_t position) {
+    if (position == -1 ||
+        std::find(released_.begin(), released_.end(), position) != released_.end())
+      return false;
+    const int64_t blockStart = static_cast<int64_t>(position) - kSizeFieldSize;
+    if (blockStart >= start && blockStart < end) return true;
+    if (blockStart < start) before = std::max(before, blockStart);
+    return false;
+  };
+  for (const TFMindex* index : indexes_) {
+    if (check(index->Position)) return true;
+    for (int i = 0; i < index->Count(); ++i)
+      if (check(index->PositionAt(i))) return true;
+  }
+  uint8_t size[4];
+  return before != -1 && ReadAt(before, size, 4) && before + GetInt32(size) > start;
 }

@@ -44,6 +44,10 @@ bool FileStream::Exists(const std::string& fileName) {
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FileStream::Remove(const std::string& fileName) {
+  return ::DeleteFileA(fileName.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 int64_t FileStream::Seek(int64_t position) {
   LARGE_INTEGER to, reached;
   to.QuadPart = position;
@@ -83,3 +87,9 @@ int64_t FileStream::Size() {
   if (!::GetFileSizeEx(AsHandle(handle_), &size)) return -1;
   return size.QuadPart;
 }
+
+bool FileStream::Truncate(int64_t length) {
+  return Seek(length) == length && ::SetEndOfFile(AsHandle(handle_));
+}
+
+bool FileStream::Sync() { return ::FlushFileBuffers(AsHandle(handle_)) != 0; }

@@ -149,16 +149,16 @@ class Inspector {
     if (block[3] > kStoredCompressed)
       return Fault("the compressed flag " + std::to_string(block[3]) + " is neither 0 nor 1",
                    position + 3);
+    const int64_t listBytes = room - node.storedSize;
+    // The engine writes the index's positions, the record's own entry among them.
+    if (kind == kKindData && (listBytes < 4 || listBytes % 4 != 0))
+      return Fault("the data record's position list is missing or not whole", position);
     std::string unpacked;
     const size_t keep = kind == kKindIndex ? SIZE_MAX : keepData_;
     if (!Unpack(&block[kRecordHeaderSize], node, keep, unpacked, position)) return false;
-    int64_t listBytes = room - node.storedSize;
     if (kind == kKindData) {
       node.kind = kind;
       node.bytes = std::move(unpacked);
-      // The engine writes the index's positions, its own entry among them.
-      if (listBytes < 4 || listBytes % 4 != 0)
-        return Fault("the data record's position list is missing or not whole", position);
       return true;
     }
     if (unpacked.empty() || unpacked.find('\0') != unpacked.size() - 1)

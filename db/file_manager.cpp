@@ -360,7 +360,7 @@ int32_t TFileManager::AllocateFromFreeList(int32_t total) {
   SetError(kDbOk);
   int32_t start = FreeList.Take(total);
   if (start == -1) return -1;
-  if (HoldsLiveBlock(start, static_cast<int64_t>(start) + total))
+  if (HoldsLiveBlock(start, static_cast<int64_t>(start) + total, -1))
     Corrupt("the free extent at " + std::to_string(start) + " holds a live record", start);
   else if (SeekTo(start) && WriteInt(total))
     WriteFreeList();
@@ -397,7 +397,7 @@ void TFileManager::Release(int32_t position) {
     bool hitsRootCell = RootCell != -1 && start < RootCell + kRootCellPayload &&
                         start + size > RootCell - kSizeFieldSize;
     if (size <= kSizeFieldSize || start + size > DataEnd || hitsRootCell ||
-        FreeList.Overlaps(start, size)) {
+        FreeList.Overlaps(start, size) || HoldsLiveBlock(start, start + size, position)) {
       Corrupt("the block released at " + std::to_string(position) +
                   " has a size that does not fit: " + std::to_string(size),
               start);
@@ -463,13 +463,13 @@ bool TFileManager::NamedTwice(int32_t position) const {
   return names > 1;
 }
 
-bool TFileManager::HoldsLiveBlock(int64_t start, int64_t end) {
+bool TFileManager::HoldsLiveBlock(int64_t start, int64_t end, int32_t except) {
   // Records named by the loaded indexes, except those this manager gave back:
   // a block that starts inside the range, or the nearest one before it when
   // its size reaches in.
   int64_t before = -1;
   auto check = [&](int32_t position) {
-    if (position == -1 ||
+    if (position == -1 || position == except ||
         std::find(released_.begin(), released_.end(), position) != released_.end())
       return false;
     const int64_t blockStart = static_cast<int64_t>(position) - kSizeFieldSize;

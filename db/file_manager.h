@@ -115,9 +115,9 @@ class TFileManager {
   void Pend(int64_t position, const void* buffer, int32_t count);
   bool WriteOut(const std::string& journalName, const std::string& journal);
   // Whether a release of position would free a block that another entry still
-  // names, and whether [start, end) would hand out a live block.
+  // names, and whether [start, end) holds a live block other than except's.
   bool NamedTwice(int32_t position) const;
-  bool HoldsLiveBlock(int64_t start, int64_t end);
+  bool HoldsLiveBlock(int64_t start, int64_t end, int32_t except);
 
   std::string fileName_;
   bool readOnly_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "db/format.h"
 #include "db/storage.h"
 
 namespace {
@@ -45,7 +46,7 @@ uint32_t Crc(const char* data, size_t n) {
 
 }  // namespace
 
-std::string JournalName(const std::string& fileName) { return fileName + "-journal"; }
+std::string JournalName(const std::string& fileName) { return fileName + dbformat::kJournalSuffix; }
 
 std::string EncodeJournal(const Journal& journal) {
   size_t total = kHeaderSize + 4;

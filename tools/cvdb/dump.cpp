@@ -24,7 +24,7 @@ std::string Visible(const std::string& s) {
   return out;
 }
 
-const int kMaxIndent = 16;  // levels; deeper entries name their depth instead
+const int kMaxIndent = 8;  // levels; deeper entries name their depth instead
 
 }  // namespace
 

@@ -167,11 +167,17 @@ void TFileManager::Pend(int64_t position, const void* buffer, int32_t count) {
   if (first != overlay_.begin()) {
     auto before = std::prev(first);
     const int64_t beforeEnd = before->first + static_cast<int64_t>(before->second.size());
-    if (beforeEnd >= end) {  // inside one pending range: in place
-      std::memcpy(&before->second[position - before->first], buffer, count);
-      return;
+    if (beforeEnd >= position) {
+      // Inside or at the end of one pending range, the next one out of reach
+      // (the common case: appending): in place, without merging.
+      if (first == overlay_.end() || first->first > end) {
+        std::string& bytes = before->second;
+        if (end > beforeEnd) bytes.resize(static_cast<size_t>(end - before->first));
+        std::memcpy(&bytes[position - before->first], buffer, count);
+        return;
+      }
+      first = before;
     }
-    if (beforeEnd >= position) first = before;
   }
   // Every range that overlaps or touches the write becomes one.
   int64_t from = position, to = end;

@@ -1,7 +1,6 @@
 #include "app/database_files.h"
 
 #include "app/constants.h"
-#include "db/format.h"
 #include "sys/ansi.h"
 #include "sys/path.h"
 
@@ -13,9 +12,7 @@ std::string NameAsTheSystemReadsIt(const std::string& name) {
 bool IsUserDatabaseFile(const std::string& name) {
   const std::string read = NameAsTheSystemReadsIt(name);
   const std::string base = ChangeFileExt(ClientExeFile, "");
-  // The journal of a write that stopped half-way holds the database's old bytes.
-  for (const std::string& ext : {DatabaseExt, DatabaseExt + dbformat::kJournalSuffix, EncryptedExt,
-                                 EncryptedExt + BackupExt})
+  for (const std::string& ext : {DatabaseExt, EncryptedExt, EncryptedExt + BackupExt})
     if (read == AnsiLowerCase(base + ext)) return true;
   return false;
 }

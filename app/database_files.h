@@ -1,5 +1,4 @@
-// The user's database files beside the client: cv.dbc, the journal of an
-// interrupted write to it (cv.dbc-journal), cv.pgp and cv.pgp.bak.
+// The user's database files beside the client: cv.dbc, cv.pgp and cv.pgp.bak.
 // Setup never overwrites them and the removal never deletes them. Names are
 // compared as the system reads them: in any letter case, trailing dots and
 // blanks dropped, so that "CV.dbc." left by a Linux tool is taken for the

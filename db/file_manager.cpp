@@ -41,7 +41,8 @@ FileStream::Mode ModeFor(const std::string& fileName, TFileManager::Access acces
 TFileManager::TFileManager(const std::string& fileName, Access access)
     : fileName_(fileName),
       readOnly_(access == Access::ReadOnly),
-      file_(CurrentDbFiles().Open(fileName, ModeFor(fileName, access))) {
+      mode_(ModeFor(fileName, access)),
+      file_(CurrentDbFiles().Open(fileName, mode_)) {
   fileLength_ = length_ = file_->Size();
   if (fileLength_ < 0)
     Corrupt("the file's length cannot be read", 0);
@@ -58,47 +59,36 @@ TFileManager::TFileManager(const std::string& fileName, Access access)
 
 TFileManager::~TFileManager() {
   if (FirstError == kDbOk && std::uncaught_exceptions() == 0) Commit();
+  // A file this manager created and never wrote goes again: a failed
+  // operation leaves no trace.
+  if (mode_ == FileStream::Mode::Create && fileLength_ == 0) {
+    file_.reset();
+    CurrentDbFiles().Remove(fileName_);
+  }
 }
 
 void TFileManager::SetSync(bool sync) { g_sync = sync; }
 
 void TFileManager::RecoverJournal() {
-  DbFiles& files = CurrentDbFiles();
-  const std::string name = JournalName(fileName_);
-  if (!files.Exists(name)) return;
   Journal journal;
-  bool read = false, whole = false;
-  try {
-    std::unique_ptr<DbStorage> file = files.Open(name, FileStream::Mode::ReadOnly);
-    const int64_t size = file->Size();
-    std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    read = size >= 0 && file->ReadAt(0, &bytes[0], bytes.size()) == bytes.size();
-    whole = read && DecodeJournal(bytes, journal);
-  } catch (const Exception&) {
-  }
-  // A journal cut short was written before any byte of the file; one that the
-  // file no longer fits describes changes someone else has overwritten since.
-  const bool fits = whole && JournalFits(journal, *file_);
+  int64_t size = 0;
+  if (!FindJournal(*file_, fileLength_, journal, size)) return;
+  const int64_t rest = fileLength_ - size;
+  // A journal that the file no longer fits describes changes someone else has
+  // overwritten since: rolling it back would destroy theirs.
+  const bool fits = JournalFits(journal, *file_, fileLength_, size);
   if (readOnly_) {
     // A reader may not write: it sees the file as the roll-back will leave it.
-    if (!fits) return;
-    for (const JournalRange& r : journal.ranges)
-      if (!r.before.empty()) overlay_[r.offset] = r.before;
-    length_ = journal.oldLength;
+    length_ = fits ? journal.oldLength : rest;
+    if (fits)
+      for (const JournalRange& r : journal.ranges)
+        if (!r.before.empty()) overlay_[r.offset] = r.before;
     return;
   }
-  if (!read) {
-    Corrupt("the journal of an interrupted write cannot be read", 0);
-    return;
-  }
-  if (fits && !(RollBack(journal, *file_) && (!g_sync || file_->Sync()))) {
+  const bool undone = fits ? RollBack(journal, *file_) : file_->Truncate(rest);
+  if (!undone || (g_sync && !file_->Sync())) {
     SetError(kDbWriteError);
     Diagnosis = "the interrupted write cannot be rolled back";
-    return;
-  }
-  if (!files.Remove(name)) {
-    SetError(kDbWriteError);
-    Diagnosis = "the journal " + name + " cannot be deleted";
     return;
   }
   fileLength_ = length_ = file_->Size();
@@ -163,35 +153,34 @@ bool TFileManager::ReadBuf(void* buffer, int32_t count) {
 
 void TFileManager::Pend(int64_t position, const void* buffer, int32_t count) {
   const int64_t end = position + count;
-  auto first = overlay_.upper_bound(position);
-  if (first != overlay_.begin()) {
-    auto before = std::prev(first);
-    const int64_t beforeEnd = before->first + static_cast<int64_t>(before->second.size());
-    if (beforeEnd >= position) {
-      // Inside or at the end of one pending range, the next one out of reach
-      // (the common case: appending): in place, without merging.
-      if (first == overlay_.end() || first->first > end) {
-        std::string& bytes = before->second;
-        if (end > beforeEnd) bytes.resize(static_cast<size_t>(end - before->first));
-        std::memcpy(&bytes[position - before->first], buffer, count);
-        return;
-      }
-      first = before;
-    }
+  auto end_of = [](const std::pair<const int64_t, std::string>& r) {
+    return r.first + static_cast<int64_t>(r.second.size());
+  };
+  // The range the write reaches first, touching counts.
+  auto it = overlay_.upper_bound(position);
+  if (it != overlay_.begin() && end_of(*std::prev(it)) >= position) --it;
+  const char* bytes = static_cast<const char*>(buffer);
+  if (it == overlay_.end() || it->first > end) {
+    overlay_.emplace_hint(it, position, std::string(bytes, count));
+    return;
   }
-  // Every range that overlaps or touches the write becomes one.
-  int64_t from = position, to = end;
-  auto last = first;
-  for (; last != overlay_.end() && last->first <= end; ++last) {
-    from = std::min(from, last->first);
-    to = std::max(to, last->first + static_cast<int64_t>(last->second.size()));
+  if (it->first > position) {
+    // The range moves back to where the write starts.
+    std::string moved(bytes, count);
+    if (end_of(*it) > end) moved.append(it->second, static_cast<size_t>(end - it->first));
+    it = overlay_.emplace_hint(overlay_.erase(it), position, std::move(moved));
+  } else {
+    // In place; appending, the common case, copies only the new bytes.
+    if (end > end_of(*it)) it->second.resize(static_cast<size_t>(end - it->first));
+    std::memcpy(&it->second[position - it->first], bytes, count);
   }
-  std::string merged(static_cast<size_t>(to - from), '\0');
-  for (auto it = first; it != last; ++it)
-    std::memcpy(&merged[it->first - from], it->second.data(), it->second.size());
-  std::memcpy(&merged[position - from], buffer, count);
-  overlay_.erase(first, last);
-  overlay_.emplace(from, std::move(merged));
+  // Later ranges the write now reaches are folded in: the write covers
+  // their front, their tail is appended.
+  for (auto next = std::next(it); next != overlay_.end() && next->first <= end_of(*it);) {
+    if (end_of(*next) > end_of(*it))
+      it->second.append(next->second, static_cast<size_t>(end_of(*it) - next->first));
+    next = overlay_.erase(next);
+  }
 }
 
 bool TFileManager::WriteBuf(const void* buffer, int32_t count) {
@@ -206,48 +195,42 @@ bool TFileManager::WriteBuf(const void* buffer, int32_t count) {
   return true;
 }
 
-bool TFileManager::WriteOut(const std::string& journalName, const std::string& journal) {
-  try {
-    std::unique_ptr<DbStorage> file = CurrentDbFiles().Open(journalName, FileStream::Mode::Create);
-    return file->WriteAt(0, journal.data(), journal.size()) == journal.size() &&
-           (!g_sync || file->Sync());
-  } catch (const Exception&) {
-    return false;
-  }
-}
-
 bool TFileManager::Commit() {
   if (readOnly_ || overlay_.empty()) return true;
   Journal journal;
   journal.oldLength = fileLength_;
   journal.newLength = length_;
+  std::vector<std::pair<int64_t, std::string>> ranges;
   bool ok = true;
   for (auto& pending : overlay_) {
     JournalRange r;
     r.offset = pending.first;
-    r.after = std::move(pending.second);
-    const int64_t old = std::min<int64_t>(r.after.size(), std::max<int64_t>(0, fileLength_ - r.offset));
+    r.after = pending.second.substr(0, kCheckedBytes);
+    const int64_t old =
+        std::min<int64_t>(pending.second.size(), std::max<int64_t>(0, fileLength_ - r.offset));
     r.before.assign(static_cast<size_t>(old), '\0');
     ok &= file_->ReadAt(r.offset, &r.before[0], r.before.size()) == r.before.size();
     journal.ranges.push_back(std::move(r));
+    ranges.emplace_back(pending.first, std::move(pending.second));
   }
   overlay_.clear();
-  DbFiles& files = CurrentDbFiles();
-  const std::string name = JournalName(fileName_);
-  if (!ok || !WriteOut(name, EncodeJournal(journal))) {
-    files.Remove(name);  // cut short, so never replayed; gone is tidier
+  // The journal goes behind everything the operation writes; nothing of the
+  // operation reaches the file before the journal is there whole.
+  const std::string bytes = ok ? EncodeJournal(journal) : std::string();
+  if (!ok || file_->WriteAt(length_, bytes.data(), bytes.size()) != bytes.size() ||
+      (g_sync && !file_->Sync())) {
+    file_->Truncate(fileLength_);  // a journal cut short is never replayed
     SetError(kDbWriteError);
     Report = "the journal cannot be written";
     return false;
   }
-  for (const JournalRange& r : journal.ranges)
-    ok = ok && file_->WriteAt(r.offset, r.after.data(), r.after.size()) == r.after.size();
-  if (ok && g_sync) ok = file_->Sync();
-  // The operation is done once the journal is gone.
-  if (ok) ok = files.Remove(name);
+  for (const auto& r : ranges)
+    ok = ok && file_->WriteAt(r.first, r.second.data(), r.second.size()) == r.second.size();
+  // Cutting the journal away is the moment the operation is done.
+  ok = ok && file_->Truncate(length_) && (!g_sync || file_->Sync());
   if (!ok) {
-    // Whatever of this rolls back now is the next opener's to finish.
-    if (RollBack(journal, *file_) && (!g_sync || file_->Sync())) files.Remove(name);
+    // Whatever of this does not happen now is the next opener's to finish.
+    if (RollBack(journal, *file_) && g_sync) file_->Sync();
     SetError(kDbWriteError);
     Report = "a write into the file failed; it was rolled back";
     return false;
@@ -473,21 +456,23 @@ bool TFileManager::HoldsLiveBlock(int64_t start, int64_t end, int32_t except) {
   // Records named by the loaded indexes, except those this manager gave back:
   // a block that starts inside the range, or the nearest one before it when
   // its size reaches in.
-  int64_t before = -1;
-  auto check = [&](int32_t position) {
-    if (position == -1 || position == except ||
-        std::find(released_.begin(), released_.end(), position) != released_.end())
-      return false;
+  auto given_back = [this](int32_t position) {
+    return std::find(released_.begin(), released_.end(), position) != released_.end();
+  };
+  int32_t before = -1;
+  auto inside = [&](int32_t position) {
+    if (position == -1 || position == except) return false;
     const int64_t blockStart = static_cast<int64_t>(position) - kSizeFieldSize;
-    if (blockStart >= start && blockStart < end) return true;
-    if (blockStart < start) before = std::max(before, blockStart);
+    if (blockStart >= start && blockStart < end) return !given_back(position);
+    if (blockStart < start && position > before && !given_back(position)) before = position;
     return false;
   };
   for (const TFMindex* index : indexes_) {
-    if (check(index->Position)) return true;
+    if (inside(index->Position)) return true;
     for (int i = 0; i < index->Count(); ++i)
-      if (check(index->PositionAt(i))) return true;
+      if (inside(index->PositionAt(i))) return true;
   }
   uint8_t size[4];
-  return before != -1 && ReadAt(before, size, 4) && before + GetInt32(size) > start;
+  return before != -1 && ReadAt(before - kSizeFieldSize, size, 4) &&
+         before - kSizeFieldSize + GetInt32(size) > start;
 }

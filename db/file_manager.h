@@ -3,8 +3,8 @@
 // Failures are recorded as error codes, never thrown (only opening throws).
 //
 // Writes are held in memory until Commit, which makes them all or none: it
-// journals the ranges it overwrites (db/journal.h), writes them, and deletes
-// the journal. A manager that met a failure writes nothing.
+// appends a journal of the ranges it overwrites (db/journal.h), writes them,
+// and cuts the journal away. A manager that met a failure writes nothing.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -121,6 +121,7 @@ class TFileManager {
 
   std::string fileName_;
   bool readOnly_;
+  FileStream::Mode mode_;  // Create: the file did not exist before
   std::unique_ptr<DbStorage> file_;
   int64_t fileLength_ = 0;  // the file's own length at opening
   int64_t length_ = 0;      // as the engine sees it

@@ -30,10 +30,6 @@ constexpr uint8_t kKindIndex = 1;
 constexpr uint8_t kKindData = 2;
 constexpr uint8_t kStoredCompressed = 1;
 
-// The rollback journal beside a database file: its name plus this suffix.
-// Part of the user's database: kept wherever the database is kept.
-constexpr char kJournalSuffix[] = "-journal";
-
 // A walk holds the root index and at most 15 nested ones.
 constexpr int kMaxPathComponents = 16;
 constexpr char kPathSeparator = '\xFF';

@@ -6,10 +6,10 @@ class SystemStorage : public DbStorage {
  public:
   SystemStorage(const std::string& name, FileStream::Mode mode) : stream_(name, mode) {}
   size_t ReadAt(int64_t position, void* buffer, size_t count) override {
-    return stream_.Seek(position) == position ? stream_.Read(buffer, count) : 0;
+    return stream_.ReadAt(position, buffer, count);
   }
   size_t WriteAt(int64_t position, const void* buffer, size_t count) override {
-    return stream_.Seek(position) == position ? stream_.Write(buffer, count) : 0;
+    return stream_.WriteAt(position, buffer, count);
   }
   int64_t Size() override { return stream_.Size(); }
   bool Truncate(int64_t length) override { return stream_.Truncate(length); }

@@ -36,6 +36,9 @@ class FileStream {
   // file or on failure.
   size_t Read(void* buffer, size_t count);
   size_t Write(const void* buffer, size_t count);
+  // As Read and Write at position, in one call to the system.
+  size_t ReadAt(int64_t position, void* buffer, size_t count);
+  size_t WriteAt(int64_t position, const void* buffer, size_t count);
   // The file's length, or -1 when the system cannot tell.
   int64_t Size();
   // Cuts or extends the file to length.

@@ -77,6 +77,30 @@ size_t FileStream::Write(const void* buffer, size_t count) {
   return done;
 }
 
+size_t FileStream::ReadAt(int64_t position, void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pread(static_cast<int>(handle_), static_cast<char*>(buffer) + done, count - done,
+                        static_cast<off_t>(position + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+size_t FileStream::WriteAt(int64_t position, const void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pwrite(static_cast<int>(handle_), static_cast<const char*>(buffer) + done,
+                         count - done, static_cast<off_t>(position + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
 int64_t FileStream::Size() {
   struct stat st;
   if (::fstat(static_cast<int>(handle_), &st) != 0) return -1;

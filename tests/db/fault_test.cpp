@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "db/FileMan1.h"
-#include "db/journal.h"
 #include "db/storage.h"
 #include "tests/db/db_test_util.h"
 
@@ -124,9 +123,12 @@ class Faults : public DbTest {
           const std::vector<Lines> seen = Records();
           EXPECT_TRUE(seen == before || seen == after) << where;
           { TFileManager reopened(db); }
+          // A journal torn while it was written may leave bytes behind the
+          // old end, where nothing is read.
           const std::string bytes = ReadBytes(db);
-          EXPECT_TRUE(bytes == base || bytes == done) << where;
-          EXPECT_FALSE(PathExists(JournalName(db))) << where;
+          EXPECT_TRUE(bytes == base || bytes == done ||
+                      (fault == Fault::Torn && bytes.compare(0, base.size(), base) == 0))
+              << where;
           ExpectSound(db);
           if (HasFailure()) return;
         }
@@ -136,7 +138,7 @@ class Faults : public DbTest {
           ASSERT_EQ(operation(), 0);
           writes = counter.writes;
           ASSERT_EQ(ReadBytes(db), done);
-          ASSERT_GE(writes, 3);  // the journal, the file, the journal's deletion
+          ASSERT_GE(writes, 3);  // the journal, the file, the cut
         }
       }
       WriteBytes(db, base);

@@ -52,7 +52,7 @@ bool Decode(const std::string& bytes, Journal& journal) {
   const size_t body = bytes.size() - kTrailerSize - 4;
   Reader check(bytes, bytes.size() - kTrailerSize);
   std::string skip;
-  uint64_t sum, oldLength, newLength, count;
+  uint64_t sum = 0, oldLength = 0, newLength = 0, count = 0;
   if (!check.Take(skip, body) || !check.Get(sum, 4) || sum != Sum(bytes.data(), body)) return false;
   Reader in(bytes, body);
   in.Take(skip, 8);
@@ -64,7 +64,7 @@ bool Decode(const std::string& bytes, Journal& journal) {
   journal.newLength = static_cast<int64_t>(newLength);
   for (uint64_t i = 0; i < count; ++i) {
     JournalRange r;
-    uint64_t offset, before, after;
+    uint64_t offset = 0, before = 0, after = 0;
     if (!in.Get(offset, 8) || !in.Get(before, 4) || !in.Get(after, 4) || after > kCheckedBytes ||
         !in.Take(r.before, before) || !in.Take(r.after, after))
       return false;
@@ -103,7 +103,7 @@ bool FindJournal(DbStorage& file, int64_t length, Journal& journal, int64_t& siz
   if (file.ReadAt(length - kTrailerSize, &trailer[0], kTrailerSize) != kTrailerSize ||
       trailer.compare(8, 8, kJournalMagic, 8) != 0)
     return false;
-  uint64_t total;
+  uint64_t total = 0;
   Reader(trailer, 8).Get(total, 8);
   if (total > static_cast<uint64_t>(length)) return false;
   std::string bytes(static_cast<size_t>(total), '\0');

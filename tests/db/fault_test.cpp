@@ -114,7 +114,9 @@ class Faults : public DbTest {
           }
           const std::string where = std::string(grown ? "grown" : "small") + " file, write " +
                                     std::to_string(at) + " of " + std::to_string(writes) +
-                                    (fault == Fault::Fail ? " failed" : " stopped");
+                                    (fault == Fault::Fail   ? " failed"
+                                     : fault == Fault::Torn ? " torn"
+                                                            : " stopped");
           if (fault == Fault::Fail) {
             EXPECT_NE(result, 0) << where;
             EXPECT_TRUE(ReadBytes(db) == base) << where;

@@ -1,12 +1,21 @@
 // The open database file: its header, its free list and the positioned reads
 // and writes through which every other part of the engine reaches the file.
 // Failures are recorded as error codes, never thrown (only opening throws).
+//
+// Writes are held in memory until Commit, which makes them all or none: it
+// appends a journal of the ranges it overwrites (db/journal.h), writes them,
+// and cuts the journal away. A manager that met a failure writes nothing.
 #pragma once
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "db/free_list.h"
-#include "sys/file_stream.h"
+#include "db/storage.h"
+
+class TFMindex;
 
 // Result codes of the engine.
 enum DbError : int32_t {
@@ -30,11 +39,24 @@ class TFileManager {
     ReadOnly,
   };
 
-  // An existing file's header and free list are read and checked. Throws
-  // EFOpenError / EFCreateError.
+  // An existing file's header and free list are read and checked; a journal
+  // left by an interrupted write is rolled back first (a reader reads the file
+  // as it was, writing nothing). Throws EFOpenError / EFCreateError.
   explicit TFileManager(const std::string& fileName, Access access = Access::ReadWrite);
+  // Commits what is pending when no failure was met, unless an exception is
+  // on its way through.
+  ~TFileManager();
   TFileManager(const TFileManager&) = delete;
   TFileManager& operator=(const TFileManager&) = delete;
+
+  // Makes the pending writes reach the file, all of them or none; a failure
+  // sets Error = 1 and leaves the file as it was. Nothing pending: true.
+  bool Commit();
+  // Forgets the pending writes.
+  void Discard();
+  // With sync, Commit waits for the disk (journal, then file) before it
+  // returns: a finished operation survives a power failure. Off by default.
+  static void SetSync(bool sync);
 
   bool SeekTo(int32_t position);
   bool ReadBuf(void* buffer, int32_t count);
@@ -68,6 +90,15 @@ class TFileManager {
   // room for at least minPayload bytes.
   bool PayloadInArea(int64_t position, int64_t minPayload) const;
   bool ReadOnly() const { return readOnly_; }
+  // The bytes a read at position would give: the file's, or what is pending.
+  bool ReadAt(int64_t position, void* buffer, int32_t count);
+  // The length of the file as the engine sees it (pending writes included).
+  int64_t Length() const { return length_; }
+
+  // The loaded indexes register here, so that a release or an allocation can
+  // be checked against the records they name.
+  void Register(const TFMindex* index);
+  void Unregister(const TFMindex* index);
 
   TFreeList FreeList;
   int32_t RootCell = -1;
@@ -80,8 +111,24 @@ class TFileManager {
 
  private:
   void SetError(int32_t code);
+  void RecoverJournal();
+  void Pend(int64_t position, const void* buffer, int32_t count);
+  bool WriteOut(const std::string& journalName, const std::string& journal);
+  // Whether a release of position would free a block that another entry still
+  // names, and whether [start, end) holds a live block other than except's.
+  bool NamedTwice(int32_t position) const;
+  bool HoldsLiveBlock(int64_t start, int64_t end, int32_t except);
 
+  std::string fileName_;
   bool readOnly_;
-  FileStream stream_;
-  int64_t fileLength_ = 0;  // at opening: bounds the header and free-list checks
+  FileStream::Mode mode_;  // Create: the file did not exist before
+  std::unique_ptr<DbStorage> file_;
+  int64_t fileLength_ = 0;  // the file's own length at opening
+  int64_t length_ = 0;      // as the engine sees it
+  int64_t position_ = 0;
+  // Start -> bytes of ranges that neither overlap nor touch. A writer's
+  // pending writes; a reader's the old bytes of a journal it cannot roll back.
+  std::map<int64_t, std::string> overlay_;
+  std::vector<const TFMindex*> indexes_;
+  std::vector<int32_t> released_;  // payload positions given back by this manager
 };

@@ -1,7 +1,6 @@
 #include "db/free_list.h"
 
 #include "db/format.h"
-#include "sys/file_stream.h"
 
 using dbformat::GetInt32;
 using dbformat::PutInt32;
@@ -67,33 +66,24 @@ bool TFreeList::Overlaps(int64_t start, int64_t size) const {
   return false;
 }
 
-bool TFreeList::LoadFrom(FileStream& stream, int64_t maxCount) {
-  Clear();
-  uint8_t head[4];
-  if (stream.Read(head, 4) != 4) return false;
-  int32_t n = GetInt32(head);
-  if (n < 0 || n > maxCount) return false;
-  std::vector<uint8_t> runs(static_cast<size_t>(n) * 8);
-  if (stream.Read(runs.data(), runs.size()) != runs.size()) return false;
+void TFreeList::Assign(int32_t n, const uint8_t* runs) {
   Positions.resize(n);
   Sizes.resize(n);
   for (int32_t i = 0; i < n; ++i) {
-    Positions[i] = GetInt32(&runs[4 * i]);
-    Sizes[i] = GetInt32(&runs[4 * (n + i)]);
+    Positions[i] = GetInt32(runs + 4 * i);
+    Sizes[i] = GetInt32(runs + 4 * (n + i));
   }
-  return true;
 }
 
-bool TFreeList::SaveTo(FileStream& stream) const {
-  // One write of the whole area: count, every position, every size.
+std::string TFreeList::Area() const {
   size_t n = Positions.size();
-  std::vector<uint8_t> area(4 + 8 * n);
+  std::string area(4 + 8 * n, '\0');
   PutInt32(&area[0], static_cast<int32_t>(n));
   for (size_t i = 0; i < n; ++i) {
     PutInt32(&area[4 + 4 * i], Positions[i]);
     PutInt32(&area[4 + 4 * (n + i)], Sizes[i]);
   }
-  return stream.Write(area.data(), area.size()) == area.size();
+  return area;
 }
 
 std::string TFreeList::Fault(int32_t blockStart, int32_t dataEnd) const {

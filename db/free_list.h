@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-class FileStream;
-
 class TFreeList {
  public:
   int Count() const { return static_cast<int>(Positions.size()); }
@@ -27,11 +25,10 @@ class TFreeList {
   // Whether [start, start + size) shares a byte with an extent.
   bool Overlaps(int64_t start, int64_t size) const;
 
-  // Reads the area at the stream's position. A count that would not fit in
-  // maxCount is refused before anything is allocated; so is a short read, which
-  // leaves the lists empty.
-  bool LoadFrom(FileStream& stream, int64_t maxCount);
-  bool SaveTo(FileStream& stream) const;
+  // The lists from the two runs behind the count n of a stored area.
+  void Assign(int32_t n, const uint8_t* runs);
+  // The area as stored: count, every position, every size.
+  std::string Area() const;
   // Empty when every extent lies in [blockStart, dataEnd), has a positive size
   // and ends before the next begins; otherwise the first fault found.
   std::string Fault(int32_t blockStart, int32_t dataEnd) const;

@@ -12,8 +12,11 @@ using namespace dbformat;
 
 TFMindex::TFMindex(TFileManager& manager, TFMindex* parent, const std::string& name)
     : Name(name), Parent(parent), Manager(manager) {
+  Manager.Register(this);
   Load();
 }
+
+TFMindex::~TFMindex() { Manager.Unregister(this); }
 
 void TFMindex::Load() {
   if (Parent && !Name.empty()) {
@@ -259,7 +262,7 @@ int32_t TFMindex::WriteRecord(const std::string& key, TDataBuf* buffer, bool sav
     buffer->Compress();
     // The record carries the entries as they stand: its own still shows old.
     int32_t position = AllocateRecord(buffer->Size());
-    if (position != -1) WriteRecordAt(position, *buffer);
+    if (position != -1 && !WriteRecordAt(position, *buffer)) position = -1;
     entries_[IndexOf(key)].position = position;
     result = position;
   }

@@ -16,6 +16,9 @@ class TFMindex {
   // record that cannot be read or fails its checks leaves the index empty and
   // Manager.FirstError set.
   TFMindex(TFileManager& manager, TFMindex* parent, const std::string& name);
+  ~TFMindex();
+  TFMindex(const TFMindex&) = delete;
+  TFMindex& operator=(const TFMindex&) = delete;
 
   int Count() const { return static_cast<int>(entries_.size()); }
   const std::string& Key(int i) const { return entries_[i].key; }

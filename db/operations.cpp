@@ -10,7 +10,7 @@
 #include "db/index.h"
 #include "db/report.h"
 #include "sys/ansi.h"
-#include "sys/file_stream.h"
+#include "db/storage.h"
 #include "sys/text.h"
 
 namespace {
@@ -61,6 +61,11 @@ int Walk(const std::string& path, const std::string& fileName, TFileManager::Acc
   }
   if (manager.FirstError == kDbOk)
     last(*chain.back(), components.empty() ? std::string() : components.back());
+  // All or nothing: a failure anywhere leaves the file as it was.
+  if (manager.FirstError == kDbOk)
+    manager.Commit();
+  else
+    manager.Discard();
   // The first failure of the operation is its result: a later step that
   // succeeds must not turn a failed write into a reported success.
   int result = manager.FirstError;
@@ -86,7 +91,7 @@ int GetRecord(const std::string& path, TDataBuf& buffer, const std::string& file
   Lines components;
   if (!SplitPath(path, components))
     return Refuse("the key path has more than 16 components or a key with CR, LF or NUL");
-  if (!FileStream::Exists(fileName)) return kDbOk;
+  if (!CurrentDbFiles().Exists(fileName)) return kDbOk;
   // Reading opens the file for reading only: it works on read-only media,
   // beside other readers, and cannot change the file.
   return Walk(path, fileName, kRead, [&buffer](TFMindex& index, const std::string& key) {

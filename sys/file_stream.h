@@ -26,6 +26,8 @@ class FileStream {
 
   // An existing entry that is not a folder.
   static bool Exists(const std::string& fileName);
+  // Deletes the file; false when it is still there.
+  static bool Remove(const std::string& fileName);
 
   // Moves to position, counted from the start; returns the position reached,
   // or -1 when the system refuses (a negative position, for instance).
@@ -34,8 +36,15 @@ class FileStream {
   // file or on failure.
   size_t Read(void* buffer, size_t count);
   size_t Write(const void* buffer, size_t count);
+  // As Read and Write at position, in one call to the system.
+  size_t ReadAt(int64_t position, void* buffer, size_t count);
+  size_t WriteAt(int64_t position, const void* buffer, size_t count);
   // The file's length, or -1 when the system cannot tell.
   int64_t Size();
+  // Cuts or extends the file to length.
+  bool Truncate(int64_t length);
+  // Waits until everything written has reached the disk.
+  bool Sync();
 
  private:
   intptr_t handle_;  // a file descriptor, or a Windows HANDLE

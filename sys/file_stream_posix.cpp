@@ -45,6 +45,10 @@ bool FileStream::Exists(const std::string& fileName) {
   return ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool FileStream::Remove(const std::string& fileName) {
+  return ::unlink(fileName.c_str()) == 0 || errno == ENOENT;
+}
+
 int64_t FileStream::Seek(int64_t position) {
   off_t reached = ::lseek(static_cast<int>(handle_), static_cast<off_t>(position), SEEK_SET);
   return reached < 0 ? -1 : static_cast<int64_t>(reached);
@@ -73,8 +77,38 @@ size_t FileStream::Write(const void* buffer, size_t count) {
   return done;
 }
 
+size_t FileStream::ReadAt(int64_t position, void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pread(static_cast<int>(handle_), static_cast<char*>(buffer) + done, count - done,
+                        static_cast<off_t>(position + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+size_t FileStream::WriteAt(int64_t position, const void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pwrite(static_cast<int>(handle_), static_cast<const char*>(buffer) + done,
+                         count - done, static_cast<off_t>(position + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
 int64_t FileStream::Size() {
   struct stat st;
   if (::fstat(static_cast<int>(handle_), &st) != 0) return -1;
   return static_cast<int64_t>(st.st_size);
 }
+
+bool FileStream::Truncate(int64_t length) {
+  return ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length)) == 0;
+}
+
+bool FileStream::Sync() { return ::fsync(static_cast<int>(handle_)) == 0; }

@@ -20,6 +20,14 @@ intptr_t OpenShared(const std::string& fileName) {
   return reinterpret_cast<intptr_t>(h);
 }
 
+// An OVERLAPPED offset on a synchronous handle: one call, no separate seek.
+OVERLAPPED At(uint64_t offset) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
 const intptr_t kInvalid = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
 
 }  // namespace
@@ -42,6 +50,10 @@ FileStream::~FileStream() { ::CloseHandle(AsHandle(handle_)); }
 bool FileStream::Exists(const std::string& fileName) {
   DWORD attr = ::GetFileAttributesA(fileName.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FileStream::Remove(const std::string& fileName) {
+  return ::DeleteFileA(fileName.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 int64_t FileStream::Seek(int64_t position) {
@@ -78,8 +90,42 @@ size_t FileStream::Write(const void* buffer, size_t count) {
   return done;
 }
 
+size_t FileStream::ReadAt(int64_t position, void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    OVERLAPPED at = At(static_cast<uint64_t>(position) + done);
+    DWORD n = 0;
+    if (!::ReadFile(AsHandle(handle_), static_cast<char*>(buffer) + done,
+                    static_cast<DWORD>(count - done), &n, &at) ||
+        n == 0)
+      break;
+    done += n;
+  }
+  return done;
+}
+
+size_t FileStream::WriteAt(int64_t position, const void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    OVERLAPPED at = At(static_cast<uint64_t>(position) + done);
+    DWORD n = 0;
+    if (!::WriteFile(AsHandle(handle_), static_cast<const char*>(buffer) + done,
+                     static_cast<DWORD>(count - done), &n, &at) ||
+        n == 0)
+      break;
+    done += n;
+  }
+  return done;
+}
+
 int64_t FileStream::Size() {
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(AsHandle(handle_), &size)) return -1;
   return size.QuadPart;
 }
+
+bool FileStream::Truncate(int64_t length) {
+  return Seek(length) == length && ::SetEndOfFile(AsHandle(handle_));
+}
+
+bool FileStream::Sync() { return ::FlushFileBuffers(AsHandle(handle_)) != 0; }

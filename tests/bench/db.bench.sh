@@ -15,23 +15,26 @@ rows = {}
 for b in runs:
     _, job, keys, depth = b["run_name"].split("/")
     rows.setdefault((keys, depth), {})[job] = b
-jobs = [("PutRecordStrings", "EnginePutRecordStrings", "SqlitePut", "SqlitePutNoSync"),
-        ("GetRecordStrings", "EngineGetRecordStrings", "SqliteGet", None),
-        ("GetInitValue", "EngineGetInitValue", "SqliteGetInitValue", None)]
+jobs = [("PutRecordStrings", "EnginePutRecordStrings", "SqlitePut", "SqlitePutNoSync", "EnginePutSync"),
+        ("GetRecordStrings", "EngineGetRecordStrings", "SqliteGet", None, None),
+        ("GetInitValue", "EngineGetInitValue", "SqliteGetInitValue", None, None)]
 def us(b):
     return "%.0f / %.0f" % (b["real_time"], b["cpu_time"])
 print("| operation | keys in root index | path depth | engine µs (wall / CPU) | SQLite µs (wall / CPU) "
-      "| SQLite synchronous=OFF µs | engine peak KiB | largest index KiB | peak / index | SQLite peak KiB |")
-print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+      "| SQLite synchronous=OFF µs | engine with sync µs | engine sync / SQLite | engine peak KiB "
+      "| largest index KiB | peak / index | SQLite peak KiB |")
+print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
 cache = 0
-for name, engine, sqlite, nosync in jobs:
+for name, engine, sqlite, nosync, durable in jobs:
     for (keys, depth), r in sorted(rows.items(), key=lambda kv: (int(kv[0][1]), int(kv[0][0]))):
         if engine not in r:
             continue
         e, s = r[engine], r[sqlite]
         cache = max(cache, e.get("zlib_cache_kB", 0))
-        print("| %s | %s | %s | %s | %s | %s | %.0f | %.1f | %.1f | %.0f |" % (
-            name, keys, depth, us(e), us(s), us(r[nosync]) if nosync else "–", e["peak_kB"],
+        d = r[durable] if durable else None
+        print("| %s | %s | %s | %s | %s | %s | %s | %s | %.0f | %.1f | %.1f | %.0f |" % (
+            name, keys, depth, us(e), us(s), us(r[nosync]) if nosync else "–", us(d) if d else "–",
+            "%.2f" % (d["real_time"] / s["real_time"]) if d else "–", e["peak_kB"],
             e["index_kB"], e["peak_kB"] / e["index_kB"], s["peak_kB"]))
 print()
 print("Kept between operations by the zlib streams' block cache: %.0f KiB." % cache)

@@ -139,6 +139,12 @@ const Files& FilesFor(int keys, int depth) {
 void EnginePut(const Files& f, const std::string& path) {
   if (PutRecordStrings(path, &kTemplate, f.engine) != 0) std::abort();
 }
+// Durable: the journal and the file reach the disk before the put returns.
+void EnginePutSync(const Files& f, const std::string& path) {
+  TFileManager::SetSync(true);
+  EnginePut(f, path);
+  TFileManager::SetSync(false);
+}
 void EngineGet(const Files& f, const std::string& path) {
   Lines lines;
   if (GetRecordStrings(lines, path, f.engine) != 0 || lines.size() != kTemplate.size())
@@ -220,6 +226,7 @@ void RootSizes(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK_CAPTURE(Run, EnginePutRecordStrings, EnginePut)->Apply(Sizes);
+BENCHMARK_CAPTURE(Run, EnginePutSync, EnginePutSync)->Apply(Sizes);
 BENCHMARK_CAPTURE(Run, SqlitePut, SqlitePut)->Apply(Sizes);
 BENCHMARK_CAPTURE(Run, SqlitePutNoSync, SqlitePutNoSync)->Apply(Sizes);
 BENCHMARK_CAPTURE(Run, EngineGetRecordStrings, EngineGet)->Apply(Sizes);

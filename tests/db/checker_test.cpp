@@ -70,6 +70,39 @@ TEST_F(Inspect, NamesEachKindOfDamage) {
             "the file is shorter than its header and free-list count (offset 49)");
 }
 
+// What the engine never writes, though a reader could take it.
+TEST_F(Inspect, RefusesWhatTheEngineNeverWrites) {
+  const int32_t two = in.nodes[0].position, four = in.nodes[2].position;
+  const int32_t fourStored = Le32At(bytes, four + 4);
+  // "two" rewritten stored as is, in its own block: its text and one position.
+  auto index = [&](const std::string& text) {
+    std::string damaged = bytes;
+    const int32_t room = Le32At(bytes, two - 4) - 16;
+    std::string payload = std::string("\x01\0\0\0", 4) + Le32(room - 4) + Le32(room - 4) + text;
+    payload.resize(12 + room - 4, 'x');
+    damaged.replace(two, payload.size(), payload);
+    return InspectDatabase(damaged).FirstFault();
+  };
+  const std::string at = " (offset " + std::to_string(four);
+  EXPECT_EQ(index("three\r\n"), "the index text does not end in its one NUL (offset " +
+                                     std::to_string(two) + ")");
+  EXPECT_EQ(index(std::string("three\r\n\0x\0", 10)),
+            "the index text does not end in its one NUL (offset " + std::to_string(two) + ")");
+  std::string damaged = bytes;
+  damaged[four + 2] = 1;
+  EXPECT_EQ(InspectDatabase(damaged).FirstFault(), "the reserved bytes are not 0 (offset " +
+                                                       std::to_string(four + 1) + ")");
+  damaged = bytes;
+  damaged[four + 3] = 2;
+  EXPECT_EQ(InspectDatabase(damaged).FirstFault(),
+            "the compressed flag 2 is neither 0 nor 1 (offset " + std::to_string(four + 3) + ")");
+  EXPECT_EQ(FaultAfter(four + 4, fourStored + 4),
+            "bytes follow the zlib stream within the stored size" + at + ")");
+  const int32_t list = Le32At(bytes, four - 4) - 16 - fourStored;
+  EXPECT_EQ(FaultAfter(four + 4, fourStored + list),
+            "the data record's position list is missing or not whole" + at + ")");
+}
+
 TEST_F(Inspect, TouchingFreeExtentsAreAFault) {
   // Two extents that touch: the engine would have joined them.
   std::string damaged = bytes.substr(0, in.dataEnd);

@@ -55,6 +55,22 @@ TEST_F(Cvdb, RenameAndSettings) {
   EXPECT_EQ(out.str(), "none\n");
 }
 
+// A dump shows the start of a long record and stops indenting deep entries.
+TEST_F(Cvdb, DumpStaysWithinAFixedAmountPerEntry) {
+  std::string lines;
+  for (int i = 0; i < 5000; ++i) lines += "line " + std::to_string(i) + "\n";
+  std::vector<std::string> deep = {"put", db};
+  for (int i = 0; i < 12; ++i) deep.push_back("level" + std::to_string(i));
+  ASSERT_EQ(Run(deep, lines), 0);
+  ASSERT_EQ(Run({"dump", db}), 0);
+  const std::string dump = out.str();
+  EXPECT_LT(dump.size(), 16000u);
+  EXPECT_NE(dump.find(std::string(16, ' ') + "(depth 11) level11  [data at"), std::string::npos)
+      << dump.substr(0, 2000);
+  EXPECT_NE(dump.find("more bytes)"), std::string::npos);
+  EXPECT_EQ(dump.find(std::string(19, ' ')), std::string::npos);
+}
+
 TEST_F(Cvdb, UsageErrorsExitWithTwo) {
   for (auto args : std::vector<std::vector<std::string>>{{},
                                                          {"get"},

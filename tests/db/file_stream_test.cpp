@@ -24,6 +24,13 @@ TEST_F(FileStreamTest, PositionedReadsAndWritesReportWhatMoved) {
   EXPECT_EQ(file.Read(buf, 1), 0u);
   EXPECT_EQ(file.Write("z", 1), 1u);
   EXPECT_EQ(file.Size(), 11);
+  EXPECT_EQ(file.WriteAt(1, "XY", 2), 2u);
+  EXPECT_EQ(file.ReadAt(0, buf, 8), 8u);
+  EXPECT_EQ(std::string(buf, 4), "aXYd");
+  EXPECT_EQ(file.ReadAt(9, buf, 8), 2u);  // short at the end
+  EXPECT_TRUE(file.Truncate(3));
+  EXPECT_EQ(file.Size(), 3);
+  EXPECT_TRUE(file.Sync());
 }
 
 TEST_F(FileStreamTest, ASecondOpenerIsRefused) {

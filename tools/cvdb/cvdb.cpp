@@ -1,5 +1,6 @@
 #include "tools/cvdb/cvdb.h"
 
+#include <climits>
 #include <istream>
 #include <iterator>
 #include <ostream>
@@ -53,15 +54,15 @@ Lines ReadLines(std::istream& in) {
   return lines;
 }
 
-// Reads the whole file, held exclusively as the engine holds it.
-std::string ReadWholeFile(const std::string& fileName) {
+// The file as the engine reads it (an interrupted write rolled back), one
+// record at a time; a missing file is an error, not a new database.
+DbInspection Inspect(const std::string& fileName, const DbVisitor& visit, size_t keepData) {
   if (!FileStream::Exists(fileName)) throw EFOpenError("Cannot open file " + fileName);
-  FileStream file(fileName, FileStream::Mode::OpenExisting);
-  int64_t size = file.Size();
-  std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-  if (size < 0 || file.Read(&bytes[0], bytes.size()) != bytes.size())
-    throw Exception("Cannot read file " + fileName);
-  return bytes;
+  TFileManager file(fileName, TFileManager::Access::ReadOnly);
+  const DbReader read = [&file](int64_t offset, void* out, size_t count) {
+    return count <= INT32_MAX && file.ReadAt(offset, out, static_cast<int32_t>(count));
+  };
+  return InspectDatabase(file.Length(), read, visit, keepData);
 }
 
 int Result(int code, std::ostream& err) {
@@ -98,11 +99,13 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   }
   if (command == "init-set" && n == 4) return Result(SetInitValue(a[2], a[3], file), err);
   if (command == "dump" && n == 2) {
-    PrintDump(InspectDatabase(ReadWholeFile(file)), out);
+    PrintSummary(Inspect(file, [&out](const DbNode& node) { PrintNode(node, out); },
+                         kDumpRecordBytes),
+                 out);
     return 0;
   }
   if (command == "check" && n == 2) {
-    DbInspection inspection = InspectDatabase(ReadWholeFile(file));
+    DbInspection inspection = Inspect(file, [](const DbNode&) {}, 0);
     if (inspection.Sound()) return 0;
     err << "cvdb: " << file << ": " << inspection.FirstFault() << "\n";
     return kExitFailure;

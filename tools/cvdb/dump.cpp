@@ -1,5 +1,6 @@
 #include "tools/cvdb/dump.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "sys/lines.h"
@@ -23,9 +24,17 @@ std::string Visible(const std::string& s) {
   return out;
 }
 
+const int kMaxIndent = 8;  // levels; deeper entries name their depth instead
+
+}  // namespace
+
 void PrintNode(const DbNode& node, std::ostream& out) {
-  std::string indent(2 * node.depth, ' ');
-  out << indent << Visible(node.key) << "  ";
+  std::string indent(2 * std::min(node.depth, kMaxIndent), ' ');
+  out << indent;
+  if (node.depth > kMaxIndent) out << "(depth " << node.depth << ") ";
+  out << Visible(node.key);
+  if (node.keyLength > node.key.size()) out << "... (" << node.keyLength << " bytes)";
+  out << "  ";
   if (node.position == -1) {
     out << "[no record]\n";
   } else if (node.kind == 1) {
@@ -35,14 +44,14 @@ void PrintNode(const DbNode& node, std::ostream& out) {
         << node.storedSize << (node.compressed ? " stored deflated]\n" : " stored as is]\n");
     for (const std::string& line : TextToLines(node.bytes))
       out << indent << "  | " << Visible(line) << "\n";
+    if (node.unpackedSize > static_cast<int32_t>(node.bytes.size()))
+      out << indent << "  | ... (" << node.unpackedSize - node.bytes.size() << " more bytes)\n";
   } else {
     out << "[unreadable record at " << node.position << "]\n";
   }
 }
 
-}  // namespace
-
-void PrintDump(const DbInspection& in, std::ostream& out) {
+void PrintSummary(const DbInspection& in, std::ostream& out) {
   out << "file: " << in.length << " bytes, DataEnd " << in.dataEnd << ", root cell " << in.rootCell
       << ", root index " << in.rootIndex << " (" << in.rootKeyCount << " keys)\n";
   int64_t freeBytes = 0;
@@ -51,6 +60,5 @@ void PrintDump(const DbInspection& in, std::ostream& out) {
       << in.freeExtents.size() << " extents\n";
   for (const auto& e : in.freeExtents)
     out << "  free at " << e.first << ": " << e.second << " bytes\n";
-  for (const DbNode& node : in.nodes) PrintNode(node, out);
   for (const DbFault& f : in.faults) out << "fault: " << f.what << " (offset " << f.offset << ")\n";
 }

@@ -113,7 +113,6 @@ class TFileManager {
   void SetError(int32_t code);
   void RecoverJournal();
   void Pend(int64_t position, const void* buffer, int32_t count);
-  bool WriteOut(const std::string& journalName, const std::string& journal);
   // Whether a release of position would free a block that another entry still
   // names, and whether [start, end) holds a live block other than except's.
   bool NamedTwice(int32_t position) const;

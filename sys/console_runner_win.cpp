@@ -27,7 +27,7 @@ ULONGLONG ClockSeconds() { return GetTickCount64() / 1000; }
 // between writes is not held up for a whole poll.
 DWORD WaitMs(bool outputFlows, unsigned quietPolls) {
   if (outputFlows) return 0;
-  return quietPolls >= 7 ? kPollMs : (std::min)(kPollMs, DWORD(1) << quietPolls);
+  return (std::min)(kPollMs, DWORD(1) << (std::min)(quietPolls, 7u));
 }
 }  // namespace
 

@@ -4,13 +4,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/constants.h"
 #include "db/file_manager.h"
 #include "db/format.h"
 #include "db/index.h"
 #include "db/report.h"
-#include "sys/ansi.h"
+#include "db/settings_record.h"
 #include "db/storage.h"
+#include "sys/ansi.h"
 #include "sys/text.h"
 
 namespace {

@@ -3,10 +3,10 @@
 // address, subject and size separated by MarkAD.
 #include <string>
 
-#include "app/constants.h"
 #include "msg/clock.h"
 #include "msg/header_manager.h"
 #include "msg/header_text.h"
+#include "msg/marks.h"
 
 std::string THeaderManager::Summary(const std::string& address, const char* arrow,
                                     const std::string& mark, const char* letter) {

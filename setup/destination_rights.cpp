@@ -1,9 +1,9 @@
 // Where a standard user can install: without elevation (the program asks for
 // none) Program Files takes no new folder, so the user's own programs folder
 // stands in for it.
-#include "app/constants.h"
+#include "common/constants.h"
 #include "setup/SetupDlg.h"
-#include "setup/normalized_folder.h"
+#include "common/normalized_folder.h"
 #include "sys/file_access.h"
 #include "sys/known_folders.h"
 #include "sys/path.h"

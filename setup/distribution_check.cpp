@@ -1,6 +1,6 @@
 // What setup installs is the folder it runs from: it must hold the client and
 // its template database, or there is nothing worth installing.
-#include "app/constants.h"
+#include "common/constants.h"
 #include "setup/SetupDlg.h"
 #include "sys/file_access.h"
 #include "sys/path.h"

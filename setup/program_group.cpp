@@ -1,5 +1,5 @@
 // The Start-menu group: a folder of five shortcuts into the destination.
-#include "app/constants.h"
+#include "common/constants.h"
 #include "setup/SetupDlg.h"
 #include "sys/ansi.h"
 #include "sys/files.h"

@@ -1,6 +1,6 @@
 // A running client holds its database and its program file: nothing can read
 // the one or replace the other until it is closed.
-#include "app/constants.h"
+#include "common/constants.h"
 #include "setup/SetupDlg.h"
 #include "sys/file_access.h"
 #include "sys/path.h"

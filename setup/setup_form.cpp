@@ -1,5 +1,5 @@
 // The setup wizard's construction, navigation and close handling.
-#include "app/constants.h"
+#include "common/constants.h"
 #include "db/FileMan1.h"
 #include "setup/DirBrow.h"
 #include "setup/SetupDlg.h"

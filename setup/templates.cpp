@@ -1,6 +1,6 @@
 // An earlier installation's settings, and the default message and article
 // stored in the client's database.
-#include "app/constants.h"
+#include "common/constants.h"
 #include "db/FileMan1.h"
 #include "msg/header_manager.h"
 #include "setup/SetupDlg.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/database_files.h"
+#include "common/database_files.h"
 #include "sys/ansi.h"
 #include "sys/extended_path.h"
 #include "sys/file_identity.h"

@@ -1,6 +1,6 @@
 #include "uninstall/kept_files.h"
 
-#include "app/database_files.h"
+#include "common/database_files.h"
 
 const char kKeepMarker[] = "uncv.dsk";
 

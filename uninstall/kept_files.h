@@ -1,5 +1,5 @@
 // Files the removal never deletes: the user's database files
-// (app/database_files.h) and the keep marker.
+// (common/database_files.h) and the keep marker.
 #pragma once
 #include <string>
 

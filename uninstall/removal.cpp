@@ -1,16 +1,16 @@
 // The removal: program group, files and registry key of the client, then
 // files, pool, folder and registry key of Mixmaster, with a progress log.
-#include "app/constants.h"
+#include "common/constants.h"
 #include "sys/files.h"
 #include "sys/known_folders.h"
 #include "sys/path.h"
 #include "sys/registry.h"
 #include "sys/sound.h"
-#include "setup/apps_entry.h"
+#include "common/apps_entry.h"
 #include "uninstall/UninstDlg.h"
 #include "uninstall/folder_cleanup.h"
 #include "uninstall/group_macro.h"
-#include "uninstall/protected_folders.h"
+#include "common/protected_folders.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The uninstall wizard's opening checks, navigation, check-box coupling,
 // review and close handling.
-#include "app/constants.h"
-#include "setup/WaitDlg.h"
+#include "common/constants.h"
+#include "wizard/WaitDlg.h"
 #include "sys/ansi.h"
 #include "sys/files.h"
 #include "sys/path.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/constants.h"
+#include "common/constants.h"
 #include "msg/header_manager.h"
 #include "sys/ansi.h"
 

@@ -9,7 +9,7 @@
 
 #include "db/FileMan1.h"
 #include "setup/SetupDlg.h"
-#include "setup/WaitDlg.h"
+#include "wizard/WaitDlg.h"
 #include "tests/setup/setup_fixture.h"
 
 using formtest::PumpUntil;

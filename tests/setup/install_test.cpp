@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "app/constants.h"
+#include "common/constants.h"
 #include "db/FileMan1.h"
 #include "setup/SetupDlg.h"
-#include "setup/normalized_folder.h"
+#include "common/normalized_folder.h"
 #include "sys/exception.h"
 #include "tests/setup/setup_fixture.h"
 

@@ -8,7 +8,7 @@
 
 #include "setup/DirBrow.h"
 #include "setup/SetupDlg.h"
-#include "setup/WaitDlg.h"
+#include "wizard/WaitDlg.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/ui/sample_form.h"
 

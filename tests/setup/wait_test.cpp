@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "setup/WaitDlg.h"
+#include "wizard/WaitDlg.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/ui/sample_form.h"
 

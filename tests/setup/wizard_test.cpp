@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/constants.h"
+#include "common/constants.h"
 #include "db/FileMan1.h"
 #include "setup/SetupDlg.h"
 #include "sys/exception.h"

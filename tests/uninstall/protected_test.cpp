@@ -7,7 +7,7 @@
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
 #include "uninstall/UninstDlg.h"
-#include "uninstall/protected_folders.h"
+#include "common/protected_folders.h"
 
 namespace {
 

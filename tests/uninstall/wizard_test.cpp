@@ -2,7 +2,7 @@
 // the user clicks them, the pages, the review, closing and the About box.
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
+#include "common/constants.h"
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
 #include "uninstall/UninstDlg.h"

@@ -1,5 +1,5 @@
-#include "app/product.h"
-#include "setup/WaitDlg.h"
+#include "common/product.h"
+#include "wizard/WaitDlg.h"
 #include "sys/controls.h"
 
 using namespace ui;

@@ -1,6 +1,6 @@
-#include "app/database_files.h"
+#include "common/database_files.h"
 
-#include "app/constants.h"
+#include "common/constants.h"
 #include "sys/ansi.h"
 #include "sys/path.h"
 

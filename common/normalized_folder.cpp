@@ -1,4 +1,4 @@
-#include "setup/normalized_folder.h"
+#include "common/normalized_folder.h"
 
 #include "sys/ansi.h"
 #include "sys/files.h"

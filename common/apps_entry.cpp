@@ -1,9 +1,9 @@
-#include "setup/apps_entry.h"
+#include "common/apps_entry.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "app/constants.h"
+#include "common/constants.h"
 #include "sys/folder_size.h"
 #include "sys/path.h"
 #include "sys/registry.h"

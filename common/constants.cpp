@@ -1,4 +1,4 @@
-#include "app/constants.h"
+#include "common/constants.h"
 
 #include "sys/ansi.h"
 #include "sys/module_path.h"
@@ -29,7 +29,6 @@ const std::string ProgramEncryptedFile = ChangeFileExt(ProgramPathUpper, Encrypt
 const std::string ProgramEncryptedBackup = ProgramEncryptedFile + BackupExt;
 const std::string ProgramEncryptedTemp = ProgramEncryptedFile + TempExt;
 const std::string UpdateOnSendKey = "UpdateOnSend";
-const std::string InitializationKey = "Initialization";
 const std::string NymsKey = "Nyms";
 const std::string NotesKey = "Notes";
 const std::string MessagesKey = "Messages";
@@ -79,10 +78,6 @@ const std::string SendWrapNotKey = "SendWrapNot";
 const std::string FontNameKey = "FontName";
 const std::string FontSizeKey = "FontSize";
 const std::string WorkSpaceColorKey = "WorkSpaceColor";
-const std::string MarkAD = "\xAD";
-const std::string MarkA8 = "\xA8";
-const std::string MarkA9 = "\xA9";
-const std::string MarkAC = "\xAC";
 const std::string NewNoteTitle = "New Note";
 const std::string NewMessageTitle = "New Message";
 const std::string NewArticleTitle = "New Usenet Article";

@@ -4,6 +4,9 @@
 #pragma once
 #include <string>
 
+#include "db/settings_record.h"  // InitializationKey
+#include "msg/marks.h"          // MarkAD, MarkA8, MarkA9, MarkAC
+
 // Main group.
 extern const std::string Pop3PluginFile;
 extern const std::string PgpPluginFile;
@@ -28,7 +31,6 @@ extern const std::string ProgramEncryptedBackup;
 extern const std::string ProgramEncryptedTemp;
 // Key names of the client's stored data.
 extern const std::string UpdateOnSendKey;
-extern const std::string InitializationKey;
 extern const std::string NymsKey;
 extern const std::string NotesKey;
 extern const std::string MessagesKey;
@@ -81,11 +83,6 @@ extern const std::string SendWrapNotKey;
 extern const std::string FontNameKey;
 extern const std::string FontSizeKey;
 extern const std::string WorkSpaceColorKey;
-// One-byte marks of the client's summary lines.
-extern const std::string MarkAD;
-extern const std::string MarkA8;
-extern const std::string MarkA9;
-extern const std::string MarkAC;
 extern const std::string NewNoteTitle;
 extern const std::string NewMessageTitle;
 extern const std::string NewArticleTitle;
@@ -99,4 +96,4 @@ extern const std::string MixConfigFile;
 extern const std::string MixOutMask;
 extern const std::string MixClientConfig;
 
-#include "app/product.h"
+#include "common/product.h"

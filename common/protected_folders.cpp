@@ -1,4 +1,4 @@
-#include "uninstall/protected_folders.h"
+#include "common/protected_folders.h"
 
 #include <set>
 

@@ -1,14 +1,19 @@
 // The entry point: the program's role follows its own file name and first
-// argument; one wizard form runs the message loop until it closes.
+// argument; /S runs the engine alone, otherwise one wizard form runs the
+// message loop until it closes. The exit code says how it ended.
 #include <windows.h>
-
-#include <memory>
 
 #include "app/role.h"
 #include "app/switches.h"
 #include "app/unattended.h"
+#include "common/install_journal.h"
+#include "common/left_report.h"
+#include "common/one_at_a_time.h"
+#include "common/product.h"
 #include "db/report.h"
+#include "removal/self_removal.h"
 #include "setup/SetupDlg.h"
+#include "sys/ansi.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
@@ -24,8 +29,9 @@ void ShowDbReport(const std::string& caption, const std::string& text, bool owne
   ui::MsgBox(owner, text, caption, MB_OK);
 }
 
-template <class Wizard>
-void RunWizard(Wizard*& global, const char* title) {
+// after(wizard) runs once the wizard has closed.
+template <class Wizard, class After>
+ExitCode RunWizard(Wizard*& global, const char* title, After after) {
   Wizard wizard;
   global = &wizard;
   ui::Application::SetMainForm(&wizard);
@@ -33,36 +39,67 @@ void RunWizard(Wizard*& global, const char* title) {
   ui::Application::Run();
   ui::Application::SetMainForm(nullptr);
   global = nullptr;
+  after(wizard);
+  return wizard.Result();
+}
+
+// A journal a killed run left is taken back before anything else; the user
+// hears of it only when something could not be.
+void Recover() {
+  const Recovery recovery = RecoverInterruptedInstall(InstallJournalPath());
+  if (recovery.left.empty()) return;
+  ui::MsgBox(nullptr,
+             "An interrupted installation could not be rolled back completely:\n" +
+                 LinesToText(LeftReport(recovery.left)),
+             ProductName, MB_OK | MB_ICONWARNING);
+}
+
+ExitCode RunWizards(Role role, const std::string& program) {
+  ui::Application::Initialize();
+  ui::Application::SetTitle(ChangeFileExt(ExtractFileName(program), ""));
+  SetDbReporter(ShowDbReport);
+  SetupMutex mutex;
+  if (!mutex.Held()) {
+    ui::MsgBox(nullptr, kAnotherSetupRunningText, ProductName, MB_OK | MB_ICONSTOP);
+    return ExitCode::AnotherSetupRunning;
+  }
+  Recover();
+  if (role == Role::Setup) return RunWizard(SetupForm, "Corvaline Setup", [](TSetupForm&) {});
+  return RunWizard(UninstWiz, "Corvaline Un-Install", [&program](TUninstWiz& wizard) {
+    if (wizard.RemoveUninstallerAfterwards()) ScheduleSelfRemoval(program);
+  });
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const std::string program = ModuleFileName();
+  const std::string commandLine = GetCommandLineA();
+  const std::string firstArgument = CommandLineArgument(commandLine, 1);
+  // The copy that removes the uninstaller once it has ended.
+  if (AnsiUpperCase(firstArgument).rfind(kSelfRemovalSwitch, 0) == 0) {
+    FinishSelfRemoval(firstArgument.substr(std::string(kSelfRemovalSwitch).size()),
+                      CommandLineArgument(commandLine, 2));
+    return 0;
+  }
+  const Role role = SelectRole(program, firstArgument);
+  Switches switches =
+      ParseSwitches(ArgumentsAfter(commandLine, RoleArgumentCount(program, firstArgument)), role);
+  // Paths on the command line mean the folder it was typed in.
+  for (std::optional<std::string>* path : {&switches.folder, &switches.log})
+    if (*path && !(*path)->empty()) **path = FullPathName(**path);
+  // The distribution is the folder setup.exe lies in, wherever it was
+  // started from: setup works there.
+  if (role == Role::Setup) SetCurrentDir(ExtractFilePath(program));
+  if (switches.silent) return static_cast<int>(RunUnattended(role, switches));
+  ExitCode code = ExitCode::FailedNothingLeft;
   try {
-    ui::Application::Initialize();
-    ui::Application::SetTitle(ChangeFileExt(ExtractFileName(ModuleFileName()), ""));
-    SetDbReporter(ShowDbReport);
-    const std::string program = ModuleFileName();
-    const std::string commandLine = GetCommandLineA();
-    const std::string firstArgument = CommandLineArgument(commandLine, 1);
-    const Role role = SelectRole(program, firstArgument);
-    Switches switches = ParseSwitches(
-        ArgumentsAfter(commandLine, RoleArgumentCount(program, firstArgument)), role);
-    // Paths on the command line mean the folder it was typed in.
-    for (std::optional<std::string>* path : {&switches.folder, &switches.log})
-      if (*path && !(*path)->empty()) **path = FullPathName(**path);
-    // The distribution is the folder setup.exe lies in, wherever it was
-    // started from: setup works there.
-    if (role == Role::Setup) SetCurrentDir(ExtractFilePath(program));
-    if (switches.silent) return RunUnattended(role, switches);
-    if (role == Role::Setup)
-      RunWizard(SetupForm, "Corvaline Setup");
-    else
-      RunWizard(UninstWiz, "Corvaline Un-Install");
+    code = RunWizards(role, program);
+  } catch (const EAbort&) {
+    code = ExitCode::Cancelled;  // the user cancelled while the wizard was being built
   } catch (const std::exception& e) {
-    // Mostly a wizard that could not be built; one the user cancelled while
-    // it was being built (EAbort) ends without a word.
+    // Mostly a wizard that could not be built: nothing has changed.
     ui::Application::ShowException(e);
   }
-  return 0;
+  return static_cast<int>(code);
 }

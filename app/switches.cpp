@@ -60,10 +60,12 @@ Switches ParseSwitches(const std::string& arguments, Role role) {
     const bool flag = eq == std::string::npos;
     if (name == "/S" && flag) {
       s.silent = true;
-    } else if (name == "/LOG" && !flag) {
+    } else if (name == "/LOG" && !value.empty()) {
       s.log = value;
     } else if (setup && name == "/NOGROUP" && flag) {
       s.noGroup = true;
+    } else if (setup && name == "/ALLOWDOWNGRADE" && flag) {
+      s.allowDowngrade = true;
     } else if (setup && name == "/ADDRESS" && !flag) {
       s.address = value;
     } else if (setup && name == "/HOST" && !flag) {

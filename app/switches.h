@@ -1,6 +1,6 @@
 // The switches of an unattended run, as package managers and deployment
 // scripts pass them:
-//   setup.exe /S [/ADDRESS=address] [/HOST=host] [/NOGROUP] [/LOG=file] [/D=folder]
+//   setup.exe /S [/ADDRESS=address] [/HOST=host] [/NOGROUP] [/ALLOWDOWNGRADE] [/LOG=file] [/D=folder]
 //   UninstCV.exe /S [/LOG=file]        (or setup.exe -u /S [/LOG=file])
 // Switch names are matched in any case. A value may be quoted as a whole
 // ("/ADDRESS=Jane Doe <jane@example.org>") or after the "=". /D= comes last
@@ -15,6 +15,7 @@
 struct Switches {
   bool silent = false;  // /S: no window, no message box; an exit code instead
   bool noGroup = false;
+  bool allowDowngrade = false;  // an older version may replace a newer one
   std::optional<std::string> address;
   std::optional<std::string> host;
   std::optional<std::string> folder;

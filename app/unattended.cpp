@@ -1,13 +1,19 @@
 #include "app/unattended.h"
 
-#include <memory>
-
-#include "setup/SetupDlg.h"
-#include "sys/exception.h"
+#include "common/constants.h"
+#include "common/install_journal.h"
+#include "common/left_report.h"
+#include "common/one_at_a_time.h"
+#include "common/running_client.h"
+#include "db/report.h"
+#include "install/earlier_installation.h"
+#include "install/exit_code.h"
+#include "install/install.h"
+#include "removal/removal.h"
+#include "removal/self_removal.h"
 #include "sys/files.h"
+#include "sys/module_path.h"
 #include "sys/text.h"
-#include "ui/ui.h"
-#include "uninstall/UninstDlg.h"
 
 namespace {
 
@@ -15,8 +21,10 @@ namespace {
 class RunLog {
  public:
   explicit RunLog(const std::optional<std::string>& path) : path_(path.value_or("")) {}
+  // A log that cannot be written is found out before anything changes.
+  bool Usable() const { return path_.empty() || AppendToFile(path_, ""); }
   // Each line reaches the file at once, so a run that is stopped leaves its log.
-  void Line(const std::string& line) {
+  void Line(const std::string& line) const {
     if (!path_.empty()) AppendToFile(path_, line + "\r\n");
   }
 
@@ -24,131 +32,110 @@ class RunLog {
   std::string path_;
 };
 
-// A message box's text on one line.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (char c : text) {
-    const bool lineBreak = c == '\r' || c == '\n';
-    if (!lineBreak) line += c;
-    else if (!line.empty() && line.back() != ' ') line += ' ';
-  }
-  return TrimRight(line);
+const RunLog* g_log = nullptr;
+
+// The record store's zlib messages become log lines too.
+void LogDbReport(const std::string& caption, const std::string& text, bool) {
+  if (g_log) g_log->Line(caption + ": " + OneLine(text));
 }
 
-int AnswerThatChangesNothing(UINT type) {
-  switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-    case MB_RETRYCANCEL:
-    case MB_YESNOCANCEL:
-      return IDCANCEL;
-    case MB_YESNO:
-      return IDNO;
-    default:
-      return IDOK;
+// A journal a killed run left is taken back before anything else.
+void Recover(const RunLog& log) {
+  const Recovery recovery = RecoverInterruptedInstall(InstallJournalPath());
+  if (!recovery.found || recovery.committed) return;
+  if (recovery.left.empty()) {
+    log.Line("An interrupted installation was rolled back.");
+    return;
   }
-}
-
-// For as long as it lives, every message box is a log line instead.
-class BoxesToLog {
- public:
-  explicit BoxesToLog(RunLog& log) {
-    ui::SetMsgBoxHook([&log](const ui::MsgBoxRequest& box) {
-      log.Line(box.caption + ": " + OneLine(box.text));
-      return AnswerThatChangesNothing(box.type);
-    });
-  }
-  ~BoxesToLog() { ui::SetMsgBoxHook(nullptr); }
-  BoxesToLog(const BoxesToLog&) = delete;
-  BoxesToLog& operator=(const BoxesToLog&) = delete;
-};
-
-// An error the toolkit would have shown in its standard display.
-void LogError(RunLog& log, const std::exception& error) {
-  if (!dynamic_cast<const EAbort*>(&error)) log.Line(error.what());
-}
-
-// The wizard, never shown; none when it could not be built (the reason is
-// logged, unless the user's cancel was the reason).
-template <class Wizard>
-std::unique_ptr<Wizard> Build(RunLog& log) {
-  try {
-    return std::make_unique<Wizard>();
-  } catch (const std::exception& e) {
-    LogError(log, e);
-    return nullptr;
-  }
+  log.Line("An interrupted installation could not be rolled back completely:");
+  for (const std::string& line : LeftReport(recovery.left)) log.Line(line);
 }
 
 // The switches take the place of what the user would type; what they leave
-// out stays as the wizard found it (the earlier installation, else its default).
-int Install(const Switches& switches, RunLog& log) {
-  std::unique_ptr<TSetupForm> form = Build<TSetupForm>(log);
-  if (!form) return kExitRefused;
-  if (switches.folder) form->AppDIR.SetText(*switches.folder);
-  if (switches.address) form->EAddr.SetText(*switches.address);
-  if (switches.host) form->Host.SetText(*switches.host);
-  if (switches.noGroup) form->GroupBox.SetChecked(false);
-  for (const std::string& line : form->Summary()) log.Line(line);
-  const struct {
-    bool missing;
-    const char* text;
-  } needed[] = {{form->AppDIR.Text().empty(), "No folder to install into: give one with /D=."},
-                {form->EAddr.Text().empty(), "No e-mail address: give one with /ADDRESS=."},
-                {form->Host.Text().empty(), "No outgoing mail host: give one with /HOST=."}};
-  bool refused = false;
-  for (const auto& n : needed) {
-    if (n.missing) log.Line(n.text);
-    refused = refused || n.missing;
-  }
-  if (refused) return kExitRefused;
+// out comes from the earlier installation, else the wizard's defaults.
+InstallChoices ChoicesFrom(const Switches& s) {
+  const EarlierInstallation earlier = ReadEarlierInstallation();
+  InstallChoices choices;
+  choices.source = GetCurrentDir();
+  choices.folder = s.folder ? *s.folder : !earlier.folder.empty() ? earlier.folder : ProposedDestination();
+  const StoredAddress stored = ReadStoredAddress(earlier.found ? earlier.folder : std::string());
+  choices.address = s.address.value_or(stored.address);
+  choices.host = s.host.value_or(stored.host);
+  choices.group = !s.noGroup && (earlier.found ? earlier.group : true);
+  choices.downgradeAccepted = s.allowDowngrade;
+  return choices;
+}
 
-  form->Unattended = true;
-  form->OnLog = [&log](const std::string& line) { log.Line(line); };
-  bool done = false;
-  try {
-    done = form->RunInstall();
-  } catch (const std::exception& e) {
-    LogError(log, e);
+ExitCode Install(const Switches& switches, const RunLog& log) {
+  const InstallChoices choices = ChoicesFrom(switches);
+  for (const std::string& line : {"Folder = " + choices.folder, "Address = " + choices.address,
+                                  "MailHost = " + choices.host,
+                                  std::string("ProgramGroup = ") + (choices.group ? "yes" : "no")})
+    log.Line(line);
+  const InstallPlan plan = PlanInstall(choices);
+  if (plan.problem != PlanProblem::None) {
+    log.Line(plan.caption + ": " + OneLine(plan.message));
+    return ExitCodeFor(plan.problem);
   }
-  if (done) log.Line("Installation complete!");
-  return done ? kExitDone : form->InstallChangedSomething() ? kExitFailedPartWay : kExitRefused;
+  const InstallOutcome outcome = RunInstall(plan, [&log](const std::string& line) { log.Line(line); });
+  if (outcome.result == InstallResult::Done) log.Line("Installation complete!");
+  return ExitCodeFor(outcome.result);
 }
 
 // Removes what the wizard checks when it opens, with all its rules.
-int Remove(RunLog& log) {
-  std::unique_ptr<TUninstWiz> wizard = Build<TUninstWiz>(log);
-  if (!wizard) return kExitRefused;
-  // With nothing installed the boxes keep the state they were made with;
-  // the wizard's Next stays disabled then.
-  const bool installed = wizard->IsAppInstalled() || wizard->IsMixInstalled();
-  if (!installed || (!wizard->AppEntries.Checked() && !wizard->MixEntries.Checked())) {
-    // Nothing installed, or only a client its user keeps.
-    const Lines said = installed ? Lines{"Nothing to un-install!"} : wizard->RichEdit7.GetLines();
-    for (const std::string& line : said) log.Line(line);
-    return kExitRefused;
+ExitCode Remove(const RunLog& log) {
+  const InstalledProducts products = ReadInstalledProducts();
+  if (!products.app && !products.mix) {
+    log.Line("Neither Corvaline nor Mixmaster are installed on this machine!");
+    log.Line("Nothing to un-install!");
+    return ExitCode::NothingToUninstall;
   }
-  wizard->FillReview();
-  for (const std::string& line : wizard->Memo1.GetLines()) log.Line(line);
-  wizard->Unattended = true;
-  wizard->OnLog = [&log](const std::string& line) { log.Line(line); };
+  const RemovalChoices choices = OpeningChoices(products);
+  if (!choices.app && !choices.mix) {  // only a client its user keeps
+    log.Line("Nothing to un-install!");
+    return ExitCode::NothingToUninstall;
+  }
+  log.Line(ProductName + (choices.app ? " = YES" : " = NO"));
+  log.Line(std::string("Mixmaster") + (choices.mix ? " = YES" : " = NO"));
+  if (!HeldByRunningClient(products, choices).empty()) {
+    log.Line(kClientRunningText);
+    return ExitCode::ClientRunning;
+  }
+  const RemovalOutcome outcome =
+      RunRemoval(products, choices, [&log](const std::string& line, bool) { log.Line(line); });
+  log.Line(outcome.complete ? "Un-Installation complete!" : "Un-Installation incomplete!");
+  if (outcome.removeUninstaller) ScheduleSelfRemoval(ModuleFileName());
+  return outcome.complete ? ExitCode::Done : ExitCode::FailedSomethingLeft;
+}
+
+ExitCode Run(Role role, const Switches& switches, const RunLog& log) {
+  for (const std::string& unknown : switches.unknown) log.Line("Unknown switch: " + unknown);
+  if (!switches.unknown.empty()) return ExitCode::BadCommandLine;
+  SetupMutex mutex;
+  if (!mutex.Held()) {
+    log.Line(kAnotherSetupRunningText);
+    return ExitCode::AnotherSetupRunning;
+  }
+  Recover(log);
   try {
-    wizard->RunRemoval();
+    return role == Role::Setup ? Install(switches, log) : Remove(log);
   } catch (const std::exception& e) {
-    LogError(log, e);
-    return kExitFailedPartWay;
+    // Nothing the engines raise is left uncaught; this is a last guard.
+    log.Line(e.what());
+    return ExitCode::FailedSomethingLeft;
   }
-  log.Line(wizard->Label4.Text());
-  return wizard->LeftSomething() ? kExitFailedPartWay : kExitDone;
 }
 
 }  // namespace
 
-int RunUnattended(Role role, const Switches& switches) {
-  RunLog log(switches.log);
-  BoxesToLog quiet(log);
-  int code = kExitRefused;
-  for (const std::string& unknown : switches.unknown) log.Line("Unknown switch: " + unknown);
-  if (switches.unknown.empty()) code = role == Role::Setup ? Install(switches, log) : Remove(log);
-  log.Line("Exit code: " + std::to_string(code));
+ExitCode RunUnattended(Role role, const Switches& switches) {
+  const RunLog log(switches.log);
+  if (!log.Usable()) return ExitCode::BadCommandLine;
+  g_log = &log;
+  SetDbReporter(LogDbReport);
+  const ExitCode code = Run(role, switches, log);
+  log.Line("Exit code: " + std::to_string(static_cast<int>(code)) + " (" + ExitCodeMeaning(code) + ")");
+  SetDbReporter(nullptr);
+  g_log = nullptr;
   return code;
 }

@@ -1,16 +1,10 @@
-// Setup and the uninstaller without a window or a message box, for package
-// managers and deployment scripts (the /S switch). Message boxes the wizard
-// would have shown become lines of the log (/LOG=file), each question taking
-// the answer that changes nothing.
+// Setup and the uninstaller without a window, for package managers and
+// deployment scripts (the /S switch): the engines alone, no display needed.
+// What a wizard would have shown goes to the log (/LOG=file); the exit code
+// says how it ended (common/exit_codes.h).
 #pragma once
 #include "app/role.h"
 #include "app/switches.h"
+#include "common/exit_codes.h"
 
-// Exit codes of an unattended run.
-enum UnattendedExit {
-  kExitDone = 0,
-  kExitRefused = 1,       // nothing changed: bad switches, nothing to do, a check failed
-  kExitFailedPartWay = 2  // a step failed after others changed something; the log says what
-};
-
-int RunUnattended(Role role, const Switches& switches);
+ExitCode RunUnattended(Role role, const Switches& switches);

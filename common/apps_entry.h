@@ -1,13 +1,16 @@
 // The installation's entry in Settings > Apps (Programs and Features): what
 // the shell shows and how it removes the program, with or without a window.
 #pragma once
+#include <cstdint>
 #include <string>
+
+#include "common/setting_values.h"
 
 // The entry's key under the current user's hive.
 std::string AppsEntryKey();
 
-// Writes the entry for the client installed in folder; false when a value
-// could not be written.
-bool WriteAppsEntry(const std::string& folder, const std::string& version);
-// Sets the entry's size to what folder's files take now.
-void UpdateAppsEntrySize(const std::string& folder);
+// The entry's values for the client installed in folder, whose files take
+// bytes.
+SettingValues AppsEntryValues(const std::string& folder, const std::string& version, uint64_t bytes);
+// The entry's size value alone, for files that take bytes.
+SettingValue AppsEntrySizeValue(uint64_t bytes);

@@ -21,7 +21,8 @@ const KnownFolder kDataFolders[] = {
     KnownFolder::Startup,         KnownFolder::CommonDesktop,   KnownFolder::CommonDocuments,
     KnownFolder::CommonStartMenu, KnownFolder::CommonPrograms,  KnownFolder::CommonStartup,
     KnownFolder::ProgramData,     KnownFolder::ProgramFiles,    KnownFolder::ProgramFilesX86,
-    KnownFolder::ProgramFilesNative, KnownFolder::CommonFiles,
+    KnownFolder::ProgramFilesNative, KnownFolder::CommonFiles,     KnownFolder::AdminTools,
+    KnownFolder::CommonAdminTools,
 };
 
 using Identities = std::set<FileIdentity>;

@@ -1,9 +1,10 @@
 // The setup wizard: four pages (Start, Address, Review, Done), the install
 // steps and the reading of an earlier installation.
 #pragma once
-#include <functional>
 #include <string>
 
+#include "common/exit_codes.h"
+#include "install/install.h"
 #include "sys/lines.h"
 #include "ui/ui.h"
 
@@ -22,33 +23,23 @@ class TSetupForm : public ui::Form {
   void HostChange();
   void BrowseBtnClick();
 
-  // Install steps, in the order RunInstall takes them.
+  // The install as the user confirmed it: the engine's checks (and the
+  // user's answers to its questions), the wait dialog, the install. True
+  // when it is done; otherwise the user has been told why.
   bool RunInstall();
-  bool CheckDistribution();
-  void MakeDestinationAbsolute();
-  bool CheckDestinationRights();
-  bool WaitForClientToClose();
-  bool CopyProgramFiles();
-  bool SaveRegistrySettings();
-  bool StoreDefaultTemplates();
-  bool CreateProgramGroup();
 
-  // An earlier installation, read at construction, and the destination
-  // proposed when there is none.
+  // An earlier installation, read at construction.
   void LoadExistingSettings();
   void LoadExistingAddress();
-  void ProposeDestination();
 
   bool IsExistingInstall() const { return ExistingInstall; }
   // The Review page's lines: folder, address, mail host, program group.
   Lines Summary() const;
-  // Whether the last RunInstall got as far as changing anything.
-  bool InstallChangedSomething() const { return ChangesStarted; }
-
-  // An unattended install: no wait dialog and no Explorer window; each step
-  // reports its line ("   program files...done") to OnLog.
-  bool Unattended = false;
-  std::function<void(const std::string&)> OnLog;
+  // The choices as the pages hold them.
+  InstallChoices Choices() const;
+  // How the wizard ends, for its exit code: the outcome of the last install
+  // it tried, or Cancelled when it tried none.
+  ExitCode Result() const { return LastResult; }
   const std::string& Version() const { return VersionText; }
 
   // Controls.
@@ -84,16 +75,15 @@ class TSetupForm : public ui::Form {
 
  private:
   void ApplyNextRule();
-  void Log(const std::string& line);
   void FillSummary();
   void ReturnToStart();
-  // Whether the stored template at key already carries the address and host.
-  bool TemplateIsCurrent(const std::string& key, const std::string& database) const;
-  bool CopyOneFile(const std::string& source, const std::string& target, bool failIfExists);
+  // Plans with choices until nothing stands in the way, putting the engine's
+  // questions to the user; false when the install does not go ahead.
+  bool PlanAccepted(InstallChoices& choices, InstallPlan& plan);
   std::string ClientDatabasePath() const;
 
   bool ExistingInstall = false;
-  bool ChangesStarted = false;
+  ExitCode LastResult = ExitCode::Cancelled;
   std::string ClientExeName;
   std::string DatabaseName;
   std::string TemplateName;

@@ -1,6 +1,6 @@
 // The setup wizard's construction, navigation and close handling.
 #include "common/constants.h"
-#include "db/FileMan1.h"
+#include "install/earlier_installation.h"
 #include "setup/DirBrow.h"
 #include "setup/SetupDlg.h"
 #include "setup/setup_form_layout.h"
@@ -9,6 +9,7 @@
 #include "sys/path.h"
 #include "sys/process.h"
 #include "sys/sound.h"
+#include "wizard/client_question.h"
 
 TSetupForm* SetupForm = nullptr;
 
@@ -72,23 +73,41 @@ TSetupForm::TSetupForm()
   ClientExeName = ClientExeFile;
   TemplateName = ChangeFileExt(ClientExeName, IniExt);
   DatabaseName = ChangeFileExt(ClientExeName, DatabaseExt);
-  // The template database of the distribution, in the current directory. One
-  // that cannot be read names no version; installing tells what is missing.
-  try {
-    VersionText = GetInitValue("Version", "", TemplateName);
-  } catch (const EFOpenError&) {
-    VersionText.clear();
-  }
+  // The template database of the distribution. One that cannot be read names
+  // no version; installing tells what is missing.
+  VersionText = DistributionVersion(SourceDir);
   Appname.SetText(ProductName + " " + VersionText);
   Notebook1.SetPageIndex(kStart);
   LoadExistingSettings();
-  ProposeDestination();
   LoadExistingAddress();
   SetActiveControl(NextBtn);
   SetIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
 }
 
 TSetupForm::~TSetupForm() = default;
+
+void TSetupForm::LoadExistingSettings() {
+  const EarlierInstallation earlier = ReadEarlierInstallation();
+  if (earlier.found) {
+    GroupBox.SetChecked(earlier.group);
+    if (!earlier.folder.empty()) AppDIR.SetText(earlier.folder);
+    ExistingInstall = true;
+  }
+  MixFolder = earlier.mixFolder;
+  // A user who cannot write the default folder is offered one that works.
+  if (!earlier.found || earlier.folder.empty()) AppDIR.SetText(ProposedDestination());
+}
+
+void TSetupForm::LoadExistingAddress() {
+  if (!FileExists(ClientDatabasePath())) return;
+  // While the wizard is being built its window is not shown yet: the
+  // question stands on its own then.
+  HWND owner = Visible() ? Handle() : nullptr;
+  if (!AskUntilClientCloses(owner, {ClientDatabasePath(), ClientProgramIn(AppDIR.Text())})) throw EAbort();
+  const StoredAddress stored = ReadStoredAddress(AppDIR.Text());
+  EAddr.SetText(stored.address);
+  Host.SetText(stored.host);
+}
 
 // Next is enabled on the Address page exactly when both fields hold at least
 // one character. The rule is applied only while that page shows, so that a

@@ -40,6 +40,19 @@ bool AppendToFile(const std::string& path, const std::string& bytes);
 // Copies source to dest; with failIfExists an existing dest is left alone and
 // the copy fails.
 bool CopyOneFile(const std::string& source, const std::string& dest, bool failIfExists);
+// Renames from to to on one volume (moves across volumes); with replace an
+// existing to is replaced in the same step.
+bool MoveOneFile(const std::string& from, const std::string& to, bool replace);
+// The size of an existing file; false when it cannot be read.
+bool FileSizeOf(const std::string& path, uint64_t* size);
+// The whole content of a file; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* bytes);
+// Writes what the system still holds of the file to the disk; false when the
+// file cannot be opened or flushed.
+bool FlushFileToDisk(const std::string& path);
+// The bytes free to this user on the volume of path, found from its nearest
+// existing folder; false when no folder of the path can be reached.
+bool FreeDiskBytes(const std::string& path, uint64_t* bytes);
 std::string GetCurrentDir();
 bool SetCurrentDir(const std::string& folder);
 

@@ -45,3 +45,51 @@ bool AppendToFile(const std::string& path, const std::string& bytes) {
 bool CopyOneFile(const std::string& source, const std::string& dest, bool failIfExists) {
   return CopyFileA(source.c_str(), dest.c_str(), failIfExists) != FALSE;
 }
+
+bool MoveOneFile(const std::string& from, const std::string& to, bool replace) {
+  const DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  return MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE;
+}
+
+bool FileSizeOf(const std::string& path, uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  *size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  bytes->clear();
+  char buffer[64 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return false;
+    if (got == 0) return true;
+    bytes->append(buffer, got);
+  }
+}
+
+bool FlushFileToDisk(const std::string& path) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && FlushFileBuffers(file.Get());
+}
+
+bool FreeDiskBytes(const std::string& path, uint64_t* bytes) {
+  std::string folder = StripBackslash(path);
+  while (!folder.empty() && !DirectoryExists(folder)) {
+    const std::string parent = StripBackslash(ExtractFilePath(folder));
+    if (parent == folder) return false;
+    folder = parent;
+  }
+  ULARGE_INTEGER free;
+  if (folder.empty() || !GetDiskFreeSpaceExA(AddBackslash(folder).c_str(), &free, nullptr, nullptr))
+    return false;
+  *bytes = free.QuadPart;
+  return true;
+}

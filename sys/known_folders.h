@@ -9,7 +9,7 @@ enum class KnownFolder {
   Downloads, Pictures, Music, Videos, AppData, LocalAppData, Favorites,
   StartMenu, Startup, CommonDesktop, CommonDocuments, CommonStartMenu, CommonPrograms,
   CommonStartup, ProgramData, Users, Public, ProgramFilesX86, ProgramFilesNative,
-  CommonFiles, SystemX86, Fonts, Templates, SendTo, Recent,
+  CommonFiles, SystemX86, Fonts, Templates, SendTo, Recent, AdminTools, CommonAdminTools,
 };
 
 // The folder as the shell reports it, without a trailing backslash; empty

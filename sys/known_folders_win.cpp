@@ -37,6 +37,8 @@ int CsidlOf(KnownFolder folder) {
     case KnownFolder::Templates: return CSIDL_TEMPLATES;
     case KnownFolder::SendTo: return CSIDL_SENDTO;
     case KnownFolder::Recent: return CSIDL_RECENT;
+    case KnownFolder::AdminTools: return CSIDL_ADMINTOOLS;
+    case KnownFolder::CommonAdminTools: return CSIDL_COMMON_ADMINTOOLS;
     default: return -1;
   }
 }

@@ -45,6 +45,16 @@ class Registry {
   int ReadInteger(const std::string& name) const;
   bool WriteString(const std::string& name, const std::string& value);
   bool WriteInteger(const std::string& name, int value);  // REG_DWORD
+  // A value of the open key exactly as stored, to put it back later.
+  struct RawValue {
+    bool present = false;
+    DWORD type = 0;
+    std::string data;
+  };
+  // False when the value is there but cannot be read.
+  bool ReadRaw(const std::string& name, RawValue* value) const;
+  // Stores the value as it was; one that was not present is deleted.
+  bool WriteRaw(const std::string& name, const RawValue& value);
 
   // Ini-style read: value name of the subkey section of the open key (or of the
   // root), def when the subkey or the value is missing. Creates nothing.

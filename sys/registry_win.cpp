@@ -157,6 +157,33 @@ bool Registry::WriteInteger(const std::string& name, int value) {
                         reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
 }
 
+bool Registry::ReadRaw(const std::string& name, RawValue* value) const {
+  *value = RawValue();
+  DWORD type = 0, size = 0;
+  const LONG r = current_.Valid() ? RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, nullptr, &size)
+                                  : ERROR_INVALID_HANDLE;
+  if (r == ERROR_FILE_NOT_FOUND) return true;
+  if (r != ERROR_SUCCESS) return false;
+  std::string data(size, '\0');
+  if (size && RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS)
+    return false;
+  data.resize(size);
+  *value = RawValue{true, type, data};
+  return true;
+}
+
+bool Registry::WriteRaw(const std::string& name, const RawValue& value) {
+  if (!current_.Valid()) return false;
+  if (!value.present) {
+    const LONG r = RegDeleteValueA(current_.Get(), name.c_str());
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+  }
+  return RegSetValueExA(current_.Get(), name.c_str(), 0, value.type,
+                        reinterpret_cast<const BYTE*>(value.data.data()),
+                        static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
+}
+
 UniqueRegKey Registry::OpenSection(const std::string& section) const {
   UniqueRegKey sub;
   if (RegOpenKeyExA(BaseFor(section), WithoutLeadingBackslash(section).c_str(), 0, KEY_READ,

@@ -57,3 +57,13 @@ std::string RemoveChar(std::string s, char c) {
   s.erase(std::remove(s.begin(), s.end(), c), s.end());
   return s;
 }
+
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    const bool lineBreak = c == '\r' || c == '\n';
+    if (!lineBreak) line += c;
+    else if (!line.empty() && line.back() != ' ') line += ' ';
+  }
+  return TrimRight(line);
+}

@@ -18,3 +18,6 @@ std::string ReplaceAll(std::string s, const std::string& from, const std::string
 
 // Every occurrence of the byte c removed.
 std::string RemoveChar(std::string s, char c);
+
+// A message's text on one line: each run of line breaks becomes one blank.
+std::string OneLine(const std::string& text);

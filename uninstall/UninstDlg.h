@@ -1,9 +1,11 @@
-// The uninstall wizard: finds out what is installed, lets the user choose
-// what to remove, reviews, confirms and removes with a progress log.
+// The uninstall wizard: shows what is installed, lets the user choose what to
+// remove, reviews, confirms and has the removal engine remove it, with a
+// progress log.
 #pragma once
-#include <functional>
 #include <string>
 
+#include "common/exit_codes.h"
+#include "removal/removal.h"
 #include "sys/lines.h"
 #include "ui/ui.h"
 
@@ -23,33 +25,22 @@ class TUninstWiz : public ui::Form {
   void FillReview();
   void DisableEntry(ui::CheckBox& entry);
 
-  // Folder relations of the client's folder A and Mixmaster's folder M.
-  bool MixInsideApp() const;
-  bool AppInsideMix() const;
-  bool SameFolders() const;
-  bool SeparateFolders() const;
-
-  // The removal.
+  // The removal of what the boxes hold, shown line by line on the last page.
   void RunRemoval();
-  void RemoveApp();
-  void RemoveMix();
-  bool RemoveProgramGroup();
-  void RemoveAppFiles();
-  void RemoveMixFiles();
-  void RemoveAppKey();
-  void RemoveMixKey();
+  // The choices as the boxes hold them.
+  RemovalChoices Choices() const;
 
-  // An unattended removal: no pauses and no sound; each log line also goes
-  // to OnLog.
-  bool Unattended = false;
-  std::function<void(const std::string&)> OnLog;
+  const std::string& GetAppDir() const { return Products.appDir; }
+  const std::string& GetMixDir() const { return Products.mixDir; }
+  bool IsAppInstalled() const { return Products.app; }
+  bool IsMixInstalled() const { return Products.mix; }
   // Whether the last removal left something behind it meant to remove.
-  bool LeftSomething() const { return Incomplete; }
-
-  const std::string& GetAppDir() const { return AppDir; }
-  const std::string& GetMixDir() const { return MixDir; }
-  bool IsAppInstalled() const { return AppInstalled; }
-  bool IsMixInstalled() const { return MixInstalled; }
+  bool LeftSomething() const { return LastResult == ExitCode::FailedSomethingLeft; }
+  // How the wizard ends, for its exit code.
+  ExitCode Result() const { return LastResult; }
+  // Everything is removed: the running uninstaller's own file should go once
+  // it has ended.
+  bool RemoveUninstallerAfterwards() const { return RemoveUninstaller; }
 
   // Controls.
   ui::Button& BackBtn;
@@ -73,7 +64,6 @@ class TUninstWiz : public ui::Form {
   ui::Label& Label4;
   ui::Label& Label6;
   ui::RichText& RichEdit2;
-  ui::DdeClient DDEClient;
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -82,24 +72,14 @@ class TUninstWiz : public ui::Form {
   void OpeningChecks();
   void ShowPage(int index, bool fillReview);
   void EnableNextByChoice();
-  void Log(const std::string& line);
-  void Pause();
-  // A log line, then pending messages and the pause every step ends with.
-  void StepDone(const std::string& line);
-  // "...done", or "...failed" followed by what the step left behind.
-  void StepEnded(const std::string& step, const Lines& left);
-  void FilesStep(const std::string& folder, Lines (*remove)(const std::string&));
-  std::string FolderA() const;
-  std::string FolderM() const;
+  // The user confirmed: no running client holds what goes, the wait dialog.
+  bool ReadyToRemove();
 
-  std::string ProgramGroup;
-  std::string AppDir;
-  std::string MixDir;
-  std::string AppVersion;
-  bool AppInstalled = false;
-  bool MixInstalled = false;
-  bool Removing = false;    // the removal runs: the window cannot be closed
-  bool Incomplete = false;  // a removal step left something behind
+  InstalledProducts Products;
+  FolderRelations Relations;
+  bool Removing = false;  // the removal runs: the window cannot be closed
+  bool RemoveUninstaller = false;
+  ExitCode LastResult = ExitCode::Cancelled;
 };
 
 // The one uninstall wizard of a run.

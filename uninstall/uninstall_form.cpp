@@ -1,14 +1,13 @@
 // The uninstall wizard's opening checks, navigation, check-box coupling,
 // review and close handling.
 #include "common/constants.h"
-#include "wizard/WaitDlg.h"
 #include "sys/ansi.h"
-#include "sys/files.h"
 #include "sys/path.h"
-#include "sys/registry.h"
+#include "sys/sound.h"
 #include "uninstall/UninstDlg.h"
-#include "uninstall/kept_files.h"
 #include "uninstall/uninstall_form_layout.h"
+#include "wizard/WaitDlg.h"
+#include "wizard/client_question.h"
 
 TUninstWiz* UninstWiz = nullptr;
 
@@ -63,43 +62,34 @@ TUninstWiz::~TUninstWiz() = default;
 void TUninstWiz::OpeningChecks() {
   AppendSystemMenuItem(kAboutCommand, "About Uninstall...");
   Notebook.SetPageIndex(0);
-  MixInstalled = RegistryKeyExists(MixRegistryKey);
-  AppInstalled = RegistryKeyExists(ProductRegistryKey);
-  if (!MixInstalled && !AppInstalled) {
+  Products = ReadInstalledProducts();
+  if (!Products.mix && !Products.app) {
+    LastResult = ExitCode::NothingToUninstall;
     NextBtn.SetEnabled(false);
     RichEdit7.SetLines(TextToLines(
         "Neither Corvaline nor Mixmaster are installed on this machine!\nNothing to un-install!"));
     Label24.SetEnabled(false);
     return;
   }
-  Registry registry;
-  if (registry.OpenKeyReadOnly(MixRegistryKey)) {
-    MixDir = AddBackslash(registry.ReadStringOrEmpty("MixDir"));
-    registry.CloseKey();
-  }
-  if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
-    AppDir = AddBackslash(registry.ReadStringOrEmpty("AppDir"));
-    ProgramGroup = registry.ReadStringOrEmpty("Program Group");
-    AppVersion = registry.ReadStringOrEmpty("Version");
-    registry.CloseKey();
-  }
+  Relations = RelationsOf(Products);
   AppEntries.SetText(ProductName);
   MixEntries.SetText("Mixmaster");
-  Appname.SetText(ProductName + " " + AppVersion);
+  Appname.SetText(ProductName + " " + Products.appVersion);
   Label25.SetText("Un-Install " + ProductName);
 
-  const bool keepClient = AppInstalled && FileExists(AppDir + kKeepMarker);
-  if (!MixInstalled) DisableEntry(MixEntries);
-  if (keepClient || !AppInstalled) DisableEntry(AppEntries);
-  if (AppInstalled && !keepClient) AppEntries.SetChecked(true);
-  if (MixInstalled) MixEntries.SetChecked(true);
-  if (MixInsideApp() || SameFolders()) MixEntries.SetEnabled(false);
-  if (AppInsideMix()) AppEntries.SetChecked(true);
+  const RemovalChoices opening = OpeningChoices(Products);
+  if (!Products.mix) DisableEntry(MixEntries);
+  if (Products.keepClient || !Products.app) DisableEntry(AppEntries);
+  AppEntries.SetChecked(opening.app);
+  MixEntries.SetChecked(opening.mix);
+  if (Relations.mixInsideApp || Relations.same) MixEntries.SetEnabled(false);
   EnableNextByChoice();
 
-  MixEntries.SetText(MixEntries.Text() + "    { " + FolderCaption(MixInstalled, MixDir) + " }");
-  AppEntries.SetText(AppEntries.Text() + "  { " + FolderCaption(AppInstalled, AppDir) + " }");
+  MixEntries.SetText(MixEntries.Text() + "    { " + FolderCaption(Products.mix, Products.mixDir) + " }");
+  AppEntries.SetText(AppEntries.Text() + "  { " + FolderCaption(Products.app, Products.appDir) + " }");
 }
+
+RemovalChoices TUninstWiz::Choices() const { return {AppEntries.Checked(), MixEntries.Checked()}; }
 
 void TUninstWiz::DisableEntry(ui::CheckBox& entry) {
   entry.SetChecked(false);
@@ -113,20 +103,20 @@ void TUninstWiz::EnableNextByChoice() {
 // Removing a folder removes what lies inside it: a box whose folder lies in
 // (or is) the other's folder is checked and locked while the other is checked.
 void TUninstWiz::AppEntriesClick() {
-  if (AppEntries.Checked() && (MixInsideApp() || SameFolders())) {
+  if (AppEntries.Checked() && (Relations.mixInsideApp || Relations.same)) {
     MixEntries.SetChecked(true);
     MixEntries.SetEnabled(false);
   }
-  if (!AppEntries.Checked() && (SameFolders() || MixInsideApp())) MixEntries.SetEnabled(true);
+  if (!AppEntries.Checked() && (Relations.same || Relations.mixInsideApp)) MixEntries.SetEnabled(true);
   EnableNextByChoice();
 }
 
 void TUninstWiz::MixEntriesClick() {
-  if (MixEntries.Checked() && (AppInsideMix() || SameFolders())) {
+  if (MixEntries.Checked() && (Relations.appInsideMix || Relations.same)) {
     AppEntries.SetChecked(true);
     AppEntries.SetEnabled(false);
   }
-  if (!MixEntries.Checked() && (SameFolders() || AppInsideMix())) AppEntries.SetEnabled(true);
+  if (!MixEntries.Checked() && (Relations.same || Relations.appInsideMix)) AppEntries.SetEnabled(true);
   EnableNextByChoice();
 }
 
@@ -150,13 +140,20 @@ void TUninstWiz::NextBtnClick() {
     ShowPage(Notebook.PageIndex() + 1, true);
     return;
   }
-  if (ui::MsgBox(Handle(), "Uninstall now?", ProductName, MB_OKCANCEL) != IDOK) return;
-  if (!RunWaitDialog(ProductName, "...uninstalling software...", *this)) return;
+  if (ui::MsgBox(Handle(), "Uninstall now?", ProductName, MB_OKCANCEL) != IDOK || !ReadyToRemove()) return;
   Notebook.SetPageIndex(Notebook.PageIndex() + 1);
   ui::Application::ProcessMessages();
   RunRemoval();
   CancelBtn.SetText("Exit");
   CancelBtn.SetEnabled(true);
+}
+
+bool TUninstWiz::ReadyToRemove() {
+  // Nothing is deleted while the client runs: it would lose what it holds.
+  const RemovalChoices choices = Choices();
+  auto clientClosed = [&] { return AskUntilClientCloses(Handle(), HeldByRunningClient(Products, choices)); };
+  if (!clientClosed() || !RunWaitDialog(ProductName, "...uninstalling software...", *this)) return false;
+  return clientClosed();
 }
 
 void TUninstWiz::BackBtnClick() {
@@ -170,7 +167,7 @@ void TUninstWiz::FormCloseQuery(bool& canClose) {
     canClose = false;
     return;
   }
-  if (Notebook.PageIndex() == 0 || (!AppInstalled && !MixInstalled)) return;
+  if (Notebook.PageIndex() == 0 || (!Products.app && !Products.mix)) return;
   if (CancelBtn.Text() != "Exit" &&
       ui::MsgBox(Handle(), "Quit without un-installing?", "Un-Install", MB_YESNO) == IDNO)
     canClose = false;

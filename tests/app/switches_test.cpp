@@ -17,6 +17,7 @@ std::string Describe(const Switches& s) {
   auto add = [&](const std::string& part) { d += (d.empty() ? "" : " ") + part; };
   if (s.silent) add("S");
   if (s.noGroup) add("G");
+  if (s.allowDowngrade) add("V");
   if (s.address) add("A=" + *s.address);
   if (s.host) add("H=" + *s.host);
   if (s.folder) add("D=" + *s.folder);
@@ -38,9 +39,11 @@ const Case kCases[] = {
     {"/S \"/d=C:\\My Apps\\Corvaline\"", Role::Setup, "S D=C:\\My Apps\\Corvaline"},
     {"/D=C:\\x /NOGROUP", Role::Setup, "D=C:\\x /NOGROUP"},
     {"/S /X /ADDRESS /S=1 -u", Role::Setup, "S ?=/X ?=/ADDRESS ?=/S=1 ?=-u"},
+    // A log needs a name; a downgrade is allowed only when asked for.
+    {"/S /LOG= /AllowDowngrade /ALLOWDOWNGRADE=1", Role::Setup, "S V ?=/LOG= ?=/ALLOWDOWNGRADE=1"},
     // The uninstaller takes /S and /LOG= only.
     {"/S /LOG=u.log", Role::Uninstall, "S L=u.log"},
-    {"/S /NOGROUP /D=C:\\x", Role::Uninstall, "S ?=/NOGROUP ?=/D=C:\\x"},
+    {"/S /NOGROUP /ALLOWDOWNGRADE /D=C:\\x", Role::Uninstall, "S ?=/NOGROUP ?=/ALLOWDOWNGRADE ?=/D=C:\\x"},
     {"", Role::Uninstall, ""},
 };
 

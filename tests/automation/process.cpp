@@ -14,7 +14,9 @@ UniqueHandle MakeKillOnCloseJob() {
   UniqueHandle job(CreateJobObjectA(nullptr, nullptr));
   if (!job) return job;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  // A program may leave on purpose what it starts to outlive it (the
+  // uninstaller's clean-up copy), as deployment tools' jobs allow.
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
   if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
     job.Reset();
   return job;

@@ -1,7 +1,12 @@
 // Installing and removing without a window, as package managers do: the /S
 // switch, the exit code, the log, and the entry in Settings > Apps that Wine's
 // own uninstaller program lists and starts.
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
 
 #include "sys/console_runner.h"
 #include "sys/text.h"
@@ -47,7 +52,7 @@ TEST_F(UnattendedTest, InstallRegistersAndRemovalUnregisters) {
                           std::string("MailHost = ") + kHost, "ProgramGroup = yes",
                           "   program files...done", "   registry settings...done",
                           "   default templates...done", "   program group...done",
-                          "Installation complete!", "Exit code: 0"}));
+                          "Installation complete!", "Exit code: 0 (done)"}));
   EXPECT_TRUE(FileExists(dest + "\\CV.exe"));
   EXPECT_EQ(ReadValue(kClientKey, "AppDir").text, dest);
   EXPECT_EQ(Listing(GroupFolder()).size(), 5u);
@@ -100,52 +105,127 @@ TEST_F(UnattendedTest, InstallRegistersAndRemovalUnregisters) {
   EXPECT_EQ(Lines(all.begin() + 10, all.end()),
             (Lines{"Corvaline = YES", "Mixmaster = NO", "Removing Corvaline...",
                    "   program group...done", "   program files...done", "   registry key...done",
-                   "Done!", "Un-Installation complete!", "Exit code: 0"}));
+                   "Done!", "Un-Installation complete!", "Exit code: 0 (done)"}));
 }
 
-// Refused runs change nothing and say why; a run that fails part-way says
-// what it left.
-TEST_F(UnattendedTest, RefusedAndFailedRunsSayWhy) {
+// Each exit code a package manager maps, produced as it would meet it: the
+// log's last line names it, and a refusal changes nothing.
+TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   const std::string lonely = scratch / "Downloads";
   ASSERT_TRUE(CreateDirectoryA(lonely.c_str(), nullptr));
   ASSERT_TRUE(CopyFileA((DistFolder() + "\\setup.exe").c_str(), (lonely + "\\setup.exe").c_str(), FALSE));
-  const std::string both = " /ADDRESS=jane@example.org /HOST=smtp.example.org /LOG=" + log;
+  const std::string setup = DistFolder() + "\\setup.exe";
+  const std::string logged = " /LOG=" + log;
   const std::string to = " /D=" + dest;
   const struct {
-    std::string exe, args, said;
-  } refused[] = {
-      {DistFolder() + "\\setup.exe", "/S /HOST=smtp.example.org /LOG=" + log + to,
-       "No e-mail address: give one with /ADDRESS=."},
-      {DistFolder() + "\\setup.exe", "/S /BOGUS" + both + to, "Unknown switch: /BOGUS"},
-      {lonely + "\\setup.exe", "/S" + both + to,
-       "Setup Error: The folder " + lonely + " does not hold a complete Corvaline distribution: "
-       "CV.exe and CV.ini cannot be read there. Nothing was installed."},
-      {DistFolder() + "\\setup.exe", "-U /S /LOG=" + log, "Nothing to un-install!"},
+    const char* name;
+    std::function<void()> arrange;  // the state the run meets
+    std::string exe, args;
+    DWORD code;
+    std::string said;
+  } runs[] = {
+      {"unknown switch", [] {}, setup, "/S /BOGUS" + logged + to, 1, "Unknown switch: /BOGUS"},
+      {"protected folder", [] {}, setup, "/S" + logged + " /D=C:\\", 8, "Setup Error: Corvaline cannot be installed into C:\\ It holds"},
+      {"incomplete distribution", [] {}, lonely + "\\setup.exe", "/S" + logged + to, 10,
+       "Setup Error: The folder " + lonely + " does not hold a complete Corvaline distribution"},
+      {"newer version", [&] { WriteString(kClientKey, "Version", "9.9"); }, setup, "/S" + logged + to, 6,
+       "Corvaline: A newer version of Corvaline, 9.9, is installed."},
+      {"nothing to uninstall", [] {}, setup, "-U /S" + logged, 9, "Nothing to un-install!"},
   };
-  for (const auto& r : refused) {
+  for (const auto& r : runs) {
+    CleanSlate();
     DeleteFileA(log.c_str());
-    EXPECT_EQ(Run(r.exe, r.args), 1u) << r.args;
+    r.arrange();
+    EXPECT_EQ(Run(r.exe, r.args), r.code) << r.name;
     const Lines said = Log();
-    EXPECT_NE(std::find(said.begin(), said.end(), r.said), said.end())
-        << r.args << "\n" << LinesToText(said);
-    EXPECT_EQ(said.back(), "Exit code: 1");
-    EXPECT_FALSE(FolderExists(scratch / "Apps"));
-    EXPECT_FALSE(KeyExists(kClientKey));
+    const std::string text = LinesToText(said);
+    EXPECT_NE(text.find(r.said), std::string::npos) << r.name << "\n" << text;
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back().rfind("Exit code: " + std::to_string(r.code) + " (", 0), 0u) << said.back();
+    EXPECT_FALSE(FolderExists(scratch / "Apps")) << r.name;
+    EXPECT_FALSE(FolderExists(GroupFolder())) << r.name;
   }
+  // A /LOG= that cannot be written is found out before anything changes.
+  EXPECT_EQ(Setup("/S /LOG=" + scratch / "no folder\\run.log" + to), 1u);
+  EXPECT_FALSE(FolderExists(scratch / "Apps"));
 
-  // A file of the destination held open: copying stops there, after the folder was made.
+  // A file of an earlier installation held open: the copy fails and
+  // everything is taken back.
+  CleanSlate();
   ASSERT_TRUE(CreateDirectoryA((scratch / "Apps").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
+  WriteTextFile(dest + "\\CV.exe", "an older client");
   WriteTextFile(dest + "\\ReadMe.txt", "in use");
-  HeldFile held(dest + "\\ReadMe.txt");
-  DeleteFileA(log.c_str());
-  EXPECT_EQ(Setup("/S" + both + to), 2u);
+  {
+    HeldFile held(dest + "\\ReadMe.txt");
+    DeleteFileA(log.c_str());
+    EXPECT_EQ(Setup("/S" + logged + to), 2u);
+  }
   const Lines said = Log();
-  ASSERT_GE(said.size(), 3u);
+  ASSERT_GE(said.size(), 4u);
+  EXPECT_EQ(said[said.size() - 4], "   program files...failed");
   EXPECT_EQ(said[said.size() - 3].substr(0, 27), "Copy Failed: System Error: ");
-  EXPECT_NE(said[said.size() - 3].find("File: " + dest + "\\ReadMe.txt"), std::string::npos);
-  EXPECT_EQ(said[said.size() - 2], "   program files...failed");
-  EXPECT_EQ(said.back(), "Exit code: 2");
+  EXPECT_EQ(said[said.size() - 2], "Installation failed. Nothing was changed.");
+  EXPECT_EQ(Listing(dest), (Lines{"CV.exe", "ReadMe.txt"}));
+  EXPECT_EQ(FileContent(dest + "\\CV.exe"), "an older client");
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
+
+  // The client running: nothing changes, in either direction.
+  ASSERT_EQ(Setup("/S" + logged + to), 0u);
+  {
+    HeldFile client(dest + "\\CV.dbc");
+    EXPECT_EQ(Setup("/S" + logged + to), 4u);
+    EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S" + logged), 4u);
+    EXPECT_TRUE(FileExists(dest + "\\CV.exe"));
+  }
+  // Files the removal may not touch (the key names a folder of the user's):
+  // the key, the entry and the uninstaller stay, so that it can be run again
+  // once the cause is gone.
+  char documents[MAX_PATH] = "";
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents), S_OK);
+  WriteString(kClientKey, "AppDir", documents);
+  EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S" + logged), 3u);
+  EXPECT_NE(LinesToText(Log()).find("   program files...skipped (protected folder)"), std::string::npos);
+  EXPECT_TRUE(KeyExists(kClientKey));
+  EXPECT_TRUE(KeyExists(kAppsEntryKey));
+  EXPECT_TRUE(FileExists(dest + "\\UninstCV.exe"));
+  WriteString(kClientKey, "AppDir", dest);
+  // Through the entry's own quiet line, as Settings > Apps and winget run it.
+  const std::string quiet = ReadValue(kAppsEntryKey, "QuietUninstallString").text;
+  EXPECT_EQ(Run("C:\\windows\\system32\\cmd.exe", "/c \"" + quiet + "\""), 0u);
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
+  // The uninstaller goes too, once it has ended.
+  automation::WaitUntil([&] { return !FileExists(dest + "\\UninstCV.exe"); }, 10s, "the uninstaller gone");
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));
+}
+
+// Another setup or uninstall at work: the second waits for nothing and says so.
+TEST_F(UnattendedTest, OneAtATime) {
+  SetupWizard first(DistFolder());
+  first.WaitPage(kStartHeading);
+  EXPECT_EQ(Setup("/S /LOG=" + log + " /D=" + dest), 5u);
+  EXPECT_EQ(Log().front(), "Another Corvaline setup or uninstall is running.");
+  EXPECT_FALSE(FolderExists(scratch / "Apps"));
+  // A wizard started meanwhile says it in a box.
+  Process second = Process::Start(DistFolder() + "\\setup.exe", "", DistFolder());
+  second.WaitForMsgBox("Another Corvaline setup or uninstall is running.").Answer(IDOK);
+  EXPECT_EQ(second.WaitExit(), 5u);
+}
+
+// A package manager has no address to give and often no display: the first
+// install goes ahead and leaves the templates to the client.
+TEST_F(UnattendedTest, AFirstInstallNeedsNoAddressAndNoDisplay) {
+  const char* session = std::getenv("CV_TEST_NO_DESKTOP");
+  if (!session || std::string(session) != "1") GTEST_SKIP() << "runs in the no-display session only";
+  EXPECT_EQ(Setup("/S /LOG=" + log + " /D=" + dest), 0u);
+  const Lines said = Log();
+  EXPECT_NE(std::find(said.begin(), said.end(), "   default templates...skipped"), said.end());
+  EXPECT_EQ(said.back(), "Exit code: 0 (done)");
+  EXPECT_TRUE(FileExists(dest + "\\CV.dbc"));
+  EXPECT_EQ(Listing(GroupFolder()).size(), 5u);
+  EXPECT_EQ(Cvdb({"get", dest + "\\CV.dbc", "default", "message"}), Lines{});
 }
 
 }  // namespace

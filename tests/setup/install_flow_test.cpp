@@ -1,7 +1,7 @@
 // "Install" clicked on the Review page, with the real wait dialog (about 4 s
-// a run): a cancelled wait does nothing; a failing step keeps the wizard on
-// Review ready for another try; a successful one ends on Done, and leaving
-// it starts the installed client.
+// a run): a cancelled wait does nothing; a failing step takes everything back
+// and keeps the wizard on Review ready for another try; a successful one ends
+// on Done, and leaving it starts the installed client.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -33,13 +33,7 @@ bool ShowsHourglass(ui::Form& form) {
 
 class InstallFlowTest : public SetupTest {
  protected:
-  void SetUp() override {
-    MakeDistribution();
-    MakeDir(dest / "Programs");
-    programs_ = std::make_unique<ProgramsFolderValue>(dest / "Programs");
-  }
-  void TearDown() override { programs_.reset(); }
-  std::unique_ptr<ProgramsFolderValue> programs_;
+  void SetUp() override { MakeDistribution(); }
   const std::string target = dest / "Apps\\Corvaline\\";
 
   // Fills the pages and stops on Review.
@@ -117,26 +111,31 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   EXPECT_EQ(FolderNames(target), Lines{"CV.dbc"});
   EXPECT_FALSE(KeyExists(kClientKey));
 
-  // The client ends, but its database cannot be read: storing the templates fails.
+  // The client ends, but its database cannot be read: storing the templates
+  // fails, and what the steps before it did is taken back.
   held.Release();
   WriteTextFile(target + "CV.dbc", "not a database, but no one else's to replace");
   Install(form);
   ASSERT_EQ(boxes.Count(), 5u);
   EXPECT_EQ(boxes[3].text, "Install now?");
-  EXPECT_EQ(boxes[4].text, "Error storing default message!");
+  EXPECT_EQ(boxes[4].text, "Error storing default message!\n\nInstallation failed. Nothing was changed.");
+  EXPECT_EQ(boxes[4].caption, "Setup Error");
   EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
   EXPECT_EQ(Buttons(form), "Back on | Install on | Cancel on");
   EXPECT_FALSE(ShowsHourglass(form));
-  // The steps before it stay done.
-  EXPECT_TRUE(Exists(target + "UninstCV.exe"));
-  EXPECT_EQ(ReadClientValue("AppDir").text, target.substr(0, target.size() - 1));
-  EXPECT_FALSE(Exists(dest / "Programs\\Corvaline"));
+  EXPECT_EQ(FolderNames(target), Lines{"CV.dbc"});
+  EXPECT_EQ(ReadTextFile(target + "CV.dbc"), "not a database, but no one else's to replace");
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
+  EXPECT_FALSE(Exists(GroupFolder()));
+  EXPECT_EQ(form.Result(), ExitCode::FailedNothingLeft);
 
   // "Install" runs every step again, from the wait on.
   ASSERT_TRUE(DeleteFileA((target + "CV.dbc").c_str()));
   Install(form);
   ASSERT_EQ(boxes.Count(), 6u);
   EXPECT_EQ(form.Notebook1.ActivePage(), "Done");
+  EXPECT_EQ(form.Result(), ExitCode::Done);
   EXPECT_EQ(Buttons(form), "Back off | Next off | Exit on");
   EXPECT_FALSE(ShowsHourglass(form));
   Lines message;
@@ -144,7 +143,7 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   ASSERT_EQ(message.size(), 8u);
   EXPECT_EQ(message[2], "From: Jane Doe <jane@example.com>");
   EXPECT_EQ(ClientValueCount(), 6u);
-  EXPECT_EQ(FolderNames(Lower(dest / "Programs\\Corvaline\\")).size(), 5u);
+  EXPECT_EQ(FolderNames(GroupFolder()).size(), 5u);
   EXPECT_NE(WaitForExplorerWindow(10000), "");
   EXPECT_EQ(CloseExplorerWindows(), 1);
 
@@ -153,6 +152,7 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   SendMessageA(form.CancelBtn.Handle(), BM_CLICK, 0, 0);
   EXPECT_FALSE(form.Visible());
   EXPECT_EQ(boxes.Count(), 6u);
-  ASSERT_TRUE(PumpUntil([&] { return Exists(target + "started.txt"); }, 10000));
+  // The client holds its mark while it writes it.
+  ASSERT_TRUE(PumpUntil([&] { return ReadTextFile(target + "started.txt") != "<missing>"; }, 10000));
   EXPECT_EQ(Lower(ReadTextFile(target + "started.txt")), Lower(target + "CV.exe"));
 }

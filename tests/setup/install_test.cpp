@@ -1,5 +1,6 @@
-// The install steps one by one on a wizard form, without the wait dialog:
-// copying the distribution, the registry values, the default templates.
+// The install engine without a window: what it copies, records and stores,
+// what it refuses before changing anything, and what a failing step leaves
+// (nothing).
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
@@ -7,9 +8,8 @@
 #include <string>
 
 #include "common/constants.h"
-#include "db/FileMan1.h"
-#include "setup/SetupDlg.h"
 #include "common/normalized_folder.h"
+#include "db/FileMan1.h"
 #include "sys/exception.h"
 #include "tests/setup/setup_fixture.h"
 
@@ -17,8 +17,6 @@ namespace {
 
 const std::string kMessageKey = "default\xFF" "message";
 const std::string kArticleKey = "default\xFF" "article";
-const char kFolderCreationText[] =
-    "Unable to create the destination folder.\nPlease review your entry for errors or\nillegal characters.";
 
 std::string SystemText(DWORD code) {
   char* text = nullptr;
@@ -32,22 +30,15 @@ std::string SystemText(DWORD code) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The files anywhere below folder (ending in "\"), by name.
-Lines FilesBelow(const std::string& folder) {
-  Lines files;
-  for (const std::string& name : FolderNames(folder)) {
-    if (name.back() != '\\') {
-      files.push_back(name);
-      continue;
-    }
-    for (const std::string& inner : FilesBelow(folder + name)) files.push_back(inner);
-  }
-  return files;
-}
-
 class InstallTest : public SetupTest {
  protected:
   void SetUp() override { MakeDistribution(); }
+  // Without a group, so that no test touches the Start menu it does not look at.
+  InstallChoices NoGroup(const std::string& folder) const {
+    InstallChoices choices = Choices(folder);
+    choices.group = false;
+    return choices;
+  }
 };
 
 // The client's key with a DACL that lets everyone read it and no one write it.
@@ -99,37 +90,31 @@ class ProgramDatabase {
 
 }  // namespace
 
-TEST_F(InstallTest, CopyMakesTheFolderAndCopiesEveryPlainFileSetupAsTheUninstaller) {
-  TSetupForm form;
+TEST_F(InstallTest, MakesTheFolderAndCopiesEveryPlainFileSetupAsTheUninstaller) {
   const std::string target = dest / "Apps\\Corvaline\\";
-  form.AppDIR.SetText(target);  // a trailing backslash and two missing levels
-  ASSERT_TRUE(form.CopyProgramFiles());
+  Installed run = Install(NoGroup(target));  // a trailing backslash and two missing levels
+  ASSERT_TRUE(run.Done()) << run.plan.message << run.outcome.message;
+  EXPECT_EQ(run.log, Lines({"   program files...done", "   registry settings...done",
+                            "   default templates...done", "   program group...skipped"}));
   EXPECT_EQ(FolderNames(target), Lines({"CV.dbc", "CV.exe", "CV.ini", "License.txt", "QuickStart.rtf",
                                          "ReadMe.txt", "UninstCV.exe"}));
   EXPECT_EQ(ReadTextFile(target + "UninstCV.exe"), "MZ the setup program");
-  EXPECT_EQ(ReadTextFile(target + "CV.dbc"), ReadTextFile(dist / "CV.ini"));
   EXPECT_EQ(ReadTextFile(target + "License.txt"), "licence");
-  EXPECT_EQ(boxes.Count(), 0u);
+  Lines message;
+  GetRecordStrings(message, kMessageKey, target + "CV.dbc");  // seeded from CV.ini, then the templates
+  EXPECT_EQ(GetInitValue("Version", "", target + "CV.dbc"), kVersion);
 }
 
 // A folder typed without its drive is taken from the distribution folder (the
 // current directory) and recorded whole, so the uninstaller finds it from
 // wherever it runs.
 TEST_F(InstallTest, ARelativeDestinationIsInstalledAndRecordedAsItsFullPath) {
-  TSetupForm form;
-  form.AppDIR.SetText("Apps\\Corvaline");
-  form.MakeDestinationAbsolute();
+  Installed run = Install(NoGroup("Apps\\Corvaline"));
+  ASSERT_TRUE(run.Done()) << run.plan.message;
   const std::string full = dist / "Apps\\Corvaline";
-  EXPECT_EQ(Lower(form.AppDIR.Text()), Lower(full));
-  ASSERT_TRUE(form.CopyProgramFiles());
-  ASSERT_TRUE(form.SaveRegistrySettings());
+  EXPECT_EQ(Lower(run.plan.folder), Lower(full));
   EXPECT_TRUE(Exists(full + "\\UninstCV.exe"));
   EXPECT_EQ(Lower(ReadClientValue("AppDir").text), Lower(full));
-
-  // A full path stays as typed.
-  form.AppDIR.SetText("C:\\Apps\\");
-  form.MakeDestinationAbsolute();
-  EXPECT_EQ(form.AppDIR.Text(), "C:\\Apps\\");
 }
 
 TEST_F(InstallTest, SetupInAnyCaseArrivesAsTheUninstallerAndOlderFilesAreReplaced) {
@@ -137,32 +122,39 @@ TEST_F(InstallTest, SetupInAnyCaseArrivesAsTheUninstallerAndOlderFilesAreReplace
   WriteTextFile(dest / "License.txt", "an old licence");
   WriteTextFile(dest / "UninstCV.exe", "an old uninstaller");
   WriteTextFile(dest / "notes.txt", "the user's own");
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  ASSERT_TRUE(form.CopyProgramFiles());
+  ASSERT_TRUE(Install(NoGroup(dest.Path())).Done());
   EXPECT_EQ(ReadTextFile(dest / "UninstCV.exe"), "MZ the setup program");
   EXPECT_EQ(ReadTextFile(dest / "License.txt"), "licence");
   EXPECT_EQ(ReadTextFile(dest / "notes.txt"), "the user's own");
   EXPECT_FALSE(Exists(dest / "SeTuP.ExE"));
+  // The copies kept for a roll-back went with the journal.
+  EXPECT_EQ(FolderNames(dest.Path()), Lines({"CV.dbc", "CV.exe", "CV.ini", "License.txt", "QuickStart.rtf",
+                                              "ReadMe.txt", "UninstCV.exe", "notes.txt"}));
 }
 
-TEST_F(InstallTest, TheUsersDatabaseIsNeverReplaced) {
-  // A client database in the destination stays; no seeding from CV.ini.
-  WriteTextFile(dest / "CV.dbc", "the user's records");
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  ASSERT_TRUE(form.CopyProgramFiles());
-  EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), "the user's records");
+TEST_F(InstallTest, TheUsersDatabaseIsNeverReplacedAndAnEmptyOneIsSeeded) {
+  const Lines mine = {"From: the user's own"};
+  ASSERT_EQ(PutRecordStrings(kMessageKey, &mine, dest / "CV.dbc"), 0);
+  const std::string records = ReadTextFile(dest / "CV.dbc");
+  InstallChoices keep = NoGroup(dest.Path());
+  keep.address.clear();  // no templates: the file stays byte for byte
+  ASSERT_TRUE(Install(keep).Done());
+  EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), records);
+
+  // What a full disk left of an earlier seeding is seeded again.
+  ScratchDir empty("empty");
+  WriteTextFile(empty / "CV.dbc", "");
+  ASSERT_TRUE(Install(NoGroup(empty.Path())).Done());
+  EXPECT_EQ(GetInitValue("Version", "", empty / "CV.dbc"), kVersion);
 
   // An encrypted one keeps CV.dbc from being seeded at all.
   ScratchDir encrypted("encrypted");
   WriteTextFile(encrypted / "CV.pgp", "encrypted records");
-  form.AppDIR.SetText(encrypted.Path());
-  ASSERT_TRUE(form.CopyProgramFiles());
+  Installed run = Install(NoGroup(encrypted.Path()));
+  ASSERT_TRUE(run.Done());
+  EXPECT_EQ(run.log[2], "   default templates...skipped");
   EXPECT_FALSE(Exists(encrypted / "CV.dbc"));
   EXPECT_EQ(ReadTextFile(encrypted / "CV.pgp"), "encrypted records");
-  EXPECT_TRUE(Exists(encrypted / "CV.ini"));
-  EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(InstallTest, DatabaseFilesOfTheDistributionNeverOverwriteTheUsers) {
@@ -171,50 +163,24 @@ TEST_F(InstallTest, DatabaseFilesOfTheDistributionNeverOverwriteTheUsers) {
   WriteTextFile(dist / "cv.pgp.BAK", "distribution backup");
   WriteTextFile(dest / "CV.dbc", "the user's records");
   WriteTextFile(dest / "CV.pgp", "the user's encrypted records");
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  ASSERT_TRUE(form.CopyProgramFiles());
+  InstallChoices choices = NoGroup(dest.Path());
+  choices.address.clear();
+  ASSERT_TRUE(Install(choices).Done());
   EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), "the user's records");
   EXPECT_EQ(ReadTextFile(dest / "CV.pgp"), "the user's encrypted records");
   // Where the user has none, the distribution's copy arrives.
   EXPECT_EQ(ReadTextFile(dest / "cv.pgp.bak"), "distribution backup");
-  EXPECT_EQ(ReadTextFile(dest / "License.txt"), "licence");
-}
-
-TEST_F(InstallTest, ATargetHeldOpenGivesCopyFailedWithTheSystemsTextAndTheTarget) {
-  WriteTextFile(dest / "License.txt", "in use");
-  HeldFile held(dest / "License.txt");
-  ASSERT_TRUE(held.Held());
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  EXPECT_FALSE(form.CopyProgramFiles());
-  ASSERT_EQ(boxes.Count(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Copy Failed");
-  const std::string reason = SystemText(ERROR_SHARING_VIOLATION);
-  ASSERT_FALSE(reason.empty());
-  // The system's text ends in a line break, which puts "File: " on a line of its own.
-  EXPECT_EQ(boxes[0].text, "System Error: " + reason + "File: " + dest / "License.txt");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(boxes[0].owner, form.Handle());
-  held.Release();
-  EXPECT_EQ(ReadTextFile(dest / "License.txt"), "in use");
 }
 
 TEST_F(InstallTest, InstallingIntoTheDistributionItselfCopiesNothing) {
   char shortForm[MAX_PATH] = "";
   ASSERT_NE(GetShortPathNameA(dist.Path().c_str(), shortForm, sizeof shortForm), 0u);
-  std::string upper = dist.Path();
-  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  const std::string spellings[] = {dist.Path(), dist.Path().substr(0, dist.Path().size() - 1), upper,
-                                   shortForm};
-  TSetupForm form;
-  for (const std::string& spelling : spellings) {
-    form.AppDIR.SetText(spelling);
-    EXPECT_TRUE(form.CopyProgramFiles()) << spelling;
+  for (const std::string& spelling : {dist.Path(), Lower(dist.Path()), std::string(shortForm)}) {
+    InstallChoices choices = NoGroup(spelling);
+    choices.address.clear();
+    EXPECT_TRUE(Install(choices).Done()) << spelling;
   }
   EXPECT_FALSE(Exists(dist / "UninstCV.exe"));
-  EXPECT_FALSE(Exists(dist / "CV.dbc"));  // not even the seeded database
-  EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(InstallTest, FoldersCompareInTheirShortLowerCaseForm) {
@@ -233,98 +199,139 @@ TEST_F(InstallTest, FoldersCompareInTheirShortLowerCaseForm) {
   EXPECT_FALSE(SameFolder("", ""));
 }
 
-TEST_F(InstallTest, ADestinationThatCannotBeMadeGivesTheFolderCreationMessage) {
-  WriteTextFile(dest / "a file", "x");
-  std::string deep = dest.Path();
-  while (deep.size() <= MAX_PATH + 20) deep += "abcdefghij\\";
-  std::vector<std::string> folders = {"", dest / "bad<name>", dest / "pipe|name", dest / "a file", deep,
-                                      std::string(300, 'x')};
-  if (GetDriveTypeA("Q:\\") == DRIVE_NO_ROOT_DIR) folders.push_back("Q:\\Corvaline");
-  TSetupForm form;
-  for (const std::string& folder : folders) {
-    const size_t before = boxes.Count();
-    form.AppDIR.SetText(folder);
-    EXPECT_FALSE(form.CopyProgramFiles()) << folder;
-    ASSERT_EQ(boxes.Count(), before + 1) << folder;
-    EXPECT_EQ(boxes.Last().caption, "CorvalineFolder Creation Error");
-    EXPECT_EQ(boxes.Last().text, kFolderCreationText);
-    EXPECT_EQ(boxes.Last().type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+// Refused while planning: nothing is made, not even a parent folder.
+TEST_F(InstallTest, DestinationsThatCannotWorkAreRefusedBeforeAnythingChanges) {
+  WriteTextFile(dest / "my notes.txt", "the user's");
+  // The longest file then has exactly the longest path the client can open;
+  // one more character is too many.
+  std::string fits = dest.Path();
+  while (fits.size() + std::string("\\QuickStart.rtf").size() < 259) fits += "x";
+  char windows[MAX_PATH] = "", profile[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+  const struct {
+    std::string folder;
+    PlanProblem problem;
+  } cases[] = {
+      {"", PlanProblem::BadName},
+      {dest / "bad<name>", PlanProblem::BadName},
+      {dest / "pipe|name\\Corvaline", PlanProblem::BadName},
+      {dest / "dot.\\Corvaline", PlanProblem::BadName},
+      {dest / "NUL", PlanProblem::BadName},
+      {fits + "x", PlanProblem::TooLong},
+      {std::string(256, 'x'), PlanProblem::BadName},
+      {"C:\\", PlanProblem::Protected},
+      {windows, PlanProblem::Protected},
+      {profile, PlanProblem::Protected},
+      {dest.Path(), PlanProblem::OtherFiles},
+  };
+  for (const auto& c : cases) {
+    Installed run = Install(NoGroup(c.folder));
+    EXPECT_EQ(run.plan.problem, c.problem) << c.folder;
+    EXPECT_FALSE(run.plan.message.empty()) << c.folder;
   }
-  // Of a path too long, the parents that fit may be made; nothing goes into them.
-  EXPECT_FALSE(Exists(deep));
-  EXPECT_EQ(FilesBelow(dest.Path()), Lines({"a file"}));
+  if (GetDriveTypeA("Q:\\") == DRIVE_NO_ROOT_DIR)
+    EXPECT_EQ(Install(NoGroup("Q:\\Corvaline")).plan.problem, PlanProblem::Unreachable);
+  EXPECT_EQ(FolderNames(dest.Path()), Lines{"my notes.txt"});
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
+  // The longest path that works, works; a folder of other files, when the user says so.
+  EXPECT_TRUE(Install(NoGroup(fits)).Done());
+  InstallChoices anyway = NoGroup(dest.Path());
+  anyway.otherFilesAccepted = true;
+  EXPECT_TRUE(Install(anyway).Done());
+  EXPECT_EQ(ReadTextFile(dest / "my notes.txt"), "the user's");
+}
+
+TEST_F(InstallTest, AnOlderVersionReplacesANewerOneOnlyWhenAskedTo) {
+  WriteClientKey(dest.Path());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kClientKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("0.10"), 5);
+  RegCloseKey(key);
+  Installed refused = Install(NoGroup(dest.Path()));
+  EXPECT_EQ(refused.plan.problem, PlanProblem::NewerInstalled);
+  EXPECT_TRUE(FolderNames(dest.Path()).empty());
+  InstallChoices anyway = NoGroup(dest.Path());
+  anyway.downgradeAccepted = true;
+  ASSERT_TRUE(Install(anyway).Done());
+  EXPECT_EQ(ReadClientValue("Version").text, kVersion);
+}
+
+TEST_F(InstallTest, AHeldTargetFailsTheCopyAndEverythingIsTakenBack) {
+  WriteTextFile(dest / "License.txt", "in use");
+  WriteTextFile(dest / "UninstCV.exe", "an old uninstaller");
+  HeldFile held(dest / "License.txt");
+  ASSERT_TRUE(held.Held());
+  Installed run = Install(Choices(dest.Path()));
+  ASSERT_EQ(run.outcome.result, InstallResult::RolledBack);
+  EXPECT_EQ(run.outcome.caption, "Copy Failed");
+  const std::string reason = SystemText(ERROR_SHARING_VIOLATION);
+  ASSERT_FALSE(reason.empty());
+  // The system's text ends in a line break, which puts "File: " on a line of its own.
+  EXPECT_EQ(run.outcome.message, "System Error: " + reason + "File: " + dest / "License.txt");
+  EXPECT_EQ(run.log.back(), "Installation failed. Nothing was changed.");
+  held.Release();
+  EXPECT_EQ(FolderNames(dest.Path()), Lines({"License.txt", "UninstCV.exe"}));
+  EXPECT_EQ(ReadTextFile(dest / "License.txt"), "in use");
+  EXPECT_EQ(ReadTextFile(dest / "UninstCV.exe"), "an old uninstaller");
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
 }
 
 TEST_F(InstallTest, AFirstInstallWritesSixValuesWithTheirTypes) {
-  TSetupForm form;
-  form.AppDIR.SetText("C:\\Apps\\Corvaline\\");
-  ASSERT_TRUE(form.SaveRegistrySettings());
+  ASSERT_TRUE(Install(Choices(dest / "Apps\\Corvaline\\")).Done());
   EXPECT_EQ(ClientValueCount(), 6u);
   auto expect = [](const char* name, DWORD type, const std::string& text) {
     RegValue v = ReadClientValue(name);
     EXPECT_EQ(v.type, type) << name;
     EXPECT_EQ(v.text, text) << name;
   };
-  expect("AppDir", REG_SZ, "C:\\Apps\\Corvaline");
+  expect("AppDir", REG_SZ, dest / "Apps\\Corvaline");
   expect("Version", REG_SZ, kVersion);
   expect("Program Group", REG_SZ, "Corvaline");
   expect("WindowState", REG_DWORD, "0");
   expect("WindowPos", REG_SZ, "-1,-1,565,350");
   expect("Update", REG_DWORD, "1");
   EXPECT_FALSE(KeyExists(kMixKey));
-  EXPECT_EQ(boxes.Count(), 0u);
-}
-
-TEST_F(InstallTest, WithoutTheGroupFiveValuesAndADriveRootIsStoredAsC) {
-  TSetupForm form;
-  form.GroupBox.SetChecked(false);
-  form.AppDIR.SetText("C:\\");
-  ASSERT_TRUE(form.SaveRegistrySettings());
+  // Without a group, five.
+  DeleteKey(kClientKey);
+  ASSERT_TRUE(Install(NoGroup(dest / "Apps\\Corvaline")).Done());
   EXPECT_EQ(ClientValueCount(), 5u);
-  EXPECT_EQ(ReadClientValue("AppDir").text, "C:");
   EXPECT_EQ(ReadClientValue("Program Group").type, 0u);
 }
 
 TEST_F(InstallTest, AReinstallLeavesTheWindowValuesAndAnEarlierGroupAlone) {
-  WriteClientKey("C:\\Old\\Corvaline", "Corvaline");
+  WriteClientKey(dest / "Old", "Corvaline");
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kClientKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
   DWORD maximised = 2;
   RegSetValueExA(key, "WindowState", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&maximised), sizeof maximised);
   RegSetValueExA(key, "WindowPos", 0, REG_SZ, reinterpret_cast<const BYTE*>("10,20,800,600"), 14);
   RegCloseKey(key);
-
-  TSetupForm form;
-  ASSERT_TRUE(form.IsExistingInstall());
-  form.GroupBox.SetChecked(false);
-  form.AppDIR.SetText("C:\\New\\Corvaline");
-  ASSERT_TRUE(form.SaveRegistrySettings());
-  EXPECT_EQ(ReadClientValue("AppDir").text, "C:\\New\\Corvaline");
+  ASSERT_TRUE(Install(NoGroup(dest / "New")).Done());
+  EXPECT_EQ(ReadClientValue("AppDir").text, dest / "New");
   EXPECT_EQ(ReadClientValue("WindowState").text, "2");
   EXPECT_EQ(ReadClientValue("WindowPos").text, "10,20,800,600");
   EXPECT_EQ(ReadClientValue("Program Group").text, "Corvaline");
   EXPECT_EQ(ReadClientValue("Update").text, "1");
-  EXPECT_EQ(ReadClientValue("Version").text, kVersion);
 }
 
-TEST_F(InstallTest, AKeyThatCannotBeOpenedForWritingIsReported) {
+TEST_F(InstallTest, AKeyThatCannotBeWrittenFailsTheInstallAndTakesTheFilesBack) {
   ReadOnlyClientKey locked;
   ASSERT_FALSE(locked.Writable()) << "this Wine does not enforce registry permissions";
-  TSetupForm form;  // it reads the key all the same
-  EXPECT_FALSE(form.SaveRegistrySettings());
-  ASSERT_EQ(boxes.Count(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Registry Error");
-  EXPECT_EQ(boxes[0].text, "Unable to write to Win95 registry!\n\nEntries NOT saved!");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  Installed run = Install(NoGroup(dest / "Apps"));
+  ASSERT_EQ(run.outcome.result, InstallResult::RolledBack);
+  EXPECT_EQ(run.outcome.caption, "Registry Error");
+  EXPECT_EQ(run.outcome.message, "Unable to write to Win95 registry!\n\nEntries NOT saved!");
+  EXPECT_FALSE(Exists(dest / "Apps"));
   EXPECT_EQ(ClientValueCount(), 0u);
 }
 
-TEST_F(InstallTest, TheTemplatesAreStoredLineForLineAsTheFieldsStand) {
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  form.EAddr.SetText(" Jane Doe <jane@example.com> ");  // blanks are kept
-  form.Host.SetText("smtp.example.com");
-  ASSERT_TRUE(form.StoreDefaultTemplates());  // the database comes into being
+TEST_F(InstallTest, TheTemplatesAreStoredLineForLineAsTheChoicesStand) {
+  InstallChoices choices = NoGroup(dest.Path());
+  choices.address = " Jane Doe <jane@example.com> ";  // blanks are kept
+  ASSERT_TRUE(Install(choices).Done());
   Lines message, article;
   GetRecordStrings(message, kMessageKey, dest / "CV.dbc");
   GetRecordStrings(article, kArticleKey, dest / "CV.dbc");
@@ -337,29 +344,31 @@ TEST_F(InstallTest, TheTemplatesAreStoredLineForLineAsTheFieldsStand) {
   // A template with another address or host is rewritten...
   const Lines edited = {"From: someone else"};
   ASSERT_EQ(PutRecordStrings(kMessageKey, &edited, dest / "CV.dbc"), 0);
-  form.Host.SetText("");
-  ASSERT_TRUE(form.StoreDefaultTemplates());
+  choices.host = "mail2.example.com";
+  ASSERT_TRUE(Install(choices).Done());
   GetRecordStrings(message, kMessageKey, dest / "CV.dbc");
   ASSERT_EQ(message.size(), 8u);
-  EXPECT_EQ(message[1], "Host: ");
+  EXPECT_EQ(message[1], "Host: mail2.example.com");
   EXPECT_EQ(message[2], "From:  Jane Doe <jane@example.com> ");
-  GetRecordStrings(article, kArticleKey, dest / "CV.dbc");
-  EXPECT_EQ(article[1], "Host: ");
 
   // ...one that carries them both keeps what the user made of it.
-  const Lines mine = {"Fcc: drafts", "Host: ", "From:  Jane Doe <jane@example.com> ", "X-Mine: 1"};
+  const Lines mine = {"Fcc: drafts", "Host: mail2.example.com", "From:  Jane Doe <jane@example.com> ", "X-Mine: 1"};
   ASSERT_EQ(PutRecordStrings(kMessageKey, &mine, dest / "CV.dbc"), 0);
-  ASSERT_TRUE(form.StoreDefaultTemplates());
+  ASSERT_TRUE(Install(choices).Done());
   GetRecordStrings(message, kMessageKey, dest / "CV.dbc");
   EXPECT_EQ(message, mine);
-  EXPECT_EQ(boxes.Count(), 0u);
+  // Without a host nothing is stored at all.
+  choices.host.clear();
+  const std::string before = ReadTextFile(dest / "CV.dbc");
+  Installed run = Install(choices);
+  ASSERT_TRUE(run.Done());
+  EXPECT_EQ(run.log[2], "   default templates...skipped");
+  EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), before);
 }
 
 TEST_F(InstallTest, TheCutMarkComesFromTheProgramsOwnDatabase) {
   ProgramDatabase own("-- cut here --");
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  ASSERT_TRUE(form.StoreDefaultTemplates());
+  ASSERT_TRUE(Install(NoGroup(dest.Path())).Done());
   Lines message, article;
   GetRecordStrings(message, kMessageKey, dest / "CV.dbc");
   GetRecordStrings(article, kArticleKey, dest / "CV.dbc");
@@ -369,23 +378,7 @@ TEST_F(InstallTest, TheCutMarkComesFromTheProgramsOwnDatabase) {
   EXPECT_EQ(article[9], "~~");
 }
 
-TEST_F(InstallTest, AnEncryptedDatabaseAloneIsLeftAlone) {
-  WriteTextFile(dest / "CV.pgp", "encrypted");
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  EXPECT_TRUE(form.StoreDefaultTemplates());
-  EXPECT_FALSE(Exists(dest / "CV.dbc"));
-  EXPECT_EQ(ReadTextFile(dest / "CV.pgp"), "encrypted");
-  // Beside a plain database the templates go into the plain one.
-  const Lines old = {"From: old"};
-  ASSERT_EQ(PutRecordStrings(kMessageKey, &old, dest / "CV.dbc"), 0);
-  EXPECT_TRUE(form.StoreDefaultTemplates());
-  Lines message;
-  GetRecordStrings(message, kMessageKey, dest / "CV.dbc");
-  EXPECT_EQ(message.size(), 8u);
-}
-
-TEST_F(InstallTest, ADamagedDatabaseIsReportedAndLeftAsItWas) {
+TEST_F(InstallTest, ADamagedDatabaseIsReportedAndEverythingIsLeftAsItWas) {
   const Lines old = {"From: old"};
   ASSERT_EQ(PutRecordStrings(kMessageKey, &old, dest / "CV.dbc"), 0);
   // The header's end-of-data field now points far beyond the file.
@@ -393,23 +386,21 @@ TEST_F(InstallTest, ADamagedDatabaseIsReportedAndLeftAsItWas) {
   ASSERT_GT(bytes.size(), 46u);
   bytes[45] = '\x7f';
   WriteTextFile(dest / "CV.dbc", bytes);
-
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  EXPECT_FALSE(form.StoreDefaultTemplates());
-  ASSERT_EQ(boxes.Count(), 1u);  // the article is not tried
-  EXPECT_EQ(boxes[0].text, "Error storing default message!");
-  EXPECT_EQ(boxes[0].caption, "Setup Error");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  Installed run = Install(NoGroup(dest.Path()));
+  ASSERT_EQ(run.outcome.result, InstallResult::RolledBack);
+  EXPECT_EQ(run.outcome.message, "Error storing default message!");
+  EXPECT_EQ(run.outcome.caption, "Setup Error");
   EXPECT_EQ(ReadTextFile(dest / "CV.dbc"), bytes);
+  EXPECT_EQ(FolderNames(dest.Path()), Lines{"CV.dbc"});
 }
 
-TEST_F(InstallTest, ADatabaseHeldByARunningClientRaisesTheOpenError) {
+TEST_F(InstallTest, ADatabaseHeldByARunningClientStopsThePlan) {
   const Lines old = {"From: old"};
   ASSERT_EQ(PutRecordStrings(kMessageKey, &old, dest / "CV.dbc"), 0);
   HeldFile held(dest / "CV.dbc");
   ASSERT_TRUE(held.Held());
-  TSetupForm form;
-  form.AppDIR.SetText(dest.Path());
-  EXPECT_THROW(form.StoreDefaultTemplates(), EFOpenError);
+  Installed run = Install(NoGroup(dest.Path()));
+  EXPECT_EQ(run.plan.problem, PlanProblem::ClientRunning);
+  EXPECT_EQ(run.plan.message, "Corvaline is running. Close it, then click Retry.");
+  EXPECT_EQ(FolderNames(dest.Path()), Lines{"CV.dbc"});
 }

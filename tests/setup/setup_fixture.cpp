@@ -4,6 +4,8 @@
 #include <cctype>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "db/FileMan1.h"
 
 const char kClientKey[] = "Software\\Corvaline";
@@ -20,10 +22,25 @@ bool KeyExists(const char* key) {
   return true;
 }
 
+std::string GroupFolder() {
+  char programs[MAX_PATH] = "";
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+  return std::string(programs) + "\\Corvaline\\";
+}
+
+namespace {
+void RemoveGroupFolder() {
+  const std::string group = GroupFolder();
+  for (const std::string& name : FolderNames(group)) DeleteFileA((group + name).c_str());
+  RemoveDirectoryA(group.c_str());
+}
+}  // namespace
+
 SetupTest::SetupTest() {
   DeleteKey(kAppsEntryKey);
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
+  RemoveGroupFolder();
   EXPECT_TRUE(SetCurrentDirectoryA(dist.Path().c_str()));
 }
 
@@ -34,6 +51,7 @@ SetupTest::~SetupTest() {
   DeleteKey(kAppsEntryKey);
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
+  RemoveGroupFolder();
 }
 
 void SetupTest::MakeDistribution() {
@@ -59,6 +77,23 @@ void SetupTest::WriteClientKey(const std::string& appDir, const std::string& gro
   RegSetValueExA(key, "Program Group", 0, REG_SZ, reinterpret_cast<const BYTE*>(group.c_str()),
                  static_cast<DWORD>(group.size() + 1));
   RegCloseKey(key);
+}
+
+InstallChoices SetupTest::Choices(const std::string& folder) const {
+  InstallChoices choices;
+  choices.source = dist.Path();
+  choices.folder = folder;
+  choices.address = "Jane Doe <jane@example.com>";
+  choices.host = "smtp.example.com";
+  return choices;
+}
+
+SetupTest::Installed SetupTest::Install(const InstallChoices& choices) {
+  Installed installed;
+  installed.plan = PlanInstall(choices);
+  if (installed.plan.problem == PlanProblem::None)
+    installed.outcome = RunInstall(installed.plan, [&](const std::string& line) { installed.log.push_back(line); });
+  return installed;
 }
 
 RegValue ReadClientValue(const std::string& name) {
@@ -112,37 +147,7 @@ std::string Lower(std::string text) {
   return text;
 }
 
-namespace {
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-void SetProgramsValue(bool present, const std::string& folder) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return;
-  if (present)
-    RegSetValueExA(key, "Programs", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                   static_cast<DWORD>(folder.size() + 1));
-  else
-    RegDeleteValueA(key, "Programs");
-  RegCloseKey(key);
-}
-}  // namespace
-
-ProgramsFolderValue::ProgramsFolderValue(const std::string& folder) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    char data[MAX_PATH * 2] = "";
-    DWORD size = sizeof data - 1;
-    had_ = RegQueryValueExA(key, "Programs", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) ==
-           ERROR_SUCCESS;
-    saved_ = data;
-    RegCloseKey(key);
-  }
-  SetProgramsValue(!folder.empty(), folder);
-}
-
-ProgramsFolderValue::~ProgramsFolderValue() { SetProgramsValue(had_, saved_); }
 
 namespace {
 BOOL CALLBACK CollectExplorer(HWND window, LPARAM lp) {

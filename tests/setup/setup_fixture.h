@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "install/install.h"
 #include "sys/lines.h"
 #include "tests/sys_win/held_file.h"
 #include "tests/sys_win/scratch.h"
@@ -33,6 +34,17 @@ class SetupTest : public ::testing::Test {
   void MakeDistribution();
   // The client's key as an earlier setup left it.
   void WriteClientKey(const std::string& appDir, const std::string& group = "Corvaline");
+
+  // The engine's choices for an install of the sample distribution into folder.
+  InstallChoices Choices(const std::string& folder) const;
+  // The engine at work: a plan, and when it has no problem, the install.
+  struct Installed {
+    InstallPlan plan;
+    InstallOutcome outcome;
+    Lines log;
+    bool Done() const { return plan.problem == PlanProblem::None && outcome.result == InstallResult::Done; }
+  };
+  Installed Install(const InstallChoices& choices);
 
   ScratchDir dist{"dist"};
   ScratchDir dest{"dest"};
@@ -59,20 +71,9 @@ DWORD ClientValueCount();
 Lines ShownLines(HWND richText);
 std::string Lower(std::string text);
 
-// Points the shell's "Programs" folder value (Explorer\Shell Folders) at
-// folder, or removes it with an empty folder; the old value comes back when
-// the object goes.
-class ProgramsFolderValue {
- public:
-  explicit ProgramsFolderValue(const std::string& folder);
-  ~ProgramsFolderValue();
-  ProgramsFolderValue(const ProgramsFolderValue&) = delete;
-  ProgramsFolderValue& operator=(const ProgramsFolderValue&) = delete;
-
- private:
-  bool had_ = false;
-  std::string saved_;
-};
+// The Start-menu group an install makes, in the shell's Programs folder of
+// this test prefix, ending in "\". Each test starts and ends without it.
+std::string GroupFolder();
 
 // Closes the Explorer windows that other processes show (a first install
 // opens one on the program group, and it never closes by itself); returns how

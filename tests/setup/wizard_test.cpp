@@ -320,9 +320,6 @@ TEST_F(WizardTest, AnEncryptedDatabaseShowsTheNoticeAndLocksBack) {
   EXPECT_TRUE(formtest::ShowsWhole(form.RichEdit3.Handle()));
   EXPECT_EQ(formtest::RichTextColor(form.RichEdit4.Handle()), RGB(128, 128, 128));
   EXPECT_EQ(Buttons(form), "Back off | Install on | Cancel on");
-  // Nothing is stored into the encrypted installation.
-  EXPECT_TRUE(form.StoreDefaultTemplates());
-  EXPECT_EQ(GetFileAttributesA((dest / "CV.dbc").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(WizardTest, AnEmptyHostFromAnUnregisteredDatabaseDoesNotLockTheStartPage) {

@@ -162,10 +162,11 @@ std::string Relations(const TUninstWiz& wizard) {
   auto add = [&](bool holds, const char* name) {
     if (holds) held += (held.empty() ? "" : ", ") + std::string(name);
   };
-  add(wizard.SameFolders(), "same");
-  add(wizard.MixInsideApp(), "mix in app");
-  add(wizard.AppInsideMix(), "app in mix");
-  add(wizard.SeparateFolders(), "separate");
+  const FolderRelations r = RelationsOf(ReadInstalledProducts());
+  add(r.same, "same");
+  add(r.mixInsideApp, "mix in app");
+  add(r.appInsideMix, "app in mix");
+  add(r.separate, "separate");
   return held.empty() ? "none" : held;
 }
 

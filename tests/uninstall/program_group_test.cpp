@@ -1,6 +1,7 @@
 // The program group step: the shell's Program Manager removes the group on
-// the macro it is sent; without one, the user is told once and the removal
-// goes on.
+// the macro it is sent; without one the group goes by hand. Only setup's own
+// group goes: a name that leads to a folder of the shell's is not ours, and
+// a group with the user's items in it keeps them.
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <ddeml.h>
 
+#include "removal/group_removal.h"
 #include "sys/shortcut.h"
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
@@ -20,6 +22,8 @@ std::string ProgramsFolder() {
   EXPECT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
   return path;
 }
+
+std::string ExtractName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -45,16 +49,32 @@ TEST_F(UninstProgramGroup, ProgramManagerRemovesTheGroup) {
                            "Corvaline", ""),
             0);
   ASSERT_TRUE(Exists(group + "\\Corvaline.lnk"));
-  InstallClient(app.Path(), name);
+  EXPECT_EQ(RemoveProgramGroup(name).verdict, GroupVerdict::Done);
+  EXPECT_FALSE(Exists(group));
+}
 
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  EXPECT_TRUE(wizard.RemoveProgramGroup());
-  // The shell acts in its own time.
-  EXPECT_TRUE(formtest::PumpUntil([&] { return !Exists(group); }));
-  EXPECT_TRUE(boxes.Count() == 0u);
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program group...done"}));
-  EXPECT_FALSE(wizard.DDEClient.Connected());
+// Names that lead to the shell's own folders are not setup's group, however
+// they are spelt; a group holding the user's items keeps them and the folder.
+TEST_F(UninstProgramGroup, OnlySetupsOwnGroupAndShortcutsGo) {
+  const std::string programs = ProgramsFolder();
+  const std::string startup = programs + "\\StartUp";
+  MakeDirs(startup);
+  WriteTextFile(startup + "\\Backup.lnk", "the user's");
+  WriteTextFile(startup + "\\Corvaline.LNK", "looks like ours");
+  for (const char* name : {"StartUp", "startup.", "STARTUP ", "..", "Corvaline\\..\\StartUp"}) {
+    EXPECT_EQ(RemoveProgramGroup(name).verdict, GroupVerdict::Skipped) << name;
+    EXPECT_EQ(FolderNames(startup + "\\"), Lines({"Backup.lnk", "Corvaline.LNK"})) << name;
+  }
+  const std::string group = programs + "\\Corvaline Shared " + std::to_string(GetCurrentProcessId());
+  MakeDirs(group);
+  for (const char* link : {"Corvaline.LNK", "License.LNK", "ReadMe.LNK", "Notes.lnk"})
+    WriteTextFile(group + "\\" + link, "x");
+  const GroupRemoval kept = RemoveProgramGroup(ExtractName(group));
+  EXPECT_EQ(kept.verdict, GroupVerdict::Kept);
+  EXPECT_STREQ(GroupVerdictText(kept.verdict), "kept (it holds other items)");
+  EXPECT_EQ(FolderNames(group + "\\"), Lines{"Notes.lnk"});
+  DeleteFileA((group + "\\Notes.lnk").c_str());
+  RemoveDirectoryA(group.c_str());
 }
 
 // A group name made to close the command and add one of its own: nothing is
@@ -65,15 +85,9 @@ TEST_F(UninstProgramGroup, AnInjectedCommandLeavesOtherGroupsAlone) {
   const std::string other = "Other App " + std::to_string(GetCurrentProcessId());
   MakeDirs(ProgramsFolder() + "\\" + other);
   WriteTextFile(ProgramsFolder() + "\\" + other + "\\Other.lnk", "link");
-  ScratchDir app("injected");
-  InstallClient(app.Path(), "Corvaline)][DeleteGroup(" + other);
-
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveProgramGroup();
+  EXPECT_EQ(RemoveProgramGroup("Corvaline)][DeleteGroup(" + other).verdict, GroupVerdict::Skipped);
   formtest::Pump(1000);  // time enough for the shell to act
   EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + other + "\\Other.lnk"));
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program group...skipped"}));
   DeleteFileA((ProgramsFolder() + "\\" + other + "\\Other.lnk").c_str());
   RemoveDirectoryA((ProgramsFolder() + "\\" + other).c_str());
 }
@@ -119,33 +133,26 @@ class RecordingProgramManager {
 RecordingProgramManager* RecordingProgramManager::self_ = nullptr;
 
 // Without a desktop no Program Manager answers (Wine's null display driver
-// still makes windows): one "Error" box, no group line, and the removal goes
-// on; the group it left makes the run incomplete.
-TEST_F(UninstProgramGroup, NoDesktopReportsOnceAndRemovalGoesOn) {
+// still makes windows): the group goes by hand and the removal is complete.
+TEST_F(UninstProgramGroup, NoDesktopRemovesTheGroupByHand) {
   if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
   ScratchDir app("nodesktop");
   WriteTextFile(app / "cv.exe", "x");
   WriteTextFile(app / "cv.dbc", "db");
   const std::string group = "Corvaline Left " + std::to_string(GetCurrentProcessId());
   MakeDirs(ProgramsFolder() + "\\" + group);
+  WriteTextFile(ProgramsFolder() + "\\" + group + "\\ReadMe.LNK", "x");
   InstallClient(app.Path(), group);
 
   TUninstWiz wizard;
   wizard.RunRemoval();
-  RemoveDirectoryA((ProgramsFolder() + "\\" + group).c_str());
-  EXPECT_EQ(wizard.Label4.Text(), "Un-Installation incomplete!");
-  ASSERT_EQ(boxes.Count(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Error");
-  EXPECT_EQ(boxes[0].text, "Unable to remove Corvaline program group!");
-  EXPECT_EQ(boxes[0].type & 0xF, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"Removing Corvaline...", "   program files...done",
-                                                 "   registry key...done", "Done!"}));
+  EXPECT_EQ(wizard.Label4.Text(), "Un-Installation complete!");
+  EXPECT_EQ(boxes.Count(), 0u);
+  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"Removing Corvaline...", "   program group...done",
+                                                 "   program files...done", "   registry key...done", "Done!"}));
+  EXPECT_FALSE(Exists(ProgramsFolder() + "\\" + group));
   EXPECT_EQ(FolderNames(app.Path()), Lines({"cv.dbc"}));
   EXPECT_FALSE(KeyExists(kClientKey));
-
-  EXPECT_FALSE(wizard.RemoveProgramGroup());
-  EXPECT_EQ(boxes.Count(), 2u);
-  EXPECT_EQ(wizard.RichEdit2.GetLines().size(), 4u);
 }
 
 // The macro names the group in quotes; a name that cannot be quoted safely,
@@ -153,25 +160,24 @@ TEST_F(UninstProgramGroup, NoDesktopReportsOnceAndRemovalGoesOn) {
 TEST_F(UninstProgramGroup, NoDesktopMacroQuotesTheGroupOrSendsNothing) {
   if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
   RecordingProgramManager server;
-  ScratchDir app("macro");
   const struct {
     std::string name;
-    const char* line;
-  } rows[] = {{"Corvaline (Mail)", "   program group...done"},
-              {"", "   program group...skipped"},
-              {"Corvaline)][DeleteGroup(Other", "   program group...skipped"},
-              {"Corvaline \"Mail\"", "   program group...skipped"},
-              {"Corvaline\tMail", "   program group...skipped"},
-              {"..", "   program group...skipped"}};
+    GroupVerdict verdict;
+  } rows[] = {{"Corvaline (Mail)", GroupVerdict::Done},
+              {"", GroupVerdict::Skipped},
+              {"Corvaline)][DeleteGroup(Other", GroupVerdict::Skipped},
+              {"Corvaline \"Mail\"", GroupVerdict::Skipped},
+              {"Corvaline\tMail", GroupVerdict::Skipped},
+              {"..", GroupVerdict::Skipped}};
   for (const auto& row : rows) {
-    InstallClient(app.Path(), row.name);
-    TUninstWiz wizard;
-    wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-    EXPECT_TRUE(wizard.RemoveProgramGroup());
+    // Our server records but deletes nothing: the group then goes by hand.
+    MakeDirs(ProgramsFolder() + "\\Corvaline (Mail)");
+    WriteTextFile(ProgramsFolder() + "\\Corvaline (Mail)\\ReadMe.LNK", "x");
+    EXPECT_EQ(RemoveProgramGroup(row.name).verdict, row.verdict) << row.name;
     ui::Application::ProcessMessages();
-    EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({row.line})) << row.name;
   }
-  EXPECT_TRUE(boxes.Count() == 0u);
+  DeleteFileA((ProgramsFolder() + "\\Corvaline (Mail)\\ReadMe.LNK").c_str());
+  RemoveDirectoryA((ProgramsFolder() + "\\Corvaline (Mail)").c_str());
   EXPECT_EQ(server.macros, Lines({"[DeleteGroup(\"Corvaline (Mail)\")]"}));
 }
 

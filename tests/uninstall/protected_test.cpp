@@ -44,13 +44,13 @@ class Probe {
   std::string path_;
 };
 
-// The log of the files steps alone, without RunRemoval.
+// The files steps' lines of a removal of what the keys name.
 Lines FilesStepsLog(bool client, bool mixmaster) {
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();
-  if (client) wizard.RemoveAppFiles();
-  if (mixmaster) wizard.RemoveMixFiles();
-  return wizard.RichEdit2.GetLines();
+  Lines files;
+  RunRemoval(ReadInstalledProducts(), {client, mixmaster}, [&files](const std::string& line, bool) {
+    if (line.rfind("   program files", 0) == 0) files.push_back(line);
+  });
+  return files;
 }
 
 const char kSkipped[] = "   program files...skipped (protected folder)";

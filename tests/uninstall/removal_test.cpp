@@ -7,7 +7,7 @@
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
 #include "uninstall/UninstDlg.h"
-#include "uninstall/folder_cleanup.h"
+#include "removal/folder_cleanup.h"
 
 namespace {
 
@@ -35,14 +35,9 @@ TEST_F(UninstFilesStep, ClientKeepsNamesTheSystemReadsAsItsDatabases) {
   for (const char* name : {"CV.dbc", "cv.pgp", "cv.dbc.", "cv.pgp ", "CV.PGP.BAK. .", "notes.txt",
                            "notes.txt."})
     WriteTextFile("\\\\?\\" + root / name, name);
-  InstallClient(root.Path());
-
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the step alone, without RunRemoval
-  wizard.RemoveAppFiles();
+  EXPECT_EQ(RemoveClientFiles(root.Path()), Lines());
   EXPECT_EQ(FolderNames(root.Path()), Lines({"CV.PGP.BAK. .", "CV.dbc", "cv.dbc.", "cv.pgp", "cv.pgp "}));
   EXPECT_EQ(ReadTextFile(root / "CV.dbc"), "CV.dbc");
-  EXPECT_EQ(wizard.RichEdit2.GetLines(), Lines({"   program files...done"}));
 }
 
 TEST_F(UninstFilesStep, ClientFileInUseStaysAndTheRestGoes) {
@@ -187,7 +182,8 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
 }
 
 // Files held by a running client and by Mixmaster: each step says what it
-// left, ten paths at most, and the heading does not claim success.
+// left, ten paths at most, the heading does not claim success, and both keys
+// stay so that the removal can be run again.
 TEST_F(UninstRemoval, WhatStaysIsReportedAndTheRunIsIncomplete) {
   ASSERT_TRUE(WaitForProgramManager());
   ScratchDir root("leftovers");
@@ -211,15 +207,17 @@ TEST_F(UninstRemoval, WhatStaysIsReportedAndTheRunIsIncomplete) {
   wizard.RunRemoval();
   Lines log = {"Removing Corvaline...", "   program group...done", "   program files...failed"};
   log.insert(log.end(), shown.begin(), shown.end());
-  for (const char* line : {"      and 2 more", "   registry key...done", "Removing Mixmaster...",
+  for (const char* line : {"      and 2 more", "   registry key...kept", "Removing Mixmaster...",
                            "   program files...failed"})
     log.push_back(line);
   log.push_back("      " + mix + "\\pool\\queued");
-  for (const char* line : {"   registry key...done", "Done!"}) log.push_back(line);
+  for (const char* line : {"   registry key...kept", "Done!"}) log.push_back(line);
   EXPECT_EQ(wizard.RichEdit2.GetLines(), log);
   EXPECT_EQ(wizard.Label4.Text(), "Un-Installation incomplete!");
+  EXPECT_EQ(wizard.Result(), ExitCode::FailedSomethingLeft);
   EXPECT_EQ(FolderNames(mix + "\\pool\\"), Lines({"queued"}));
-  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_TRUE(KeyExists(kClientKey));
+  EXPECT_TRUE(KeyExists(kMixKey));
 }
 
 TEST_F(UninstRemoval, OnlyMixmasterChecked) {
@@ -247,14 +245,10 @@ TEST_F(UninstRemoval, SameFolderClientFirstThenMixmaster) {
   ScratchDir root("samefolder");
   const std::string dir = InstallBothIn(root, {"cv.dbc", "CV.PGP", "cv.pgp.bak", "cv.exe", "mix.exe"});
 
-  TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveAppFiles();
+  EXPECT_EQ(RemoveClientFiles(dir), Lines());
   EXPECT_EQ(FolderNames(dir + "\\"), Lines({"CV.PGP", "cv.dbc", "cv.pgp.bak", "pool\\"}));
-  wizard.RemoveMixFiles();
+  EXPECT_EQ(RemoveMixmasterFiles(dir), Lines());
   EXPECT_EQ(FolderNames(dir + "\\"), Lines({"CV.PGP", "cv.dbc", "cv.pgp.bak"}));
-  EXPECT_EQ(wizard.RichEdit2.GetLines(),
-            Lines({"   program files...done", "   program files...done"}));
 }
 
 // A kept client in Mixmaster's folder: the review says the client stays, the
@@ -279,11 +273,9 @@ TEST_F(UninstRemoval, MissingFolderStillLogsItsStep) {
   ScratchDir root("missingfolder");
   InstallMixmaster(root / "Never Made");
   TUninstWiz wizard;
-  wizard.RichEdit2.Clear();  // the steps alone, without RunRemoval
-  wizard.RemoveMixFiles();
-  wizard.RemoveMixKey();
+  wizard.RunRemoval();
   EXPECT_EQ(wizard.RichEdit2.GetLines(),
-            Lines({"   program files...done", "   registry key...done"}));
+            Lines({"Removing Mixmaster...", "   program files...done", "   registry key...done", "Done!"}));
   EXPECT_FALSE(KeyExists(kMixKey));
 }
 

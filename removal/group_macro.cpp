@@ -1,4 +1,4 @@
-#include "uninstall/group_macro.h"
+#include "removal/group_macro.h"
 
 #include <cstring>
 

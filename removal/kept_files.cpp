@@ -1,4 +1,4 @@
-#include "uninstall/kept_files.h"
+#include "removal/kept_files.h"
 
 #include "common/database_files.h"
 

@@ -1,4 +1,4 @@
-#include "uninstall/folder_cleanup.h"
+#include "removal/folder_cleanup.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
-#include "uninstall/kept_files.h"
+#include "removal/kept_files.h"
 
 namespace {
 

@@ -1,9 +1,7 @@
-#include "ui/dde_client.h"
+#include "sys/dde_client.h"
 
 #include "sys/exception.h"
-#include "ui/application.h"
-
-namespace ui {
+#include "sys/message_pump.h"
 
 namespace {
 
@@ -55,7 +53,7 @@ bool DdeClient::ExecuteMacro(const std::string& command) {
       TIMEOUT_ASYNC, &transaction);
   if (!sent) return false;
   // Let the request leave before the link may be closed behind it.
-  Application::ProcessMessages();
+  ProcessMessages();
   return true;
 }
 
@@ -63,5 +61,3 @@ void DdeClient::CloseLink() {
   if (conversation_) DdeDisconnect(conversation_);
   conversation_ = nullptr;
 }
-
-}  // namespace ui

@@ -1,0 +1,72 @@
+#include "install/destination_rules.h"
+
+#include <cctype>
+
+#include "sys/path.h"
+
+namespace {
+
+bool IsBadCharacter(unsigned char c) {
+  return c < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '/' || c == '|' ||
+         c == '?' || c == '*';
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with any extension.
+bool IsDeviceName(const std::string& component) {
+  const std::string base = Upper(component.substr(0, component.find('.')));
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+// The longest name a folder of NTFS or FAT may have.
+constexpr size_t kLongestName = 255;
+
+bool IsUsableComponent(const std::string& c) {
+  if (c == "." || c == "..") return true;
+  if (c.empty() || c.size() > kLongestName || c.back() == '.' || c.back() == ' ') return false;
+  for (unsigned char ch : c)
+    if (IsBadCharacter(ch)) return false;
+  return !IsDeviceName(c);
+}
+
+// The part that names the drive or share, which the rules do not apply to.
+size_t RootLength(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':') return 2;
+  if (path.compare(0, 2, "\\\\") != 0) return 0;
+  size_t server = path.find('\\', 2);
+  if (server == std::string::npos) return path.size();
+  size_t share = path.find('\\', server + 1);
+  return share == std::string::npos ? path.size() : share;
+}
+
+}  // namespace
+
+NameVerdict JudgeDestinationName(const std::string& path) {
+  std::string text = path;
+  for (char& c : text)
+    if (c == '/') c = '\\';  // the system reads it as a separator
+  text = StripBackslash(text);
+  if (text.empty()) return NameVerdict::Empty;
+  const size_t root = RootLength(text);
+  if (root == 2 && !std::isalpha(static_cast<unsigned char>(text[0]))) return NameVerdict::BadName;
+  if (text.compare(0, 4, "\\\\?\\") == 0 || text.compare(0, 4, "\\\\.\\") == 0) return NameVerdict::BadName;
+  size_t start = root;
+  if (start < text.size() && text[start] == '\\') ++start;
+  while (start < text.size()) {
+    size_t end = text.find('\\', start);
+    if (end == std::string::npos) end = text.size();
+    if (!IsUsableComponent(text.substr(start, end - start))) return NameVerdict::BadName;
+    start = end + 1;
+  }
+  return NameVerdict::Usable;
+}
+
+bool FitsClientPath(const std::string& folder, const std::string& name) {
+  return AddBackslash(folder).size() + name.size() <= kLongestClientPath;
+}

@@ -1,0 +1,72 @@
+#include "install/earlier_installation.h"
+
+#include "common/constants.h"
+#include "db/FileMan1.h"
+#include "msg/header_manager.h"
+#include "sys/exception.h"
+#include "sys/file_access.h"
+#include "sys/files.h"
+#include "sys/known_folders.h"
+#include "sys/path.h"
+#include "sys/registry.h"
+
+const char kDefaultDestination[] = "C:\\Program Files\\Corvaline";
+
+EarlierInstallation ReadEarlierInstallation() {
+  EarlierInstallation earlier;
+  Registry registry;
+  if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
+    earlier.found = true;
+    earlier.group = !registry.ReadStringOrEmpty("Program Group").empty();
+    earlier.folder = registry.ReadStringOrEmpty("AppDir");
+    earlier.version = registry.ReadStringOrEmpty("Version");
+    registry.CloseKey();
+  }
+  if (registry.OpenKeyReadOnly(MixRegistryKey)) {
+    earlier.mixFolder = registry.ReadStringOrEmpty("MixDir");
+    registry.CloseKey();
+  }
+  return earlier;
+}
+
+std::string ClientDatabaseIn(const std::string& folder) {
+  return AddBackslash(folder) + ChangeFileExt(ClientExeFile, DatabaseExt);
+}
+
+std::string ClientProgramIn(const std::string& folder) { return AddBackslash(folder) + ClientExeFile; }
+
+StoredAddress ReadStoredAddress(const std::string& folder) {
+  StoredAddress stored;
+  if (folder.empty()) return stored;
+  const std::string database = ClientDatabaseIn(folder);
+  if (!FileExists(database)) return stored;
+  Lines message;
+  THeaderManager header(&message);
+  try {
+    GetRecordStrings(message, DefaultMessageKey, database);
+  } catch (const EFOpenError&) {
+    return stored;  // unreadable: nothing known, and the file stays as it is
+  }
+  stored.address = header.GetHeaderValue("From: ");
+  stored.host = header.GetHeaderValue("Host: ");
+  return stored;
+}
+
+std::string UserProgramsDestination() {
+  const std::string programs = UserProgramsFolder();
+  return programs.empty() ? std::string() : AddBackslash(programs) + ProductName;
+}
+
+std::string ProposedDestination() {
+  if (!LacksRightsFor(kDefaultDestination)) return kDefaultDestination;
+  const std::string own = UserProgramsDestination();
+  return own.empty() ? std::string(kDefaultDestination) : own;
+}
+
+std::string DistributionVersion(const std::string& source) {
+  try {
+    return GetInitValue("Version", "", AddBackslash(source) + ChangeFileExt(ClientExeFile, IniExt));
+  } catch (const EFOpenError&) {
+    return std::string();
+  }
+}

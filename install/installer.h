@@ -1,0 +1,51 @@
+// The install's steps over one journal: every change is recorded before it
+// is made, and each step checks that what it made is there.
+#pragma once
+#include <set>
+#include <string>
+
+#include "common/install_journal.h"
+#include "common/setting_values.h"
+#include "install/install.h"
+
+enum class StepResult { Done, Skipped, Failed };
+
+class Installer {
+ public:
+  Installer(const InstallPlan& plan, InstallJournal& journal) : plan_(plan), journal_(journal) {}
+
+  StepResult CopyProgramFiles();
+  StepResult SaveRegistrySettings();
+  StepResult StoreDefaultTemplates();
+  StepResult CreateProgramGroup();
+  // The entry in Settings > Apps learns what the files take now.
+  StepResult UpdateEstimatedSize();
+
+  // The failed step's message, as a message box would show it.
+  const std::string& FailureCaption() const { return caption_; }
+  const std::string& FailureMessage() const { return message_; }
+  const std::string& GroupFolder() const { return groupFolder_; }
+
+ private:
+  StepResult Fail(const std::string& caption, const std::string& message);
+  // Creates folder and the parents it lacks, each recorded first.
+  bool MakeFolder(const std::string& folder);
+  // Copies source to target; a file already at target is kept aside for a
+  // roll-back. False with the system's reason when it could not be done.
+  bool PlaceCopy(const std::string& source, const std::string& target);
+  // Keeps the present file at target aside (if there is one) and records
+  // the file about to be made there.
+  bool PrepareTarget(const std::string& target);
+  // Keeps a copy of path's bytes for a roll-back before it changes in place.
+  bool BackUp(const std::string& path);
+  // Writes the values under key, each one's state before recorded.
+  bool WriteValues(const std::string& key, const SettingValues& values);
+  bool CreatedByThisRun(const std::string& path) const;
+
+  const InstallPlan& plan_;
+  InstallJournal& journal_;
+  std::set<std::string> created_;  // files this run made, in lower case
+  std::string caption_;
+  std::string message_;
+  std::string groupFolder_;
+};

@@ -1,0 +1,28 @@
+// The client's values under its key, and the entry in Settings > Apps.
+#include "common/apps_entry.h"
+#include "common/constants.h"
+#include "install/installer.h"
+#include "sys/path.h"
+
+namespace {
+const char kRegistryErrorText[] = "Unable to write to Win95 registry!\n\nEntries NOT saved!";
+}  // namespace
+
+StepResult Installer::SaveRegistrySettings() {
+  SettingValues client = {StringValue("AppDir", plan_.folder), StringValue("Version", plan_.version)};
+  if (plan_.group) client.push_back(StringValue("Program Group", ProductName));
+  // The client's window defaults are the user's own once it has run.
+  if (!plan_.existing) {
+    client.push_back(IntegerValue("WindowState", 0));
+    client.push_back(StringValue("WindowPos", "-1,-1,565,350"));
+  }
+  client.push_back(IntegerValue("Update", 1));
+  uint64_t bytes = 0;
+  for (const PlannedFile& file : plan_.files) bytes += file.size;
+  // The entry goes with the client's values, so that the install can be
+  // removed from Settings > Apps whatever happens later.
+  if (!WriteValues(ProductRegistryKey, client) ||
+      !WriteValues(AppsEntryKey(), AppsEntryValues(plan_.folder, plan_.version, bytes)))
+    return Fail("Registry Error", kRegistryErrorText);
+  return StepResult::Done;
+}

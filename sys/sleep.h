@@ -1,0 +1,4 @@
+// A pause of the calling thread.
+#pragma once
+
+void SleepMs(unsigned milliseconds);

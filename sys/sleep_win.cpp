@@ -1,0 +1,5 @@
+#include "sys/sleep.h"
+
+#include <windows.h>
+
+void SleepMs(unsigned milliseconds) { Sleep(milliseconds); }

@@ -1,0 +1,95 @@
+// Decisions that need no Windows: which version is newer, what the install
+// journal reads back, and which destinations a file system can hold.
+#include <gtest/gtest.h>
+
+#include "common/journal_records.h"
+#include "common/version.h"
+#include "install/destination_rules.h"
+
+namespace {
+
+TEST(Versions, NumericPartsAsNumbersAndABetaBelowItsRelease) {
+  const char* ascending[] = {"", "0.8", "0.9b0", "0.9b1", "0.9", "0.9.1", "0.10", "1.0b2", "1.0"};
+  const size_t n = sizeof ascending / sizeof ascending[0];
+  for (size_t i = 0; i < n; ++i)
+    for (size_t j = 0; j < n; ++j) {
+      const int c = CompareVersions(ascending[i], ascending[j]);
+      EXPECT_EQ(c < 0, i < j) << ascending[i] << " vs " << ascending[j];
+      EXPECT_EQ(c == 0, i == j) << ascending[i] << " vs " << ascending[j];
+    }
+  EXPECT_EQ(CompareVersions("0.9", "0.9.0"), 0);
+  EXPECT_EQ(CompareVersions("V0.9B0", "0.9b0"), 0);
+  EXPECT_EQ(CompareVersions("0.99999999999999999999", "0.9"), 1);  // no overflow to a small number
+}
+
+TEST(JournalRecords, AnyFieldRoundTripsAndATornLastLineIsDropped) {
+  const std::vector<JournalRecord> records = {
+      {"dir", {"C:\\Apps\\Corvaline"}},
+      {"aside", {"C:\\a\tb\\100%\\x\r\ny", "C:\\a\\~cv1"}},
+      {"value", {"Software\\Corvaline", "AppDir", "1", "1", ToHex(std::string("C:\\\xFF\x00z", 6))}},
+      {"commit", {}},
+  };
+  std::string bytes = std::string(kJournalHeader) + "\r\n";
+  for (const JournalRecord& r : records) bytes += EncodeJournalRecord(r);
+  std::vector<JournalRecord> read;
+  ASSERT_TRUE(DecodeJournal(bytes, &read));
+  EXPECT_EQ(read, records);
+  std::string data;
+  ASSERT_TRUE(FromHex(read[2].fields[4], &data));
+  EXPECT_EQ(data, std::string("C:\\\xFF\x00z", 6));
+  // A crash while a record was written: its change was never made.
+  ASSERT_TRUE(DecodeJournal(bytes + "file\tC:\\half", &read));
+  EXPECT_EQ(read, records);
+
+  const struct {
+    const char* name;
+    std::string bytes;
+  } refused[] = {{"no header", "dir\tC:\\x\r\n"},
+                 {"another format", "Corvaline install journal 2\r\ndir\tC:\\x\r\n"},
+                 {"a bad escape", std::string(kJournalHeader) + "\r\ndir\tC:\\%4\r\n"},
+                 {"a cut escape", std::string(kJournalHeader) + "\r\ndir\tC:\\%\r\n"},
+                 {"no operation", std::string(kJournalHeader) + "\r\n\tC:\\x\r\n"}};
+  for (const auto& r : refused) {
+    EXPECT_FALSE(DecodeJournal(r.bytes, &read)) << r.name;
+    EXPECT_TRUE(read.empty()) << r.name;
+  }
+  EXPECT_FALSE(FromHex("4G", &data));
+  EXPECT_FALSE(FromHex("414", &data));
+}
+
+TEST(DestinationNames, WhatTheFileSystemCanHold) {
+  const struct {
+    const char* path;
+    NameVerdict verdict;
+  } cases[] = {
+      {"C:\\Program Files\\Corvaline", NameVerdict::Usable},
+      {"C:\\Apps\\Caf\xE9 \xDC" "ber\\", NameVerdict::Usable},
+      {"\\\\server\\share\\Mail", NameVerdict::Usable},
+      {"Apps\\..\\Mail\\.", NameVerdict::Usable},
+      {"C:/Apps/Mail/", NameVerdict::Usable},
+      {"", NameVerdict::Empty},
+      {"\\", NameVerdict::Empty},
+      {"C:\\a|b", NameVerdict::BadName},
+      {"C:\\a<b>", NameVerdict::BadName},
+      {"C:\\a\"b", NameVerdict::BadName},
+      {"C:\\a\\b:c", NameVerdict::BadName},
+      {"C:\\a\\b*", NameVerdict::BadName},
+      {"C:\\a\tb", NameVerdict::BadName},
+      {"C:\\Mail.\\x", NameVerdict::BadName},
+      {"C:\\Mail \\x", NameVerdict::BadName},
+      {"C:\\Apps\\\\Mail", NameVerdict::BadName},
+      {"C:\\Apps\\con", NameVerdict::BadName},
+      {"C:\\Apps\\LPT1.txt", NameVerdict::BadName},
+      {"C:\\Apps\\COM10", NameVerdict::Usable},
+      {"1:\\Apps", NameVerdict::BadName},
+      {"\\\\?\\C:\\Apps", NameVerdict::BadName},
+  };
+  for (const auto& c : cases) EXPECT_EQ(JudgeDestinationName(c.path), c.verdict) << c.path;
+  EXPECT_EQ(JudgeDestinationName("C:\\" + std::string(255, 'a')), NameVerdict::Usable);
+  EXPECT_EQ(JudgeDestinationName("C:\\" + std::string(256, 'a')), NameVerdict::BadName);
+  // The longest file's whole path, at most 259 characters.
+  EXPECT_TRUE(FitsClientPath("C:\\" + std::string(241, 'a'), "QuickStart.rtf"));
+  EXPECT_FALSE(FitsClientPath("C:\\" + std::string(242, 'a'), "QuickStart.rtf"));
+}
+
+}  // namespace

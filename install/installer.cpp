@@ -44,8 +44,9 @@ bool Installer::PrepareTarget(const std::string& target) {
 bool Installer::PlaceCopy(const std::string& source, const std::string& target) {
   if (!PrepareTarget(target)) return false;
   if (!CopyOneFile(source, target, true)) {
-    // Someone made the file meanwhile: it is not ours to remove.
-    if (FileExists(target)) journal_.NotCreated(target);
+    // Someone made the file meanwhile: it is not ours to remove. What a
+    // failed copy left of its own (a full disk) is.
+    if (FailedBecauseTargetExists()) journal_.NotCreated(target);
     return false;
   }
   // Installed files never keep a read-only attribute (a distribution on a CD

@@ -80,6 +80,8 @@ class TSetupForm : public ui::Form {
   // Plans with choices until nothing stands in the way, putting the engine's
   // questions to the user; false when the install does not go ahead.
   bool PlanAccepted(InstallChoices& choices, InstallPlan& plan);
+  // The user said no to a question: the install was cancelled, not refused.
+  bool Declined();
   std::string ClientDatabasePath() const;
 
   bool ExistingInstall = false;

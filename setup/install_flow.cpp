@@ -24,6 +24,11 @@ InstallChoices TSetupForm::Choices() const {
   return choices;
 }
 
+bool TSetupForm::Declined() {
+  LastResult = ExitCode::Cancelled;
+  return false;
+}
+
 bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
   for (;;) {
     plan = PlanInstall(choices);
@@ -39,27 +44,31 @@ bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
         return true;
       case PlanProblem::ClientRunning:
         if (!AskUntilClientCloses(Handle(), {ClientDatabaseIn(plan.folder), ClientProgramIn(plan.folder)}))
-          return false;
+          return Declined();
         break;
-      case PlanProblem::NoRights: {
+      case PlanProblem::NoRights:
         // Without a folder of the user's own there is nothing to ask.
-        const UINT buttons = plan.ownFolder.empty() ? MB_OK : MB_YESNO;
-        if (ui::MsgBox(Handle(), plan.message, plan.caption, buttons) != IDYES) {
+        if (plan.ownFolder.empty()) {
+          ui::MsgBox(Handle(), plan.message, plan.caption, MB_OK);
           ReturnToStart();
           return false;
         }
+        if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO) != IDYES) {
+          ReturnToStart();
+          return Declined();
+        }
         choices.folder = plan.ownFolder;
         break;
-      }
       case PlanProblem::OtherFiles:
         if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
           ReturnToStart();
-          return false;
+          return Declined();
         }
         choices.otherFilesAccepted = true;
         break;
       case PlanProblem::NewerInstalled:
-        if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES) return false;
+        if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES)
+          return Declined();
         choices.downgradeAccepted = true;
         break;
       default:

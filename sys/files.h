@@ -40,6 +40,9 @@ bool AppendToFile(const std::string& path, const std::string& bytes);
 // Copies source to dest; with failIfExists an existing dest is left alone and
 // the copy fails.
 bool CopyOneFile(const std::string& source, const std::string& dest, bool failIfExists);
+// Whether the last call that failed did so because its target was there
+// already (the last error of the calling thread says so; it stays as it is).
+bool FailedBecauseTargetExists();
 // Renames from to to on one volume (moves across volumes); with replace an
 // existing to is replaced in the same step.
 bool MoveOneFile(const std::string& from, const std::string& to, bool replace);

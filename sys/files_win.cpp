@@ -46,6 +46,11 @@ bool CopyOneFile(const std::string& source, const std::string& dest, bool failIf
   return CopyFileA(source.c_str(), dest.c_str(), failIfExists) != FALSE;
 }
 
+bool FailedBecauseTargetExists() {
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
 bool MoveOneFile(const std::string& from, const std::string& to, bool replace) {
   const DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   return MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE;

@@ -108,6 +108,16 @@ TEST_F(UnattendedTest, InstallRegistersAndRemovalUnregisters) {
                    "Done!", "Un-Installation complete!", "Exit code: 0 (done)"}));
 }
 
+bool HasSmallDrive() { return GetDriveTypeA("S:\\") != DRIVE_NO_ROOT_DIR; }
+
+// Leaves the small drive less room than an install needs.
+void FillSmallDrive() {
+  DeleteFileA("S:\\filler");
+  ULARGE_INTEGER free;
+  if (!GetDiskFreeSpaceExA("S:\\", &free, nullptr, nullptr)) return;
+  WriteTextFile("S:\\filler", std::string(free.QuadPart - 200 * 1024, 'x'));
+}
+
 // Each exit code a package manager maps, produced as it would meet it: the
 // log's last line names it, and a refusal changes nothing.
 TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
@@ -131,8 +141,12 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
       {"newer version", [&] { WriteString(kClientKey, "Version", "9.9"); }, setup, "/S" + logged + to, 6,
        "Corvaline: A newer version of Corvaline, 9.9, is installed."},
       {"nothing to uninstall", [] {}, setup, "-U /S" + logged, 9, "Nothing to un-install!"},
+      // Drive S: is a small volume of the session's own, where one can be made.
+      {"disk full", [] { FillSmallDrive(); }, setup, "/S" + logged + " /D=S:\\Corvaline", 7,
+       "Setup Error: There is not enough free disk space to install into S:\\Corvaline"},
   };
   for (const auto& r : runs) {
+    if (r.code == 7 && !HasSmallDrive()) continue;
     CleanSlate();
     DeleteFileA(log.c_str());
     r.arrange();
@@ -144,7 +158,9 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
     EXPECT_EQ(said.back().rfind("Exit code: " + std::to_string(r.code) + " (", 0), 0u) << said.back();
     EXPECT_FALSE(FolderExists(scratch / "Apps")) << r.name;
     EXPECT_FALSE(FolderExists(GroupFolder())) << r.name;
+    EXPECT_FALSE(FolderExists("S:\\Corvaline")) << r.name;
   }
+  DeleteFileA("S:\\filler");
   // A /LOG= that cannot be written is found out before anything changes.
   EXPECT_EQ(Setup("/S /LOG=" + scratch / "no folder\\run.log" + to), 1u);
   EXPECT_FALSE(FolderExists(scratch / "Apps"));
@@ -199,6 +215,27 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   // The uninstaller goes too, once it has ended.
   automation::WaitUntil([&] { return !FileExists(dest + "\\UninstCV.exe"); }, 10s, "the uninstaller gone");
   EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));
+}
+
+// What a killed install left is taken back at the next start, before
+// anything else: here the uninstaller then finds nothing installed.
+TEST_F(UnattendedTest, AnInterruptedInstallIsRolledBackAtTheNextStart) {
+  char local[MAX_PATH] = "";
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local), S_OK);
+  const std::string journal = std::string(local) + "\\Corvaline Setup\\install.journal";
+  CreateDirectoryA((std::string(local) + "\\Corvaline Setup").c_str(), nullptr);
+  const std::string half = scratch / "Half";
+  ASSERT_TRUE(CreateDirectoryA(half.c_str(), nullptr));
+  WriteTextFile(half + "\\CV.exe", "half a copy");
+  WriteString(kClientKey, "AppDir", half);
+  // The last record was being written when the process died: its change was never made.
+  WriteTextFile(journal, "Corvaline install journal 1\r\ndir\t" + half + "\r\nfile\t" + half +
+                             "\\CV.exe\r\nkey\tSoftware\\Corvaline\r\nfile\t" + half + "\\Lic");
+  EXPECT_EQ(Run(DistFolder() + "\\setup.exe", "-u /S /LOG=" + log), 9u);
+  EXPECT_EQ(Log().front(), "An interrupted installation was rolled back.");
+  EXPECT_FALSE(FolderExists(half));
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(FileExists(journal));
 }
 
 // Another setup or uninstall at work: the second waits for nothing and says so.

@@ -37,9 +37,9 @@ class InstallFlowTest : public SetupTest {
   const std::string target = dest / "Apps\\Corvaline\\";
 
   // Fills the pages and stops on Review.
-  void ToReview(TSetupForm& form) {
+  void ToReview(TSetupForm& form, const std::string& folder = "") {
     form.Show();
-    form.AppDIR.SetText(target.substr(0, target.size() - 1));
+    form.AppDIR.SetText(folder.empty() ? target.substr(0, target.size() - 1) : folder);
     form.NextBtnClick();
     form.EAddr.SetText("Jane Doe <jane@example.com>");
     form.Host.SetText("mail.example.com");
@@ -155,4 +155,33 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   // The client holds its mark while it writes it.
   ASSERT_TRUE(PumpUntil([&] { return ReadTextFile(target + "started.txt") != "<missing>"; }, 10000));
   EXPECT_EQ(Lower(ReadTextFile(target + "started.txt")), Lower(target + "CV.exe"));
+}
+
+// The engine's questions come before the wait dialog and before any change:
+// No (the default) to a folder of the user's own files goes back to the
+// Start page; No to replacing a newer version stays on Review.
+TEST_F(InstallFlowTest, QuestionsComeFirstAndNoChangesNothing) {
+  WriteTextFile(dest / "Budget 2026.xls", "the user's");
+  TSetupForm form;
+  ToReview(form, dest.Path());
+  boxes.Then(IDOK).Then(IDNO);
+  SendMessageA(form.NextBtn.Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(boxes.Count(), 2u);
+  EXPECT_EQ(boxes[1].text, "The folder " + dest.Path().substr(0, dest.Path().size() - 1) +
+                               " already holds other files. Uninstalling Corvaline later deletes every file in "
+                               "it except your database. Install there anyway?");
+  EXPECT_EQ(boxes[1].type & (MB_TYPEMASK | MB_DEFMASK), static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
+  EXPECT_EQ(form.Notebook1.ActivePage(), "Start");
+  EXPECT_EQ(FolderNames(dest.Path()), Lines{"Budget 2026.xls"});
+
+  WriteClientKey(target, "Corvaline", "1.0");
+  ToReview(form);
+  boxes.Then(IDOK).Then(IDNO);
+  SendMessageA(form.NextBtn.Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(boxes.Count(), 4u);
+  EXPECT_EQ(boxes[3].text, "A newer version of Corvaline, 1.0, is installed. Install version 0.9b0 over it?");
+  EXPECT_EQ(form.Notebook1.ActivePage(), "Review");
+  EXPECT_FALSE(Exists(target));
+  EXPECT_EQ(ReadClientValue("Version").text, "1.0");
+  EXPECT_EQ(form.Result(), ExitCode::Cancelled);
 }

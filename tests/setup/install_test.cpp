@@ -243,12 +243,36 @@ TEST_F(InstallTest, DestinationsThatCannotWorkAreRefusedBeforeAnythingChanges) {
   EXPECT_EQ(ReadTextFile(dest / "my notes.txt"), "the user's");
 }
 
+// Drive S: is a small volume of the test session's own.
+TEST_F(InstallTest, ASmallDriveIsRefusedAndADriveThatFillsUpIsTakenBack) {
+  ULARGE_INTEGER free;
+  if (!GetDiskFreeSpaceExA("S:\\", &free, nullptr, nullptr)) GTEST_SKIP() << "no small drive in this session";
+  const std::string filler = "S:\\filler";
+  auto leaveFree = [&](uint64_t bytes) {
+    DeleteFileA(filler.c_str());
+    ASSERT_TRUE(GetDiskFreeSpaceExA("S:\\", &free, nullptr, nullptr));
+    WriteTextFile(filler, std::string(free.QuadPart - bytes, 'x'));
+  };
+  leaveFree(200 * 1024);
+  Installed refused = Install(NoGroup("S:\\Corvaline"));
+  EXPECT_EQ(refused.plan.problem, PlanProblem::DiskFull);
+  EXPECT_EQ(FolderNames("S:\\"), Lines{"filler"});
+
+  // Room enough when planned; then something else takes it.
+  DeleteFileA(filler.c_str());
+  const InstallPlan plan = PlanInstall(NoGroup("S:\\Corvaline"));
+  ASSERT_EQ(plan.problem, PlanProblem::None) << plan.message;
+  leaveFree(16 * 1024);
+  const InstallOutcome outcome = RunInstall(plan, nullptr);
+  EXPECT_EQ(outcome.result, InstallResult::RolledBack);
+  EXPECT_EQ(outcome.caption, "Copy Failed");
+  EXPECT_EQ(FolderNames("S:\\"), Lines{"filler"});
+  EXPECT_FALSE(KeyExists(kClientKey));
+  DeleteFileA(filler.c_str());
+}
+
 TEST_F(InstallTest, AnOlderVersionReplacesANewerOneOnlyWhenAskedTo) {
-  WriteClientKey(dest.Path());
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kClientKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-  RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("0.10"), 5);
-  RegCloseKey(key);
+  WriteClientKey(dest.Path(), "Corvaline", "0.10");
   Installed refused = Install(NoGroup(dest.Path()));
   EXPECT_EQ(refused.plan.problem, PlanProblem::NewerInstalled);
   EXPECT_TRUE(FolderNames(dest.Path()).empty());

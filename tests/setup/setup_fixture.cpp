@@ -67,7 +67,8 @@ void SetupTest::MakeDistribution() {
   WriteTextFile(dist / "docs\\manual.txt", "not copied");
 }
 
-void SetupTest::WriteClientKey(const std::string& appDir, const std::string& group) {
+void SetupTest::WriteClientKey(const std::string& appDir, const std::string& group,
+                               const std::string& version) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kClientKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                             &key, nullptr),
@@ -76,6 +77,9 @@ void SetupTest::WriteClientKey(const std::string& appDir, const std::string& gro
                  static_cast<DWORD>(appDir.size() + 1));
   RegSetValueExA(key, "Program Group", 0, REG_SZ, reinterpret_cast<const BYTE*>(group.c_str()),
                  static_cast<DWORD>(group.size() + 1));
+  if (!version.empty())
+    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                   static_cast<DWORD>(version.size() + 1));
   RegCloseKey(key);
 }
 

@@ -33,7 +33,8 @@ class SetupTest : public ::testing::Test {
   // subfolder "docs" with a file.
   void MakeDistribution();
   // The client's key as an earlier setup left it.
-  void WriteClientKey(const std::string& appDir, const std::string& group = "Corvaline");
+  void WriteClientKey(const std::string& appDir, const std::string& group = "Corvaline",
+                      const std::string& version = "");
 
   // The engine's choices for an install of the sample distribution into folder.
   InstallChoices Choices(const std::string& folder) const;

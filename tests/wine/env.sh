@@ -11,7 +11,9 @@
 #                         under UAC for a program that is not elevated.
 # Once sourced, `wine`, `wineserver` and `winepath` run as the session's user.
 # With CV_WINE_NO_DISPLAY=1 no Xvfb is started (DISPLAY unset): no desktop, no
-# Program Manager. With CV_WINE_USE_DISPLAY=1 and DISPLAY set, the session uses
+# Program Manager. Where the caller may mount (root), drive S: is a small
+# volume of its own (CV_WINE_SMALL_DRIVE_KB, 2048 by default) for running out
+# of disk space. With CV_WINE_USE_DISPLAY=1 and DISPLAY set, the session uses
 # that display (a person's screen) instead of an Xvfb of its own.
 #
 # The templates live in $CV_WINE_ROOT (build/wine by default), one per kind,
@@ -150,6 +152,7 @@ wine_env_start() {
   export WINEPREFIX=$CV_WINE_SESSION/prefix HOME=$CV_WINE_SESSION/home
   export CV_WINE_SESSION
   wine_env_own_profile "$template/home"
+  wine_env_small_drive
   if [ "${CV_WINE_NO_DISPLAY:-0}" = 1 ]; then
     unset DISPLAY
     CV_XVFB_PID=
@@ -175,13 +178,26 @@ wine_env_start() {
   fi
 }
 
+# Drive S: on a tmpfs of its own; nothing where mounting is not allowed.
+wine_env_small_drive() {
+  CV_WINE_SMALL=
+  [ "$(id -u)" = 0 ] || return 0
+  local dir=$CV_WINE_SESSION/small
+  mkdir -p "$dir"
+  mount -t tmpfs -o "size=${CV_WINE_SMALL_DRIVE_KB:-2048}k,mode=0777" tmpfs "$dir" 2>/dev/null || return 0
+  CV_WINE_SMALL=$dir
+  export CV_WINE_SMALL
+  ln -sfn "$dir" "$WINEPREFIX/dosdevices/s:"
+}
+
 wine_env_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; fi
   if [ -n "${CV_XVFB_PID:-}" ]; then kill "$CV_XVFB_PID" 2>/dev/null; wait "$CV_XVFB_PID" 2>/dev/null; fi
+  if [ -n "${CV_WINE_SMALL:-}" ]; then umount "$CV_WINE_SMALL" 2>/dev/null; fi
   if [ -n "${CV_WINE_SESSION:-}" ] && [ "${CV_KEEP_PREFIX:-0}" != 1 ]; then
     # Without root, a read-only Program Files keeps rm out until it is writable again.
     if [ "$(id -u)" != 0 ]; then chmod -R u+w "$CV_WINE_SESSION" 2>/dev/null; fi
     rm -rf "$CV_WINE_SESSION"
   fi
-  CV_XVFB_PID= ; CV_WINE_SESSION= ; CV_WINE_AS= ; CV_WINE_SESSION_KIND=
+  CV_XVFB_PID= ; CV_WINE_SESSION= ; CV_WINE_AS= ; CV_WINE_SESSION_KIND= ; CV_WINE_SMALL=
 }

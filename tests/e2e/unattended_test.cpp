@@ -238,6 +238,24 @@ TEST_F(UnattendedTest, AnInterruptedInstallIsRolledBackAtTheNextStart) {
   EXPECT_FALSE(FileExists(journal));
 }
 
+// A "Program Group" that names a folder of the shell's own is not setup's
+// group: the removal leaves it and its items alone, and is complete.
+TEST_F(UnattendedTest, AGroupNameThatLeadsToTheStartupFolderIsNotRemoved) {
+  ASSERT_EQ(Setup("/S /D=" + dest), 0u);
+  char startup[MAX_PATH] = "";
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, startup), S_OK);
+  CreateDirectoryA(startup, nullptr);
+  const std::string item = std::string(startup) + "\\Backup.lnk";
+  WriteTextFile(item, "the user's");
+  WriteString(kClientKey, "Program Group", "StartUp");
+  EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S /LOG=" + log), 0u);
+  const Lines said = Log();
+  EXPECT_NE(std::find(said.begin(), said.end(), "   program group...skipped"), said.end());
+  EXPECT_EQ(FileContent(item), "the user's");
+  DeleteFileA(item.c_str());
+  RemoveTree(GroupFolder());
+}
+
 // Another setup or uninstall at work: the second waits for nothing and says so.
 TEST_F(UnattendedTest, OneAtATime) {
   SetupWizard first(DistFolder());

@@ -3,6 +3,8 @@
 // its own installer would leave it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sys/text.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/sys_win/link_reader.h"
@@ -92,7 +94,7 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
                         "   registry key...done", "Removing Mixmaster...", "   program files...done",
                         "   registry key...done", "Done!"}));
 
-  // The database stays; so may the running uninstaller itself.
+  // The database stays; the running uninstaller goes once it has ended.
   Lines left = Listing(dest);
   left.erase(std::remove(left.begin(), left.end(), "UninstCV.exe"), left.end());
   EXPECT_EQ(left, (Lines{"CV.dbc"}));
@@ -104,6 +106,36 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
   EXPECT_FALSE(FolderExists(mix));
 
   // After the removal, Exit closes without a question.
+  Exit(wizard);
+  automation::WaitUntil([&] { return !FileExists(dest + "\\UninstCV.exe"); }, 10s, "the uninstaller gone");
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));
+}
+
+// The client runs: nothing is deleted until it is closed. Items the user put
+// into the program group stay with it; only setup's shortcuts go.
+TEST_F(UninstallTest, ARunningClientIsClosedFirstAndTheUsersItemsStay) {
+  InstallAsUser(DistFolder(), dest, "jane.doe@example.org", "smtp.example.org");
+  WriteTextFile(GroupFolder() + "\\My Notes.lnk", "the user's");
+  Process client = Process::Start(dest + "\\CV.exe", "", dest);
+  Window clientWindow = client.WaitForWindow("Corvaline");
+
+  Wizard wizard(dest + "\\UninstCV.exe", "", dest, kUninstallCaption);
+  wizard.Press("Next");
+  wizard.WaitPage(kOptionsHeading);
+  wizard.Press("Next");
+  wizard.WaitPage(kReviewHeading);
+  wizard.Press("Finish");
+  wizard.Box("Uninstall now?").Answer(IDOK);
+  MsgBox running = wizard.Program().WaitForMsgBox("Corvaline is running. Close it, then click Retry.", 20s);
+  EXPECT_EQ(Listing(dest).size(), 7u);  // nothing deleted yet
+  automation::Click(clientWindow.Get(automation::ButtonControl("Close")));
+  client.WaitExit();
+  running.Answer(IDRETRY);
+  wizard.WaitPage(kFinishedHeading);
+  const Lines log = RowsOf(wizard.Form().Get(automation::RichEditControl()));
+  EXPECT_EQ(log[1], "   program group...kept (it holds other items)");
+  EXPECT_EQ(Listing(GroupFolder()), (Lines{"My Notes.lnk"}));
+  EXPECT_FALSE(KeyExists(kClientKey));
   Exit(wizard);
 }
 

@@ -17,3 +17,16 @@ const char* ExitCodeMeaning(ExitCode code) {
   }
   return "unknown";
 }
+
+const char* WingetResponse(ExitCode code) {
+  switch (code) {
+    case ExitCode::ClientRunning: return "packageInUse";
+    case ExitCode::AnotherSetupRunning: return "installInProgress";
+    case ExitCode::NewerInstalled: return "downgrade";
+    case ExitCode::DiskFull: return "diskFull";
+    case ExitCode::DestinationRefused:
+    case ExitCode::NothingToUninstall:
+    case ExitCode::DistributionDamaged: return "custom";
+    default: return nullptr;
+  }
+}

@@ -19,3 +19,6 @@ enum class ExitCode : int {
 
 // What the code means, in the words of the log's last line.
 const char* ExitCodeMeaning(ExitCode code);
+// What winget tells the user for it (its ExpectedReturnCodes response), or
+// nullptr when winget is left to its own reading of a failure.
+const char* WingetResponse(ExitCode code);

@@ -1,0 +1,62 @@
+// The winget manifest says what the program does: the codes it maps mean what
+// the program's codes mean, and its switches are ones the program parses.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/switches.h"
+#include "common/exit_codes.h"
+
+namespace {
+
+std::string ReadManifest(const std::string& name) {
+  std::ifstream in(std::string(CV_SOURCE_DIR) + "/packaging/winget/" + name);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The value after "key: " on the first line that holds it, from pos on.
+std::string ValueOf(const std::string& text, const std::string& key, size_t pos = 0) {
+  const size_t at = text.find(key + ": ", pos);
+  if (at == std::string::npos) return std::string();
+  const size_t start = at + key.size() + 2;
+  return text.substr(start, text.find('\n', start) - start);
+}
+
+TEST(WingetManifest, MapsEachCodeAsTheProgramMeansIt) {
+  const std::string manifest = ReadManifest("Corvaline.Corvaline.installer.yaml");
+  ASSERT_FALSE(manifest.empty());
+  std::map<int, std::string> mapped;
+  for (size_t at = manifest.find("InstallerReturnCode: "); at != std::string::npos;
+       at = manifest.find("InstallerReturnCode: ", at + 1))
+    mapped[std::stoi(ValueOf(manifest, "InstallerReturnCode", at))] = ValueOf(manifest, "ReturnResponse", at);
+  std::map<int, std::string> program;
+  for (int code = 0; code <= static_cast<int>(ExitCode::Cancelled); ++code)
+    if (const char* response = WingetResponse(static_cast<ExitCode>(code))) program[code] = response;
+  EXPECT_EQ(mapped, program);
+  // Codes 4 to 10, each with a meaning of its own.
+  ASSERT_EQ(program.size(), 7u);
+  EXPECT_EQ(program.begin()->first, 4);
+  EXPECT_EQ(program.rbegin()->first, 10);
+}
+
+TEST(WingetManifest, ItsSwitchesAreTheOnesSetupParses) {
+  const std::string manifest = ReadManifest("Corvaline.Corvaline.installer.yaml");
+  std::string line = ValueOf(manifest, "Silent") + " " + ValueOf(manifest, "Log") + " " +
+                     ValueOf(manifest, "InstallLocation");
+  line.replace(line.find("<LOGPATH>"), 9, "C:\\Logs\\corvaline setup.log");
+  line.replace(line.find("<INSTALLPATH>"), 13, "C:\\Apps\\Corvaline Mail");
+  const Switches s = ParseSwitches(line, Role::Setup);
+  EXPECT_TRUE(s.silent);
+  EXPECT_EQ(s.log.value_or(""), "C:\\Logs\\corvaline setup.log");
+  EXPECT_EQ(s.folder.value_or(""), "C:\\Apps\\Corvaline Mail");
+  EXPECT_TRUE(s.unknown.empty());
+  EXPECT_EQ(ValueOf(manifest, "SilentWithProgress"), ValueOf(manifest, "Silent"));
+  // The entry winget matches is the one setup writes in Settings > Apps.
+  EXPECT_EQ(ValueOf(manifest, "ProductCode"), "Corvaline");
+}
+
+}  // namespace

@@ -276,42 +276,6 @@ TEST(ShowModal, AQuitWhileShownEndsItWithCancelAndReachesTheOuterLoop) {
   EXPECT_EQ(exitCode, 4);
 }
 
-// The button Enter presses, drawn as the default: Ok is the default button,
-// Cancel the Escape one, Plain neither.
-TEST(Keyboard, TheDefaultButtonIsTheOneEnterPresses) {
-  const struct {
-    bool ok, plain, cancel;
-    const char* expected;
-  } cases[] = {
-      {true, true, true, "Ok"},
-      {false, true, true, "Ok"},       // disabled: Enter does nothing
-      {false, false, true, "Cancel"},  // leaving is all that is left: an Exit
-      {false, false, false, "Ok"},
-  };
-  SampleForm form;
-  for (const auto& c : cases) {
-    form.Ok.SetEnabled(c.ok);
-    form.Plain.SetEnabled(c.plain);
-    form.Cancel.SetEnabled(c.cancel);
-    ui::Button* current = form.DefaultButton();
-    ASSERT_NE(current, nullptr);
-    EXPECT_EQ(current->Name(), c.expected);
-    for (ui::Button* b : {&form.Ok, &form.Plain, &form.Cancel})
-      EXPECT_EQ((GetWindowLongA(b->Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON, b == current)
-          << c.expected << ": " << b->Name();
-  }
-  form.Cancel.SetEnabled(true);
-  RunLater(50, [&] {
-    form.First.SetFocus();
-    PressKey(form.First.Handle(), VK_RETURN);
-  });
-  RunLater(1000, [&] {  // Enter pressed nothing: end it otherwise
-    form.Ok.SetEnabled(true);
-    PostMessageA(form.Ok.Handle(), BM_CLICK, 0, 0);
-  });
-  EXPECT_EQ(form.ShowModal(), ui::mrCancel);
-}
-
 TEST(Keyboard, TheFocusNeverStaysOnADisabledOrHiddenControlNorOnNothing) {
   SampleForm form;
   form.Show();

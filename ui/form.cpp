@@ -222,7 +222,7 @@ void Form::FocusActiveControl() {
   if (active_ && CanHoldFocus(active_->Handle()))
     active_->SetFocus();
   else
-    KeepFocus(nullptr, [] {});
+    KeepFocus(nullptr, [] {}, handle_);
 }
 
 Button* Form::DefaultButton() const {
@@ -298,11 +298,12 @@ void Form::OnActivate(WPARAM wp) {
     if (focus && IsChild(handle_, focus)) lastFocus_ = focus;
     return;
   }
-  // Back from a message box, a dialog or another program: where the user was.
+  // Back from a message box, a dialog or another program: where the user was;
+  // the first time, on the first control.
   if (CanHoldFocus(lastFocus_))
     ::SetFocus(lastFocus_);
   else
-    MoveFocus(lastFocus_, nullptr);
+    MoveFocus(lastFocus_, lastFocus_ ? nullptr : handle_);
   ShowDefaultButton();
 }
 

@@ -56,8 +56,8 @@ class Form {
 
   std::string Caption() const;
   void SetCaption(const std::string& caption);
-  // The control focused when the form shows; when it cannot take the focus
-  // then, the focus goes where KeepFocus would put it.
+  // The control focused when the form shows; without one, or when it cannot
+  // take the focus then, the form's first control that can.
   void SetActiveControl(Control& control);
 
   // The button Enter presses now: the focused push button; else the default

@@ -80,6 +80,15 @@ TEST_F(KeyboardWalkTest, SetupInstallsWithTheKeyboardAlone) {
   // Reading order; Back, disabled, is passed over.
   TabWalk(form, "Tab", {setup.Button("Browse"), group, next, setup.Button("Cancel"), folder});
   TabWalk(form, "shift+Tab", {setup.Button("Cancel"), next, group});
+  // The browse dialog opens on its folder list, Escape is its Cancel, and the
+  // focus comes back to Browse.
+  SendKeys(form, "alt+r");
+  const Window browse = setup.Program().WaitForWindow("Select Directory");
+  WaitFocus(browse, browse.Get(Control{"ListBox", ""}), "in the browse dialog");
+  SendKeys(browse, "Escape");
+  automation::WaitGone(browse);
+  WaitFocus(form, setup.Button("Browse"), "after the browse dialog");
+  EXPECT_EQ(folder.Text(), dest);
   SendKeys(form, "alt+g");
   automation::WaitUntil([&] { return !group.Checked(); }, 3s, "the group box unchecked");
   SendKeys(form, "Return");

@@ -11,8 +11,8 @@ Button::Button(Form& form, const ControlSpec& row, HWND handle)
 void Button::Click() {
   // A click's work may let pending messages through (a wait, a long step); a
   // second click of the form then would start the work again inside itself.
-  if (!Enabled() || form_.Busy()) return;
-  Form::BusyScope busy(form_);
+  if (!Enabled() || form_.InClick()) return;
+  Form::ClickScope click(form_);
   if (modalResult_ != mrNone) form_.SetModalResult(modalResult_);
   if (onClick) onClick();
 }

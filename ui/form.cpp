@@ -310,7 +310,7 @@ void Form::OnActivate(WPARAM wp) {
 void Form::UserClose() {
   // Nothing closes the form under a click being handled, nor while its
   // Escape button is disabled: then there is nothing the user may cancel.
-  if (busy_ || (cancelButton_ && !cancelButton_->Enabled())) return;
+  if (inClick_ || (cancelButton_ && !cancelButton_->Enabled())) return;
   Close();
 }
 

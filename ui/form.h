@@ -75,16 +75,15 @@ class Form {
   // else to the first tab stop; the form itself when none can take it.
   void KeepFocus(HWND changed, const std::function<void()>& change, HWND preferred = nullptr);
 
-  // While a button's click is handled the form is busy: its work may let
-  // messages through, and no other click of the form nor the user's close may
-  // run inside it.
-  bool Busy() const { return busy_; }
-  class BusyScope {
+  // Whether a button's click is being handled. Its work may let messages
+  // through; no other click of the form nor the user's close may run inside it.
+  bool InClick() const { return inClick_; }
+  class ClickScope {
    public:
-    explicit BusyScope(Form& form) : form_(form), was_(form.busy_) { form.busy_ = true; }
-    ~BusyScope() { form_.busy_ = was_; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
+    explicit ClickScope(Form& form) : form_(form), was_(form.inClick_) { form.inClick_ = true; }
+    ~ClickScope() { form_.inClick_ = was_; }
+    ClickScope(const ClickScope&) = delete;
+    ClickScope& operator=(const ClickScope&) = delete;
 
    private:
     Form& form_;
@@ -129,7 +128,7 @@ class Form {
   HCURSOR cursor_ = nullptr;
   Control* active_ = nullptr;
   HWND lastFocus_ = nullptr;  // where the focus was when the form was last deactivated
-  bool busy_ = false;
+  bool inClick_ = false;
   Button* defaultButton_ = nullptr;
   Button* cancelButton_ = nullptr;
   FontSet fonts_;

@@ -3,6 +3,7 @@
 // checked from outside as the mouse walks are.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "tests/e2e/e2e_support.h"
@@ -23,9 +24,8 @@ const char kRemovedHeading[] = "Un-Installation complete!";
 
 // The button drawn as the default on each page, the one Enter presses there.
 const std::map<std::string, std::string> kDefaultButton = {
-    {kStartHeading, "Next"},   {kAddressHeading, "Next"},  {kReviewHeading, "Install"},
-    {kDoneHeading, "Exit"},    {kUninstallStart, "Next"},  {kOptionsHeading, "Next"},
-    {kUninstallReview, "Finish"}, {kRemovedHeading, "Exit"},
+    {kStartHeading, "Next"}, {kAddressHeading, "Next"}, {kReviewHeading, "Install"}, {kDoneHeading, "Exit"},
+    {kUninstallStart, "Next"}, {kOptionsHeading, "Next"}, {kUninstallReview, "Finish"}, {kRemovedHeading, "Exit"},
 };
 
 void OnPage(const Wizard& wizard, const std::string& heading) {

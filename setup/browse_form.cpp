@@ -16,8 +16,8 @@ const ControlSpec kBrowseControls[] = {
     {Kind::DirList, "DirectoryListBox1", "", 16, 16, 177, 116, "", {}, 0},
     {Kind::FileList, "FileListBox1", "", 208, 16, 177, 148, "", {"MS Sans Serif", -11, kGray}, 0},
     {Kind::DriveCombo, "DriveComboBox1", "", 16, 145, 177, 19, "", {}, 0},
-    {Kind::Button, "OkBtn", "", 224, 178, 75, 25, "Ok", {}, kDefault | kModalOk},
-    {Kind::Button, "CancelBtn", "", 312, 178, 75, 25, "Cancel", {}, kCancel | kModalCancel},
+    {Kind::Button, "OkBtn", "", 224, 178, 75, 25, "&Ok", {}, kDefault | kModalOk},
+    {Kind::Button, "CancelBtn", "", 312, 178, 75, 25, "&Cancel", {}, kCancel | kModalCancel},
 };
 
 }  // namespace

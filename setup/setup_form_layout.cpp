@@ -57,7 +57,7 @@ const ControlSpec kSetupControls[] = {
     {Kind::Label, "Copyright", "Start", 16, 0, 0, 0, "", {}, 0},
     {Kind::Label, "Label4", "Start", 16, 80, 0, 0, "&Destination Folder", {}, 0},
     {Kind::Edit, "AppDIR", "Start", 16, 96, 249, 21, "C:\\Program Files\\Corvaline", kBlueText, 0},
-    {Kind::Button, "BrowseBtn", "Start", 268, 96, 65, 22, "&Browse", {}, 0},
+    {Kind::Button, "BrowseBtn", "Start", 268, 96, 65, 22, "B&rowse", {}, 0},
     {Kind::CheckBox, "GroupBox", "Start", 16, 140, 129, 17, "Create Program &Group", {}, kChecked},
     {Kind::RichText, "RichEdit1", "Start", 16, 24, 377, 41, kStartText, {}, kDisabled | kNoBorder | kNoTabStop},
     // Page "Address".
@@ -79,10 +79,12 @@ const ControlSpec kSetupControls[] = {
     {Kind::RichText, "RichEdit5", "Done", 16, 40, 377, 121, kMixmasterNotice, kNoticeFont, kDisabled | kNoBorder | kNoTabStop | kHidden},
     {Kind::RichText, "RichEdit6", "Done", 16, 40, 377, 121, kDoneText, kNoticeFont, kDisabled | kNoBorder | kNoTabStop},
     {Kind::CheckBox, "RunQuickBox", "Done", 296, 168, 105, 17, "&Run Corvaline", {}, kChecked},
-    // Buttons.
-    {Kind::Button, "BackBtn", "", 184, 272, 75, 25, "Back", {}, kDisabled},
-    {Kind::Button, "NextBtn", "", 272, 272, 75, 25, "Next", {}, 0},
-    {Kind::Button, "CancelBtn", "", 360, 272, 75, 25, "Cancel", {}, kCancel},
+    // Buttons, with the captions they take; Next is the default on every page
+    // but the last, where Exit is all that is left. Mnemonics are unique per
+    // page (Back takes B, so Browse takes r).
+    {Kind::Button, "BackBtn", "", 184, 272, 75, 25, "&Back", {}, kDisabled},
+    {Kind::Button, "NextBtn", "", 272, 272, 75, 25, "&Next|&Install", {}, kDefault},
+    {Kind::Button, "CancelBtn", "", 360, 272, 75, 25, "&Cancel|E&xit", {}, kCancel},
 };
 
 const size_t kSetupControlCount = CountOf(kSetupControls);

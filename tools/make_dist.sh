@@ -49,3 +49,6 @@ rm -rf "$dist"
 mv "$tmp" "$dist"
 trap - EXIT
 echo "make_dist: $dist ($(ls "$dist" | tr '\n' ' '))"
+
+# The winget manifest for the setup.exe that ships.
+bash tools/winget_manifest.sh "$dist/setup.exe" "$win/winget" >/dev/null

@@ -1,17 +1,18 @@
 #pragma once
 #include <functional>
 
-#include "ui/control.h"
+#include "ui/captioned_control.h"
 
 namespace ui {
 
 // A push button. A button with a modal result closes a modal form with it.
-class Button : public Control {
+class Button : public CaptionedControl {
  public:
   Button(Form& form, const ControlSpec& row, HWND handle);
   std::function<void()> onClick;
   int ModalResult() const { return modalResult_; }
-  // Runs the click as the user's click would.
+  // Runs the click as the user's click would: not while the button is
+  // disabled, nor while a click of its form is still being handled.
   void Click();
   void OnCommand(WORD code) override;
 

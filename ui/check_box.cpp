@@ -2,7 +2,8 @@
 
 namespace ui {
 
-CheckBox::CheckBox(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {
+CheckBox::CheckBox(Form& form, const ControlSpec& row, HWND handle)
+    : CaptionedControl(form, row, handle) {
   if (row.flags & kChecked) SendMessageA(handle, BM_SETCHECK, BST_CHECKED, 0);
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 #include <functional>
 
-#include "ui/control.h"
+#include "ui/captioned_control.h"
 
 namespace ui {
 
 // A check box whose click handler runs on every change of its state, whether
 // the user clicked or the program set it, and not when the state is set to
 // what it already is. The handler runs inside SetChecked, so rules cascade.
-class CheckBox : public Control {
+class CheckBox : public CaptionedControl {
  public:
   CheckBox(Form& form, const ControlSpec& row, HWND handle);
   std::function<void()> onClick;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "ui/form.h"
+
 namespace ui {
 
 Control::Control(Form& form, const ControlSpec& row, HWND handle)
@@ -9,11 +11,15 @@ Control::Control(Form& form, const ControlSpec& row, HWND handle)
 
 bool Control::Enabled() const { return IsWindowEnabled(handle_) != FALSE; }
 
-void Control::SetEnabled(bool enabled) { EnableWindow(handle_, enabled ? TRUE : FALSE); }
+void Control::SetEnabled(bool enabled) {
+  form_.KeepFocus(handle_, [&] { EnableWindow(handle_, enabled ? TRUE : FALSE); });
+}
 
 bool Control::Visible() const { return (GetWindowLongA(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-void Control::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
+void Control::SetVisible(bool visible) {
+  form_.KeepFocus(handle_, [&] { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); });
+}
 
 std::string Control::Text() const {
   int n = GetWindowTextLengthA(handle_);
@@ -29,7 +35,10 @@ void Control::SetTextColor(COLORREF color) {
   InvalidateRect(handle_, nullptr, TRUE);
 }
 
-void Control::SetFocus() { ::SetFocus(handle_); }
+void Control::SetFocus() {
+  ::SetFocus(handle_);
+  form_.ShowDefaultButton();
+}
 
 HBRUSH Control::OnCtlColor(HDC dc) {
   if (color_ != kInherit) ::SetTextColor(dc, color_);

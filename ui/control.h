@@ -24,10 +24,12 @@ class Control {
   Form& OwnerForm() const { return form_; }
 
   bool Enabled() const;
+  // Disabling or hiding the control that has the focus moves the focus on to
+  // the next control that can take it.
   void SetEnabled(bool enabled);
   bool Visible() const;
   void SetVisible(bool visible);
-  std::string Text() const;
+  virtual std::string Text() const;
   virtual void SetText(const std::string& text);
   COLORREF TextColor() const { return color_; }
   virtual void SetTextColor(COLORREF color);

@@ -85,8 +85,10 @@ std::unique_ptr<Control> CreateControl(Form& form, const ControlSpec& row, HWND 
   if (row.flags & kDisabled) style |= WS_DISABLED;
   int height = row.height;
   if (row.kind == Kind::DriveCombo) height = 200;  // room for the drop-down list
-  // Rich text and memo texts are set as lines after creation.
-  const bool textLater = row.kind == Kind::RichText || row.kind == Kind::Memo || row.kind == Kind::Notebook;
+  // Rich text and memo texts are set as lines after creation, captions once
+  // the layout's list of them is read.
+  const bool textLater = row.kind == Kind::RichText || row.kind == Kind::Memo || row.kind == Kind::Notebook ||
+                         row.kind == Kind::Button || row.kind == Kind::CheckBox;
   HWND handle = CreateWindowExA(kind.exStyle, kind.className, textLater ? "" : row.text, style,
                                 Scale(row.left), Scale(row.top), Scale(row.width), Scale(height),
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

@@ -45,6 +45,18 @@ std::vector<std::string> SplitPages(const char* text) {
   return pages;
 }
 
+// The first tab stop at any depth below within that is shown and enabled.
+HWND FirstTabStop(HWND within) {
+  for (HWND child = GetWindow(within, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if ((style & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE) continue;
+    if (style & WS_TABSTOP) return child;
+    if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)
+      if (HWND inner = FirstTabStop(child)) return inner;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 Form::Form(const FormSpec& layout, const ControlSpec* controls, size_t count, Form* owner)
@@ -207,7 +219,99 @@ void Form::SetActiveControl(Control& control) {
 }
 
 void Form::FocusActiveControl() {
-  if (active_ && active_->Enabled() && IsWindowVisible(active_->Handle())) active_->SetFocus();
+  if (active_ && CanHoldFocus(active_->Handle()))
+    active_->SetFocus();
+  else
+    KeepFocus(nullptr, [] {}, handle_);
+}
+
+Button* Form::DefaultButton() const {
+  auto focused = byHandle_.find(GetFocus());
+  if (focused != byHandle_.end())
+    if (auto* button = dynamic_cast<Button*>(focused->second)) return button;
+  if (!defaultButton_ || defaultButton_->Enabled() || !cancelButton_ || !cancelButton_->Enabled())
+    return defaultButton_;
+  // Shown as far as the form: a button on a page not showing does not count.
+  auto showing = [this](HWND window) {
+    for (; window && window != handle_; window = GetParent(window))
+      if (!(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return false;
+    return true;
+  };
+  if (!showing(cancelButton_->Handle())) return defaultButton_;
+  for (const auto& control : controls_) {
+    auto* button = dynamic_cast<Button*>(control.get());
+    if (button && button != cancelButton_ && button->Enabled() && showing(button->Handle()))
+      return defaultButton_;
+  }
+  return cancelButton_;
+}
+
+void Form::ShowDefaultButton() {
+  Button* current = DefaultButton();
+  for (const auto& control : controls_) {
+    auto* button = dynamic_cast<Button*>(control.get());
+    if (!button) continue;
+    const bool drawn = (GetWindowLongA(button->Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    if (drawn != (button == current))
+      SendMessageA(button->Handle(), BM_SETSTYLE, button == current ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  }
+}
+
+void Form::KeepFocus(HWND changed, const std::function<void()>& change, HWND preferred) {
+  change();
+  // A form that is not shown, or not the user's, keeps its hands off the focus.
+  if (Visible() && GetActiveWindow() == handle_ && !CanHoldFocus(GetFocus())) MoveFocus(changed, preferred);
+  ShowDefaultButton();
+}
+
+bool Form::CanHoldFocus(HWND window) const {
+  if (!window || !IsChild(handle_, window) || !IsWindowVisible(window) || !IsWindowEnabled(window))
+    return false;
+  auto it = byHandle_.find(window);
+  if (it == byHandle_.end()) return true;  // a part of a control (a combo box's edit)
+  const Kind kind = it->second->GetKind();
+  return kind != Kind::Panel && kind != Kind::Notebook && kind != Kind::Label;
+}
+
+void Form::MoveFocus(HWND from, HWND preferred) {
+  const bool fromShown = from && IsChild(handle_, from) && IsWindowVisible(from);
+  Button* button = DefaultButton();
+  const HWND candidates[] = {
+      preferred ? FirstTabStop(preferred) : nullptr,
+      fromShown ? GetNextDlgTabItem(handle_, from, FALSE) : nullptr,
+      button ? button->Handle() : nullptr,
+      FirstTabStop(handle_),
+  };
+  for (HWND candidate : candidates) {
+    if (CanHoldFocus(candidate)) {
+      ::SetFocus(candidate);
+      return;
+    }
+  }
+  // Never nowhere: the form itself still takes Escape, Alt+F4 and mnemonics.
+  ::SetFocus(handle_);
+}
+
+void Form::OnActivate(WPARAM wp) {
+  if (LOWORD(wp) == WA_INACTIVE) {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(handle_, focus)) lastFocus_ = focus;
+    return;
+  }
+  // Back from a message box, a dialog or another program: where the user was;
+  // the first time, on the first control.
+  if (CanHoldFocus(lastFocus_))
+    ::SetFocus(lastFocus_);
+  else
+    MoveFocus(lastFocus_, lastFocus_ ? nullptr : handle_);
+  ShowDefaultButton();
+}
+
+void Form::UserClose() {
+  // Nothing closes the form under a click being handled, nor while its
+  // Escape button is disabled: then there is nothing the user may cancel.
+  if (inClick_ || (cancelButton_ && !cancelButton_->Enabled())) return;
+  Close();
 }
 
 void Form::AppendSystemMenuItem(UINT id, const std::string& text) {
@@ -251,22 +355,27 @@ void Form::UnregisterTimer(UINT_PTR id) { timers_.erase(id); }
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 void Form::OnCommand(WPARAM wp, LPARAM lp) {
+  const WORD id = LOWORD(wp);
   HWND from = reinterpret_cast<HWND>(lp);
-  auto it = from ? byHandle_.find(from) : byHandle_.end();
+  // The dialog manager sends Enter as IDOK from the focused control: that is
+  // no notification of the control's own.
+  auto it = from && GetDlgCtrlID(from) == id ? byHandle_.find(from) : byHandle_.end();
   if (it != byHandle_.end()) {
     it->second->OnCommand(HIWORD(wp));
-    return;
-  }
-  // Keys handled by the dialog manager: Enter and Escape.
-  WORD id = LOWORD(wp);
-  if (id == IDCANCEL && cancelButton_) {
-    cancelButton_->Click();
-  } else if (id == IDOK && defaultButton_) {
-    defaultButton_->Click();
+  } else if (id == IDCANCEL) {
+    // Escape: the Escape button, or the close box where there is none.
+    if (cancelButton_)
+      cancelButton_->Click();
+    else
+      UserClose();
+  } else if (id == IDOK) {
+    if (Button* button = DefaultButton()) button->Click();
   } else {
     auto byId = byId_.find(id);
     if (byId != byId_.end()) byId->second->OnCommand(HIWORD(wp));
   }
+  // A click or a focus change (EN_SETFOCUS) may change the default button.
+  ShowDefaultButton();
 }
 
 LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
@@ -291,7 +400,10 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_CLOSE:
-      Close();
+      UserClose();
+      return 0;
+    case WM_ACTIVATE:
+      OnActivate(wp);
       return 0;
     case WM_SETCURSOR:
       if (cursor_ && LOWORD(lp) == HTCLIENT) {
@@ -300,11 +412,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case DM_GETDEFID: {
-      // Enter presses the push button that has the focus, as in any dialog;
-      // elsewhere it presses the default button.
-      auto focused = byHandle_.find(GetFocus());
-      Button* button = focused != byHandle_.end() ? dynamic_cast<Button*>(focused->second) : nullptr;
-      if (!button) button = defaultButton_;
+      Button* button = DefaultButton();
       if (button) return MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
       return 0;
     }
@@ -315,6 +423,11 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
                                : GetNextDlgTabItem(handle_, GetFocus(), wp != 0);
       if (target) ::SetFocus(target);
+      // As in a dialog, an edit reached by the keyboard has its text selected,
+      // so that typing replaces it.
+      if (target && (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+        SendMessageA(target, EM_SETSEL, 0, -1);
+      ShowDefaultButton();
       return 0;
     }
   }

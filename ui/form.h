@@ -56,7 +56,39 @@ class Form {
 
   std::string Caption() const;
   void SetCaption(const std::string& caption);
+  // The control focused when the form shows; without one, or when it cannot
+  // take the focus then, the form's first control that can.
   void SetActiveControl(Control& control);
+
+  // The button Enter presses now: the focused push button; else the default
+  // button (kDefault), even while disabled, when Enter does nothing; but when
+  // that is disabled and the Escape button is the only button left enabled,
+  // leaving is all there is to do and the Escape button (an "Exit") is it.
+  Button* DefaultButton() const;
+  // Draws the button Enter presses as the default one, and no other.
+  void ShowDefaultButton();
+  // Runs change (a control hidden, disabled, shown or enabled) so that the
+  // focus of the showing, active form stays on a control that can take it:
+  // when the change took the focus away, or gave a form that had none a
+  // control, the focus goes to the first tab stop in preferred (a page just
+  // shown), else to the next one after changed, else to the default button,
+  // else to the first tab stop; the form itself when none can take it.
+  void KeepFocus(HWND changed, const std::function<void()>& change, HWND preferred = nullptr);
+
+  // Whether a button's click is being handled. Its work may let messages
+  // through; no other click of the form nor the user's close may run inside it.
+  bool InClick() const { return inClick_; }
+  class ClickScope {
+   public:
+    explicit ClickScope(Form& form) : form_(form), was_(form.inClick_) { form.inClick_ = true; }
+    ~ClickScope() { form_.inClick_ = was_; }
+    ClickScope(const ClickScope&) = delete;
+    ClickScope& operator=(const ClickScope&) = delete;
+
+   private:
+    Form& form_;
+    bool was_;
+  };
   // A separator, then a text item, at the end of the system menu.
   void AppendSystemMenuItem(UINT id, const std::string& text);
   // The hourglass over the form while busy.
@@ -83,6 +115,11 @@ class Form {
   void OnCommand(WPARAM wp, LPARAM lp);
   bool CloseQuery();
   void FocusActiveControl();
+  // The close box, Alt+F4, or Escape without an Escape button.
+  void UserClose();
+  void OnActivate(WPARAM wp);
+  bool CanHoldFocus(HWND window) const;
+  void MoveFocus(HWND from, HWND preferred);
 
   HWND handle_ = nullptr;
   Form* owner_;
@@ -90,6 +127,8 @@ class Form {
   int modalResult_ = mrNone;
   HCURSOR cursor_ = nullptr;
   Control* active_ = nullptr;
+  HWND lastFocus_ = nullptr;  // where the focus was when the form was last deactivated
+  bool inClick_ = false;
   Button* defaultButton_ = nullptr;
   Button* cancelButton_ = nullptr;
   FontSet fonts_;

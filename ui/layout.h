@@ -28,8 +28,8 @@ enum Flag : unsigned {
   kHidden = 1u << 1,
   kNoBorder = 1u << 2,
   kNoTabStop = 1u << 3,
-  kDefault = 1u << 4,      // button pressed by Enter
-  kCancel = 1u << 5,       // button pressed by Escape
+  kDefault = 1u << 4,      // button pressed by Enter, drawn as the default
+  kCancel = 1u << 5,       // button pressed by Escape; while it is disabled the user cannot close the form
   kChecked = 1u << 6,
   kLowered = 1u << 7,      // panel bevel
   kModalOk = 1u << 8,      // button closes a modal form with result 1
@@ -42,7 +42,9 @@ struct ControlSpec {
   const char* name;
   const char* parent;  // "" for the form, else a panel, notebook page or notebook name
   int left, top, width, height;  // labels take the size of their text
-  const char* text;    // notebooks: page names separated by "|"
+  const char* text;    // notebooks: page names separated by "|"; buttons and check
+                       // boxes: their captions, "&" before the mnemonic, separated
+                       // by "|", the first shown at creation (see Captions)
   Font font;
   unsigned flags;
 };

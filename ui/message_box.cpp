@@ -10,8 +10,15 @@ MsgBoxHook& Hook() {
 }  // namespace
 
 int MsgBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
-  if (Hook()) return Hook()(MsgBoxRequest{owner, text, caption, type});
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+  const int answer = Hook() ? Hook()(MsgBoxRequest{owner, text, caption, type})
+                            : MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+  // Escape or the close box can end a question with an answer that is
+  // neither (Wine does): only Yes, or OK, agrees.
+  switch (type & MB_TYPEMASK) {
+    case MB_YESNO: return answer == IDYES ? IDYES : IDNO;
+    case MB_OKCANCEL: return answer == IDOK ? IDOK : IDCANCEL;
+    default: return answer;
+  }
 }
 
 void SetMsgBoxHook(MsgBoxHook hook) { Hook() = std::move(hook); }

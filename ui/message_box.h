@@ -15,7 +15,8 @@ struct MsgBoxRequest {
   UINT type;
 };
 
-// Returns the button pressed (IDOK, IDCANCEL, IDYES, IDNO).
+// Returns the button pressed (IDOK, IDCANCEL, IDYES, IDNO). A Yes/No question
+// answered any other way (Escape) returns IDNO, an OK/Cancel one IDCANCEL.
 int MsgBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
 
 // While a hook is set, MsgBox shows nothing and returns what the hook answers.

@@ -1,5 +1,7 @@
 #include "ui/notebook.h"
 
+#include "ui/form.h"
+
 namespace ui {
 
 Notebook::Notebook(Form& form, const ControlSpec& row, HWND handle) : Panel(form, row, handle) {}
@@ -14,10 +16,14 @@ void Notebook::SetPageIndex(int index) {
   if (index < 0) index = 0;
   if (index >= PageCount()) index = PageCount() - 1;
   index_ = index;
-  // Show the new page before hiding the old one, so nothing flickers through.
-  pages_[static_cast<size_t>(index_)]->SetVisible(true);
-  for (int i = 0; i < PageCount(); ++i)
-    if (i != index_) pages_[static_cast<size_t>(i)]->SetVisible(false);
+  // A focus on the page going away goes to the new page's first control.
+  const HWND shown = pages_[static_cast<size_t>(index_)]->Handle();
+  form_.KeepFocus(nullptr, [&] {
+    // Show the new page before hiding the old one, so nothing flickers through.
+    ShowWindow(shown, SW_SHOW);
+    for (int i = 0; i < PageCount(); ++i)
+      if (i != index_) ShowWindow(pages_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
+  }, shown);
 }
 
 std::string Notebook::ActivePage() const {

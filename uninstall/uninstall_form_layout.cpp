@@ -34,10 +34,9 @@ const char kReviewText[] =
 const FormSpec kUninstallFormSpec = {
     "Un-Install Wizard", 458, 305, {"MS Sans Serif", -11, kInherit}, Border::Single, true, false, true};
 
+// Order is creation order: z-order and tab order, the page's controls before
+// the buttons, as they are read.
 const ControlSpec kUninstallControls[] = {
-    {Kind::Button, "BackBtn", "", 192, 272, 75, 25, "Back", {}, kDisabled},
-    {Kind::Button, "NextBtn", "", 280, 272, 75, 25, "Next", {}, 0},
-    {Kind::Button, "CancelBtn", "", 368, 272, 73, 25, "Cancel", {}, kCancel},
     {Kind::Panel, "Panel1", "", 16, 16, 425, 241, "", {}, 0},
     {Kind::Notebook, "Notebook", "Panel1", 4, 2, 417, 231, "Start|Options|Review|Finish", {}, 0},
     // Page "Start".
@@ -48,8 +47,8 @@ const ControlSpec kUninstallControls[] = {
     // Page "Options".
     {Kind::Label, "Label25", "Options", 16, 8, 0, 0, "Un-Install Corvaline", kHeading, 0},
     {Kind::Label, "Label26", "Options", 17, 35, 0, 0, "Select Items For Removal", kBody, 0},
-    {Kind::CheckBox, "AppEntries", "Options", 32, 64, 377, 17, "Corvaline", kBody, kChecked},
-    {Kind::CheckBox, "MixEntries", "Options", 32, 90, 377, 17, "Mixmaster", kBody, kChecked},
+    {Kind::CheckBox, "AppEntries", "Options", 32, 64, 377, 17, "C&orvaline", kBody, kChecked},
+    {Kind::CheckBox, "MixEntries", "Options", 32, 90, 377, 17, "&Mixmaster", kBody, kChecked},
     // Eight lines, the fourth and the eighth empty.
     {Kind::RichText, "RichEdit3", "Options", 18, 120, 383, 97, kOptionsText, kSmall, kReadOnlyText},
     // Page "Review".
@@ -61,6 +60,12 @@ const ControlSpec kUninstallControls[] = {
     {Kind::Label, "Label4", "Finish", 16, 8, 0, 0, "Removing Components...", kHeading, 0},
     {Kind::Label, "Label6", "Finish", 17, 35, 0, 0, "Un-install", kBody, 0},
     {Kind::RichText, "RichEdit2", "Finish", 16, 64, 385, 153, "RichEdit", kBlueBody, kDisabled | kNoTabStop},
+    // Buttons, with the captions they take; Next is the default until the
+    // removal is done, then Exit. Mnemonics are unique per page: the client's
+    // box leaves C to Cancel.
+    {Kind::Button, "BackBtn", "", 192, 272, 75, 25, "&Back", {}, kDisabled},
+    {Kind::Button, "NextBtn", "", 280, 272, 75, 25, "&Next|&Finish", {}, kDefault},
+    {Kind::Button, "CancelBtn", "", 368, 272, 73, 25, "&Cancel|E&xit", {}, kCancel},
 };
 
 const size_t kUninstallControlCount = CountOf(kUninstallControls);

@@ -11,7 +11,8 @@ const FormSpec kWaitFormSpec = {"Installing", 257, 107, {"MS Sans Serif", -11, k
 
 const ControlSpec kWaitControls[] = {
     {Kind::Panel, "Panel1", "", 8, 8, 241, 57, "...wait...", {"MS Sans Serif", -13, kBlue}, kLowered},
-    {Kind::Button, "CancelBtn", "", 91, 74, 75, 25, "Cancel", {}, kDisabled | kModalCancel},
+    // Escape is Cancel, with its question, once Cancel is there.
+    {Kind::Button, "CancelBtn", "", 91, 74, 75, 25, "&Cancel", {}, kDisabled | kCancel | kModalCancel},
 };
 
 constexpr UINT kFirstTick = 1000;

@@ -150,6 +150,23 @@ void Close(const Window& w);
 // Any system-menu command (the About items use 4096).
 void SysCommand(const Window& w, WPARAM command);
 
+// Real keystrokes -------------------------------------------------------------
+// Sent as the keyboard sends them (SendInput), they reach whichever control has
+// the focus in the foreground window, Shift and Alt held as a dialog reads
+// them. Each call first waits until w's window is in the foreground (Failure
+// otherwise), so that no key lands in another window; wait for the effect of
+// keys that open or close a window before sending the next ones.
+
+// Blank-separated presses, modifiers joined with "+": "alt+n", "shift+Tab",
+// "Return", "Escape", "space", "F4", a letter or digit.
+void SendKeys(const Window& w, const std::string& keys);
+// Types text character by character, with Shift where the layout needs it.
+void TypeKeys(const Window& w, const std::string& text);
+// The control that has the keyboard focus in w's thread; empty when none.
+Window Focused(const Window& w);
+// The visible push button of w drawn as the default one; empty when none.
+Window DefaultButton(const Window& w);
+
 // Message boxes ---------------------------------------------------------------
 
 bool IsMsgBox(const Window& w);

@@ -106,6 +106,18 @@ Lines Cvdb(const std::vector<std::string>& args) {
   return output;
 }
 
+void InstallMixmaster(const std::string& folder) {
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  for (const char* name : {"mix.exe", "mix.cfg", "pubring.mix", "type2.list"})
+    WriteTextFile(folder + "\\" + name, name);
+  const std::string pool = folder + "\\pool";
+  for (const std::string& inner : {pool, pool + "\\in", pool + "\\in\\old"})
+    ASSERT_TRUE(CreateDirectoryA(inner.c_str(), nullptr)) << inner;
+  WriteTextFile(pool + "\\m1234", "queued");
+  WriteTextFile(pool + "\\in\\old\\m1", "older");
+  WriteString(kMixKey, "MixDir", folder);
+}
+
 E2ETest::E2ETest() { CleanSlate(); }
 E2ETest::~E2ETest() { CleanSlate(); }
 

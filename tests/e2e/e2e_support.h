@@ -40,6 +40,10 @@ std::string FileContent(const std::string& path);
 // ("get FILE KEY..." gives a record's lines, the KEY parts joined by the tool).
 Lines Cvdb(const std::vector<std::string>& args);
 
+// Mixmaster as its installer leaves it in folder: its key naming the folder,
+// files, and a pool folder with nested folders.
+void InstallMixmaster(const std::string& folder);
+
 // Keeps the session clean: no client or Mixmaster key and no program group
 // before and after each test; a scratch folder holds what the test makes.
 class E2ETest : public ::testing::Test {

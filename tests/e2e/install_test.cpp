@@ -210,7 +210,7 @@ TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
   again.WaitPage(kReviewHeading);
   EXPECT_EQ(again.Summary(), (Lines{"Folder = " + dest, std::string("Address = ") + kAddress,
                                     std::string("MailHost = ") + kHost, "ProgramGroup = yes"}));
-  EXPECT_EQ(again.Button("Install").Text(), "Install");
+  EXPECT_EQ(again.Button("Install").ShownText(), "Install");
   EXPECT_TRUE(again.Button("Back").Enabled());
 
   // Back shows what was read from CV.dbc; a new host goes into the templates.

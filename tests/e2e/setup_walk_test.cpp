@@ -72,14 +72,14 @@ TEST_F(SetupWalkTest, NextRuleReviewAndBack) {
   EXPECT_EQ(setup.Summary(), (Lines{"Folder = C:\\Program Files\\Corvaline",
                                     "Address = Jane Doe <jane.doe@example.org>",
                                     "MailHost = smtp.example.org", "ProgramGroup = yes"}));
-  EXPECT_EQ(next.Text(), "Install");
+  EXPECT_EQ(next.ShownText(), "Install");
   EXPECT_TRUE(setup.Button("Back").Enabled());
 
   // Back keeps what was typed, and Next says Next again.
   setup.Press("Back");
   setup.WaitPage(kAddressHeading);
   EXPECT_EQ(address.Text(), "Jane Doe <jane.doe@example.org>");
-  EXPECT_EQ(next.Text(), "Next");
+  EXPECT_EQ(next.ShownText(), "Next");
   ExpectEnabled(next, true, "both fields filled");
   setup.Press("Back");
   setup.WaitPage(kStartHeading);
@@ -145,7 +145,7 @@ TEST_F(SetupWalkTest, WaitDialogCancelNoThenYes) {
   setup.Press("Install");
   setup.Box("Install now?").Answer(IDCANCEL);
   setup.WaitPage(kReviewHeading);
-  EXPECT_EQ(setup.Button("Install").Text(), "Install");
+  EXPECT_EQ(setup.Button("Install").ShownText(), "Install");
 
   setup.Press("Install");
   setup.Box("Install now?").Answer(IDOK);
@@ -175,7 +175,7 @@ TEST_F(SetupWalkTest, WaitDialogCancelNoThenYes) {
   setup.Box("Cancel process?").Answer(IDYES);
   automation::WaitGone(wait);
   setup.WaitPage(kReviewHeading);
-  EXPECT_EQ(setup.Button("Install").Text(), "Install");
+  EXPECT_EQ(setup.Button("Install").ShownText(), "Install");
   EXPECT_TRUE(setup.Button("Install").Enabled());
   ExpectNothingInstalled();
   EXPECT_FALSE(FolderExists(dest));

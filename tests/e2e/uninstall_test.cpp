@@ -24,27 +24,13 @@ class UninstallTest : public E2ETest {
   std::string dest = scratch / "Corvaline";
   std::string mix = scratch / "Mix";
 
-  // Mixmaster as its installer leaves it: its key naming its folder, files,
-  // and a pool folder with nested folders.
-  void InstallMixmaster() {
-    ASSERT_TRUE(CreateDirectoryA(mix.c_str(), nullptr));
-    for (const char* name : {"mix.exe", "mix.cfg", "pubring.mix", "type2.list"})
-      WriteTextFile(mix + "\\" + name, name);
-    const std::string pool = mix + "\\pool";
-    for (const std::string& folder : {pool, pool + "\\in", pool + "\\in\\old"})
-      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
-    WriteTextFile(pool + "\\m1234", "queued");
-    WriteTextFile(pool + "\\in\\old\\m1", "older");
-    WriteString(kMixKey, "MixDir", mix);
-  }
-
   // The uninstall wizard's Options, Review and Finish pages walked with both
   // boxes as they are; returns the log.
   static Lines RemoveAsShown(const Wizard& wizard, const Lines& review) {
     wizard.Press("Next");
     wizard.WaitPage(kReviewHeading);
     EXPECT_EQ(RowsOf(wizard.Form().Get(Control{"Edit", ""})), review);
-    EXPECT_EQ(wizard.Button("Finish").Text(), "Finish");
+    EXPECT_EQ(wizard.Button("Finish").ShownText(), "Finish");
     wizard.ConfirmAndWait("Finish", "Uninstall now?", kFinishedHeading);
     // Only Exit is left.
     EXPECT_FALSE(wizard.Button("Back").Enabled());
@@ -71,7 +57,7 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
   InstallAsUser(DistFolder(), dest, "jane.doe@example.org", "smtp.example.org");
   ASSERT_TRUE(FolderExists(GroupFolder()));
   EXPECT_TRUE(KeyExists(kAppsEntryKey));
-  InstallMixmaster();
+  InstallMixmaster(mix);
   const std::string version = ReadValue(kClientKey, "Version").text;
 
   // As the Start-menu shortcut starts it: its target, in its working folder.
@@ -153,7 +139,7 @@ TEST_F(UninstallTest, NothingToUninstall) {
 
 // setup.exe -u runs the uninstaller too; here only Mixmaster is installed.
 TEST_F(UninstallTest, OnlyMixmasterWithSetupMinusU) {
-  InstallMixmaster();
+  InstallMixmaster(mix);
   Wizard wizard(DistFolder() + "\\setup.exe", "-u", DistFolder(), kUninstallCaption);
   wizard.Press("Next");
   wizard.WaitPage(kOptionsHeading);

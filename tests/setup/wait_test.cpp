@@ -124,6 +124,7 @@ TEST(WaitDialogRun, CancelledAndResumedItStillEndsAfterSixBlinks) {
     EXPECT_EQ(dialog.Panel1.Text(), "...wait...");
     EXPECT_FALSE(dialog.CancelBtn.Enabled());
     PostMessageA(dialog.CancelBtn.Handle(), BM_CLICK, 0, 0);  // not yet
+    formtest::PressKey(dialog.Handle(), VK_ESCAPE);            // nor by Escape
   });
   RunLater(1750, [&] {
     EXPECT_EQ(boxes.Count(), 0u);

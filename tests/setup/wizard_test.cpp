@@ -434,12 +434,15 @@ TEST_F(WizardTest, EnterOnTheFocusedNextButtonGoesOn) {
   ASSERT_EQ(GetFocus(), form.NextBtn.Handle());
   PressKey(form.NextBtn.Handle(), VK_RETURN);
   ASSERT_TRUE(PumpUntil([&] { return form.Notebook1.PageIndex() == 1; }, 2000));
-  // In an edit with no default button, Enter does nothing.
-  Type(form.EAddr, "a");
-  Type(form.Host, "h");
+  // In an edit Enter presses Next, the default button, once it is enabled.
+  EXPECT_EQ(GetFocus(), form.EAddr.Handle());
   PressKey(form.EAddr.Handle(), VK_RETURN);
   formtest::Pump(200);
   EXPECT_EQ(form.Notebook1.ActivePage(), "Address");
+  Type(form.EAddr, "a");
+  Type(form.Host, "h");
+  PressKey(form.Host.Handle(), VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return form.Notebook1.PageIndex() == 2; }, 2000));
   EXPECT_EQ(boxes.Count(), 0u);
 }
 

@@ -246,11 +246,40 @@ TEST(FormTable, ControlsAreFoundByNameAndType) {
   EXPECT_EQ(form.Find("Nothing"), nullptr);
   EXPECT_THROW(form.Get<ui::Edit>("Ok"), Exception);
   EXPECT_THROW(form.Get<ui::Button>("Nothing"), Exception);
-  // Captions are the window texts, so that automation finds each control.
+  // Captions are the window texts, so that automation finds each control;
+  // the program reads them without the mnemonic's mark.
   EXPECT_EQ(form.Ok.Text(), "OK");
-  EXPECT_EQ(form.Second.Text(), "&Second");
+  EXPECT_EQ(form.Second.Text(), "Second");
+  char shown[32];
+  GetWindowTextA(form.Second.Handle(), shown, sizeof shown);
+  EXPECT_STREQ(shown, "&Second");
   char cls[32];
   GetClassNameA(form.Second.Handle(), cls, sizeof cls);
   EXPECT_STREQ(cls, "Button");
   EXPECT_EQ(ui::Form::FromHandle(form.OnTwo.Handle()), &form);
+}
+
+// The program sets captions as the user reads them; the layout's list places
+// the mnemonic, and an "&" of the program's text shows as itself.
+TEST(Captions, TakeTheirMnemonicFromTheLayout) {
+  const struct {
+    const char* layout;
+    const char* set;
+    const char* shown;
+  } cases[] = {
+      {"&Next|&Install", "Install", "&Install"},
+      {"&Next|&Install", "Next", "&Next"},
+      {"C&orvaline", "Corvaline  { c:\\tom & jerry }", "C&orvaline  { c:\\tom && jerry }"},
+      {"&Ok", "Tom & Jerry", "Tom && Jerry"},
+  };
+  for (const auto& c : cases) {
+    const ui::ControlSpec rows[] = {{ui::Kind::CheckBox, "Box", "", 8, 8, 300, 17, c.layout, {}, 0}};
+    ui::Form form(kSampleFormSpec, rows, ui::CountOf(rows));
+    auto& box = form.Get<ui::CheckBox>("Box");
+    box.SetText(c.set);
+    char shown[128] = "";
+    GetWindowTextA(box.Handle(), shown, sizeof shown);
+    EXPECT_STREQ(shown, c.shown) << c.layout;
+    EXPECT_EQ(box.Text(), c.set) << c.layout;
+  }
 }

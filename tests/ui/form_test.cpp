@@ -275,3 +275,53 @@ TEST(ShowModal, AQuitWhileShownEndsItWithCancelAndReachesTheOuterLoop) {
   EXPECT_TRUE(QuitPosted(&exitCode));
   EXPECT_EQ(exitCode, 4);
 }
+
+TEST(Keyboard, TheFocusNeverStaysOnADisabledOrHiddenControlNorOnNothing) {
+  SampleForm form;
+  form.Show();
+  form.Plain.SetFocus();
+  form.Plain.SetEnabled(false);
+  EXPECT_EQ(GetFocus(), form.Ok.Handle()) << "the next control";
+  // A page going away hands the focus on to the new page's first control, or
+  // to the default button.
+  form.Pages.SetPageIndex(1);
+  ui::Control& onTwo = *form.Find("TwoEdit");
+  onTwo.SetFocus();
+  form.Pages.SetPageIndex(2);
+  EXPECT_EQ(GetFocus(), form.Ok.Handle());
+  // Nothing left to take it: the form itself, until a control can again.
+  for (ui::Control* c : std::vector<ui::Control*>{&form.Name, &form.First, &form.Second, &form.Ok, &form.Cancel})
+    c->SetEnabled(false);
+  EXPECT_EQ(GetFocus(), form.Handle());
+  form.Cancel.SetEnabled(true);
+  EXPECT_EQ(GetFocus(), form.Cancel.Handle());
+}
+
+// A click's work lets messages through; another click, the close box or Escape
+// must not run inside it. Nor can the user close while Cancel is disabled.
+TEST(Keyboard, NothingClosesTheFormUnderAClickNorWhileCancelIsDisabled) {
+  SampleForm form;
+  int plainClicks = 0;
+  bool mayClose = false;
+  form.onCloseQuery = [&](bool&) { EXPECT_TRUE(mayClose) << "closed too early"; };
+  form.Plain.onClick = [&] {
+    ++plainClicks;
+    PostMessageA(form.Plain.Handle(), BM_CLICK, 0, 0);
+    PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    PressKey(form.Name.Handle(), VK_ESCAPE);
+    Pump(200);
+  };
+  ClickLater(50, form.Plain);
+  RunLater(400, [&] {
+    form.Cancel.SetEnabled(false);
+    PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    PressKey(form.Name.Handle(), VK_ESCAPE);
+  });
+  RunLater(700, [&] {
+    mayClose = true;
+    form.Cancel.SetEnabled(true);
+    PressKey(form.Name.Handle(), VK_ESCAPE);
+  });
+  EXPECT_EQ(form.ShowModal(), ui::mrCancel);
+  EXPECT_EQ(plainClicks, 1);
+}

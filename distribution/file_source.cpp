@@ -16,7 +16,7 @@ DistStatus FileSource::Open(const std::string& fileName, std::unique_ptr<FileSou
     return DistStatus::Fail(DistError::kReadFailed, e.what());
   }
   const int64_t size = file->Size();
-  if (size < 0) return DistStatus::Fail(DistError::kReadFailed, "Cannot size file " + fileName);
+  if (size < 0) return DistStatus::Fail(DistError::kReadFailed, fileName, ": its size is unknown");
   out.reset(new FileSource(std::move(file), static_cast<uint64_t>(size)));
   return DistStatus::Ok();
 }

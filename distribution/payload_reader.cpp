@@ -41,14 +41,13 @@ bool FooterFits(const Footer& f, uint64_t start, uint64_t end) {
          length - kFooterSize - f.directoryOffset - f.directoryLength < kEndAlignment;
 }
 
-// The directory's records; "" or the fault.
-std::string ParseDirectory(const std::vector<uint8_t>& d, const Footer& f,
-                           std::vector<PayloadEntry>& out) {
+// The directory's records.
+DistStatus ParseDirectory(const std::vector<uint8_t>& d, const Footer& f, std::vector<PayloadEntry>& out) {
   std::set<std::string> seen;
   uint64_t offset = f.payloadOffset;
   size_t pos = 0;
   for (uint32_t i = 0; i < f.entryCount; ++i) {
-    if (d.size() - pos < kRecordFixedSize) return "the directory is cut short";
+    if (d.size() - pos < kRecordFixedSize) return DistStatus::Damaged("the payload's directory is cut short");
     const uint8_t* r = &d[pos];
     PayloadEntry e;
     e.file.size = le::Get64(r + kRecordSize);
@@ -56,22 +55,20 @@ std::string ParseDirectory(const std::vector<uint8_t>& d, const Footer& f,
     std::copy(r + kRecordSha256, r + kRecordSha256 + 32, e.file.sha256.begin());
     const size_t nameLength = le::Get16(r + kRecordNameLength);
     pos += kRecordFixedSize;
-    if (d.size() - pos < nameLength) return "the directory is cut short";
+    if (d.size() - pos < nameLength) return DistStatus::Damaged("the payload's directory is cut short");
     e.file.name.assign(reinterpret_cast<const char*>(&d[pos]), nameLength);
     pos += nameLength;
-    const std::string fault = FileNameFault(e.file.name);
-    if (!fault.empty()) return "an entry's name \"" + e.file.name + "\" has " + fault;
-    if (!seen.insert(FoldedFileName(e.file.name)).second)
-      return "\"" + e.file.name + "\" is carried twice";
+    if (!FileNameFault(e.file.name).empty()) return DistStatus::Damaged(e.file.name, ": not a plain file name");
+    if (!seen.insert(FoldedFileName(e.file.name)).second) return DistStatus::Damaged(e.file.name, " is carried twice");
     if (e.packedSize > f.directoryOffset - (offset - f.payloadOffset))
-      return "\"" + e.file.name + "\" runs into the directory";
+      return DistStatus::Damaged(e.file.name, " runs into the directory");
     e.offset = offset;
     offset += e.packedSize;
     out.push_back(std::move(e));
   }
   if (pos != d.size() || offset != f.payloadOffset + f.directoryOffset)
-    return "the directory does not match the data";
-  return std::string();
+    return DistStatus::Damaged("the payload's directory does not match its data");
+  return DistStatus::Ok();
 }
 
 class Inflater {
@@ -92,7 +89,7 @@ class Inflater {
 DistStatus Unpack(ByteSource& source, const PayloadEntry& e, ByteSink* sink) {
   const std::string& name = e.file.name;
   Inflater inflater;
-  if (!inflater.ok()) return DistStatus::Fail(DistError::kReadFailed, "no memory to unpack " + name);
+  if (!inflater.ok()) return DistStatus::Fail(DistError::kReadFailed, name, ": no memory to unpack it");
   z_stream& z = inflater.z();
   std::vector<uint8_t> in(kTransferPiece), out(kTransferPiece);
   uint64_t next = e.offset, left = e.packedSize, produced = 0;
@@ -102,7 +99,7 @@ DistStatus Unpack(ByteSource& source, const PayloadEntry& e, ByteSink* sink) {
     if (z.avail_in == 0 && left > 0) {
       const size_t n = left < in.size() ? static_cast<size_t>(left) : in.size();
       if (!source.ReadAt(next, in.data(), n))
-        return DistStatus::Fail(DistError::kReadFailed, "cannot read " + name);
+        return DistStatus::Fail(DistError::kReadFailed, name, ": cannot read it");
       z.next_in = in.data();
       z.avail_in = static_cast<uInt>(n);
       next += n;
@@ -113,16 +110,16 @@ DistStatus Unpack(ByteSource& source, const PayloadEntry& e, ByteSink* sink) {
     rc = inflate(&z, Z_NO_FLUSH);
     const size_t got = out.size() - z.avail_out;
     if (rc != Z_OK && rc != Z_STREAM_END && !(rc == Z_BUF_ERROR && left > 0))
-      return DistStatus::Damaged(name + ": its packed data is broken");
-    if (got > e.file.size - produced) return DistStatus::Damaged(name + " unpacks past its size");
+      return DistStatus::Damaged(name, ": its packed data is broken");
+    if (got > e.file.size - produced) return DistStatus::Damaged(name, " unpacks past its size");
     produced += got;
     hash.Update(out.data(), got);
     if (sink && got > 0 && !sink->Write(out.data(), got))
-      return DistStatus::Fail(DistError::kWriteFailed, "cannot write " + name);
+      return DistStatus::Fail(DistError::kWriteFailed, name, ": cannot write it");
   }
-  if (left != 0 || z.avail_in != 0) return DistStatus::Damaged(name + ": its packed data runs on");
-  if (produced != e.file.size) return DistStatus::Damaged(name + " unpacks short of its size");
-  if (hash.Final() != e.file.sha256) return DistStatus::Damaged(name + " differs from its SHA-256");
+  if (left != 0 || z.avail_in != 0) return DistStatus::Damaged(name, ": its packed data runs on");
+  if (produced != e.file.size) return DistStatus::Damaged(name, " unpacks short of its size");
+  if (hash.Final() != e.file.sha256) return DistStatus::Damaged(name, " differs from its SHA-256");
   return DistStatus::Ok();
 }
 
@@ -155,8 +152,7 @@ DistStatus PayloadReader::Open(ByteSource& program) {
   if (!program.ReadAt(start + footer.directoryOffset, directory.data(), directory.size()))
     return DistStatus::Fail(DistError::kReadFailed, "cannot read the payload's directory");
   std::vector<PayloadEntry> entries;
-  const std::string fault = ParseDirectory(directory, footer, entries);
-  if (!fault.empty()) return DistStatus::Damaged("payload: " + fault);
+  if (!(status = ParseDirectory(directory, footer, entries)).ok()) return status;
   for (const PayloadEntry& e : entries)
     if (!(status = Unpack(program, e, nullptr)).ok()) return status;
   source_ = &program;

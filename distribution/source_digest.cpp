@@ -7,7 +7,7 @@ DistStatus HashSourceRange(ByteSource& source, uint64_t offset, uint64_t length,
   while (length > 0) {
     const size_t n = length < piece.size() ? static_cast<size_t>(length) : piece.size();
     if (!source.ReadAt(offset, piece.data(), n))
-      return DistStatus::Fail(DistError::kReadFailed, "cannot read at offset " + std::to_string(offset));
+      return DistStatus::Fail(DistError::kReadFailed, "the file cannot be read");
     hash.Update(piece.data(), n);
     offset += n;
     length -= n;

@@ -2,7 +2,6 @@
 // as a kind the caller acts on and a reason in words for the log.
 #pragma once
 #include <string>
-#include <utility>
 
 enum class DistError {
   kNone,
@@ -18,6 +17,15 @@ struct DistStatus {
 
   bool ok() const { return error == DistError::kNone; }
   static DistStatus Ok() { return {}; }
-  static DistStatus Fail(DistError error, std::string reason) { return {error, std::move(reason)}; }
-  static DistStatus Damaged(std::string reason) { return {DistError::kDamaged, std::move(reason)}; }
+  // Out of line, the reason joined here: setup.exe carries the reader, and
+  // joining texts at every refusal would cost it kilobytes.
+  static DistStatus Fail(DistError error, const char* reason);
+  static DistStatus Fail(DistError error, std::string reason);
+  // The reason is subject, then what: ("CV.exe", " differs from its SHA-256").
+  static DistStatus Fail(DistError error, const std::string& subject, const char* what);
+  static DistStatus Damaged(const char* reason) { return Fail(DistError::kDamaged, reason); }
+  static DistStatus Damaged(std::string reason) { return Fail(DistError::kDamaged, std::move(reason)); }
+  static DistStatus Damaged(const std::string& subject, const char* what) {
+    return Fail(DistError::kDamaged, subject, what);
+  }
 };

@@ -49,14 +49,16 @@ DistStatus ParseFileList(const std::string& text, FileList& out) {
   if (text.size() > kMaxFileListBytes) return DistStatus::Damaged("the file list is too long");
   const std::string header = std::string(kFileListHeader) + kLineEnd;
   if (text.compare(0, header.size(), header) != 0)
-    return DistStatus::Damaged("the file list does not start with \"" + std::string(kFileListHeader) + "\"");
+    return DistStatus::Damaged("the file list does not start with \"" +
+                               std::string(kFileListHeader) + "\"");
   FileList files;
   std::set<std::string> seen;
   int lineNumber = 1;
   for (size_t pos = header.size(); pos < text.size();) {
     ++lineNumber;
     const size_t end = text.find(kLineEnd, pos);
-    const std::string line = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+    const std::string line =
+        text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
     ListedFile file;
     std::string fault;
     // A lone CR or LF stays in the name, which refuses it.
@@ -94,11 +96,12 @@ const ListedFile* FindListedFile(const FileList& files, const std::string& name)
 
 DistStatus CheckListedFile(const ListedFile& listed, ByteSource& file) {
   if (file.Size() != listed.size)
-    return DistStatus::Damaged(listed.name + " has " + std::to_string(file.Size()) + " bytes, not " +
-                               std::to_string(listed.size));
+    return DistStatus::Damaged(listed.name + " has " + std::to_string(file.Size()) +
+                               " bytes, not " + std::to_string(listed.size));
   Sha256Digest digest;
   DistStatus status = Sha256OfSource(file, digest);
   if (!status.ok()) return status;
-  if (digest != listed.sha256) return DistStatus::Damaged(listed.name + " differs from its SHA-256");
+  if (digest != listed.sha256)
+    return DistStatus::Damaged(listed.name + " differs from its SHA-256");
   return DistStatus::Ok();
 }

@@ -42,12 +42,14 @@ bool FooterFits(const Footer& f, uint64_t start, uint64_t end) {
 }
 
 // The directory's records.
-DistStatus ParseDirectory(const std::vector<uint8_t>& d, const Footer& f, std::vector<PayloadEntry>& out) {
+DistStatus ParseDirectory(const std::vector<uint8_t>& d, const Footer& f,
+                          std::vector<PayloadEntry>& out) {
   std::set<std::string> seen;
   uint64_t offset = f.payloadOffset;
   size_t pos = 0;
   for (uint32_t i = 0; i < f.entryCount; ++i) {
-    if (d.size() - pos < kRecordFixedSize) return DistStatus::Damaged("the payload's directory is cut short");
+    if (d.size() - pos < kRecordFixedSize)
+      return DistStatus::Damaged("the payload's directory is cut short");
     const uint8_t* r = &d[pos];
     PayloadEntry e;
     e.file.size = le::Get64(r + kRecordSize);
@@ -55,11 +57,14 @@ DistStatus ParseDirectory(const std::vector<uint8_t>& d, const Footer& f, std::v
     std::copy(r + kRecordSha256, r + kRecordSha256 + 32, e.file.sha256.begin());
     const size_t nameLength = le::Get16(r + kRecordNameLength);
     pos += kRecordFixedSize;
-    if (d.size() - pos < nameLength) return DistStatus::Damaged("the payload's directory is cut short");
+    if (d.size() - pos < nameLength)
+      return DistStatus::Damaged("the payload's directory is cut short");
     e.file.name.assign(reinterpret_cast<const char*>(&d[pos]), nameLength);
     pos += nameLength;
-    if (!FileNameFault(e.file.name).empty()) return DistStatus::Damaged(e.file.name, ": not a plain file name");
-    if (!seen.insert(FoldedFileName(e.file.name)).second) return DistStatus::Damaged(e.file.name, " is carried twice");
+    if (!FileNameFault(e.file.name).empty())
+      return DistStatus::Damaged(e.file.name, ": not a plain file name");
+    if (!seen.insert(FoldedFileName(e.file.name)).second)
+      return DistStatus::Damaged(e.file.name, " is carried twice");
     if (e.packedSize > f.directoryOffset - (offset - f.payloadOffset))
       return DistStatus::Damaged(e.file.name, " runs into the directory");
     e.offset = offset;
@@ -89,7 +94,8 @@ class Inflater {
 DistStatus Unpack(ByteSource& source, const PayloadEntry& e, ByteSink* sink) {
   const std::string& name = e.file.name;
   Inflater inflater;
-  if (!inflater.ok()) return DistStatus::Fail(DistError::kReadFailed, name, ": no memory to unpack it");
+  if (!inflater.ok())
+    return DistStatus::Fail(DistError::kReadFailed, name, ": no memory to unpack it");
   z_stream& z = inflater.z();
   std::vector<uint8_t> in(kTransferPiece), out(kTransferPiece);
   uint64_t next = e.offset, left = e.packedSize, produced = 0;
@@ -145,8 +151,10 @@ DistStatus PayloadReader::Open(ByteSource& program) {
   Sha256 whole;
   status = HashSourceRange(program, start, end - start - (kFooterSize - kFooterChecksum), whole);
   if (!status.ok()) return status;
-  if (whole.Final() != footer.checksum) return DistStatus::Damaged("the payload's checksum does not match");
-  if (!FooterFits(footer, start, end)) return DistStatus::Damaged("the payload's footer does not fit");
+  if (whole.Final() != footer.checksum)
+    return DistStatus::Damaged("the payload's checksum does not match");
+  if (!FooterFits(footer, start, end))
+    return DistStatus::Damaged("the payload's footer does not fit");
 
   std::vector<uint8_t> directory(footer.directoryLength);
   if (!program.ReadAt(start + footer.directoryOffset, directory.data(), directory.size()))

@@ -48,7 +48,8 @@ class Deflater {
 // Packs one file's bytes into out, filling in its sizes and SHA-256.
 DistStatus Pack(ByteSource& data, PayloadOut& out, PayloadEntry& e) {
   Deflater deflater;
-  if (!deflater.ok()) return DistStatus::Fail(DistError::kWriteFailed, "no memory to pack " + e.file.name);
+  if (!deflater.ok())
+    return DistStatus::Fail(DistError::kWriteFailed, "no memory to pack " + e.file.name);
   z_stream& z = deflater.z();
   std::vector<uint8_t> in(kTransferPiece), packed(kTransferPiece);
   const uint64_t size = data.Size(), before = out.written();
@@ -68,7 +69,8 @@ DistStatus Pack(ByteSource& data, PayloadOut& out, PayloadEntry& e) {
     z.next_out = packed.data();
     z.avail_out = static_cast<uInt>(packed.size());
     rc = deflate(&z, read == size ? Z_FINISH : Z_NO_FLUSH);
-    if (rc == Z_STREAM_ERROR) return DistStatus::Fail(DistError::kWriteFailed, "cannot pack " + e.file.name);
+    if (rc == Z_STREAM_ERROR)
+      return DistStatus::Fail(DistError::kWriteFailed, "cannot pack " + e.file.name);
     const size_t got = packed.size() - z.avail_out;
     if (got > 0 && !out.Write(packed.data(), got))
       return DistStatus::Fail(DistError::kWriteFailed, "cannot write " + e.file.name);
@@ -95,7 +97,8 @@ DistStatus CopyProgram(ByteSource& program, ByteSink& out) {
     const size_t n = size - at < piece.size() ? static_cast<size_t>(size - at) : piece.size();
     if (!program.ReadAt(at, piece.data(), n))
       return DistStatus::Fail(DistError::kReadFailed, "cannot read the program");
-    if (!out.Write(piece.data(), n)) return DistStatus::Fail(DistError::kWriteFailed, "cannot write the program");
+    if (!out.Write(piece.data(), n))
+      return DistStatus::Fail(DistError::kWriteFailed, "cannot write the program");
     at += n;
   }
   return DistStatus::Ok();
@@ -115,7 +118,8 @@ DistStatus WritePayload(ByteSource& program, const std::vector<PackFile>& files,
   for (const PackFile& f : files) {
     const std::string fault = FileNameFault(f.name);
     if (!fault.empty()) return DistStatus::Damaged("the name \"" + f.name + "\" has " + fault);
-    if (!seen.insert(FoldedFileName(f.name)).second) return DistStatus::Damaged(f.name + " is given twice");
+    if (!seen.insert(FoldedFileName(f.name)).second)
+      return DistStatus::Damaged(f.name + " is given twice");
   }
   if (!(status = CopyProgram(program, sink)).ok()) return status;
 
@@ -129,7 +133,8 @@ DistStatus WritePayload(ByteSource& program, const std::vector<PackFile>& files,
     if (!(status = Pack(*files[i].data, out, entries[i])).ok()) return status;
     AppendRecord(directory, entries[i]);
   }
-  if (directory.size() > kMaxDirectoryLength) return DistStatus::Damaged("the directory is too long");
+  if (directory.size() > kMaxDirectoryLength)
+    return DistStatus::Damaged("the directory is too long");
   const uint64_t directoryOffset = out.written(), directoryLength = directory.size();
   // Zeros after the directory so that the footer ends on a multiple of 8.
   const uint64_t unaligned = start + directoryOffset + directoryLength + kFooterSize;

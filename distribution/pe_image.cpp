@@ -14,7 +14,9 @@ const uint64_t kSymbolSize = 18;
 const uint32_t kMaxSections = 96;
 const uint32_t kSecurityDirectory = 4;
 
-DistStatus NotAProgram(const char* why) { return DistStatus::Damaged("not a Windows program", why); }
+DistStatus NotAProgram(const char* why) {
+  return DistStatus::Damaged("not a Windows program", why);
+}
 
 bool Read(ByteSource& file, uint64_t offset, std::vector<uint8_t>& out, size_t count) {
   out.resize(count);

@@ -24,7 +24,9 @@ struct DistStatus {
   // The reason is subject, then what: ("CV.exe", " differs from its SHA-256").
   static DistStatus Fail(DistError error, const std::string& subject, const char* what);
   static DistStatus Damaged(const char* reason) { return Fail(DistError::kDamaged, reason); }
-  static DistStatus Damaged(std::string reason) { return Fail(DistError::kDamaged, std::move(reason)); }
+  static DistStatus Damaged(std::string reason) {
+    return Fail(DistError::kDamaged, std::move(reason));
+  }
   static DistStatus Damaged(const std::string& subject, const char* what) {
     return Fail(DistError::kDamaged, subject, what);
   }

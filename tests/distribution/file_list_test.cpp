@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "distribution/file_list.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -33,21 +33,21 @@ TEST(FileList, RefusesMalformedLists) {
   FileList parsed;
   ASSERT_TRUE(ParseFileList(List(good), parsed).ok());
   const std::string cases[] = {
-      "",                                      // no header
-      "Corvaline file list 2\r\n" + good,      // another format
-      "Corvaline file list 1\n" + good,        // header without CR
-      List(kHash + " 12 a.txt\n"),             // LF alone
-      List(kHash + " 12 a.txt"),               // last line unended
-      List(kHash + " 12 a\rb.txt\r\n"),        // CR inside a line
-      List("\r\n"),                            // empty line
-      List(kHash.substr(1) + " 12 a.txt\r\n"), // short hash
+      "",                                       // no header
+      "Corvaline file list 2\r\n" + good,       // another format
+      "Corvaline file list 1\n" + good,         // header without CR
+      List(kHash + " 12 a.txt\n"),              // LF alone
+      List(kHash + " 12 a.txt"),                // last line unended
+      List(kHash + " 12 a\rb.txt\r\n"),         // CR inside a line
+      List("\r\n"),                             // empty line
+      List(kHash.substr(1) + " 12 a.txt\r\n"),  // short hash
       List("x" + kHash.substr(1) + " 12 a.txt\r\n"),
-      List(kHash + "  12 a.txt\r\n"),          // empty size
+      List(kHash + "  12 a.txt\r\n"),  // empty size
       List(kHash + " 012 a.txt\r\n"),
       List(kHash + " -1 a.txt\r\n"),
       List(kHash + " 18446744073709551616 a.txt\r\n"),  // 2^64
-      List(kHash + " 12\r\n"),                 // no name
-      List(kHash + " 12 \r\n"),                // empty name
+      List(kHash + " 12\r\n"),                          // no name
+      List(kHash + " 12 \r\n"),                         // empty name
       List(kHash + " 12 sub\\a.txt\r\n"),
       List(kHash + " 12 sub/a.txt\r\n"),
       List(kHash + " 12 ..\r\n"),
@@ -61,7 +61,7 @@ TEST(FileList, RefusesMalformedLists) {
       List(kHash + " 12 nul.txt\r\n"),
       List(kHash + " 12 COM1\r\n"),
       List(kHash + " 12 " + std::string(256, 'x') + "\r\n"),
-      List(good + kHash + " 13 A.TXT\r\n"),    // listed twice
+      List(good + kHash + " 13 A.TXT\r\n"),  // listed twice
   };
   for (const std::string& text : cases) {
     FileList files = {{"stale", 1, {}}};

@@ -121,14 +121,16 @@ TEST(Payload, RefusesForgeriesEvenWhenSealed) {
     std::string from, to;
     size_t fromEnd;  // where the footer's field lies, when from is not searched for
   } cases[] = {
-      {"nnnnnnnnnnnn", "..\\setup.exe", 0}, {"nnnnnnnn", "C:\\a.dll", 0},
-      {"nnnnnnnnnn", "\\Windows\\a", 0},   {"nnnnnnnnn", "sub/a.txt", 0},
-      {"nnnnnn", "CV.EXE", 0},                // CV.exe twice
-      {"nnnnnn", "nnnnnn", 0},                // the forger's reseal itself is sound
-      {sha, "x" + sha.substr(1), 0},          // another content's SHA-256
+      {"nnnnnnnnnnnn", "..\\setup.exe", 0},
+      {"nnnnnnnn", "C:\\a.dll", 0},
+      {"nnnnnnnnnn", "\\Windows\\a", 0},
+      {"nnnnnnnnn", "sub/a.txt", 0},
+      {"nnnnnn", "CV.EXE", 0},                               // CV.exe twice
+      {"nnnnnn", "nnnnnn", 0},                               // the forger's reseal itself is sound
+      {sha, "x" + sha.substr(1), 0},                         // another content's SHA-256
       {sizeField, std::string("\x03\0\0\0\0\0\0\0", 8), 0},  // one byte fewer
-      {"", std::string("\x01\0\0\0", 4), 44},                  // one entry left unread
-      {"", "\xFF\xFF\xFF\xFF", 48},                               // a 4 GB directory
+      {"", std::string("\x01\0\0\0", 4), 44},                // one entry left unread
+      {"", "\xFF\xFF\xFF\xFF", 48},                          // a 4 GB directory
   };
   for (const auto& c : cases) {
     const std::string name = c.from[0] == 'n' ? c.from : "nnnnnn";

@@ -27,10 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FileList files, again;
   std::string text;
   if (ParseFileList(input, files).ok()) {
-    if (!FormatFileList(files, text).ok() || !ParseFileList(text, again).ok() || again.size() != files.size())
+    if (!FormatFileList(files, text).ok() || !ParseFileList(text, again).ok() ||
+        again.size() != files.size())
       std::abort();
     for (size_t i = 0; i < files.size(); ++i)
-      if (again[i].name != files[i].name || again[i].size != files[i].size || again[i].sha256 != files[i].sha256)
+      if (again[i].name != files[i].name || again[i].size != files[i].size ||
+          again[i].sha256 != files[i].sha256)
         std::abort();
   }
 

@@ -86,7 +86,8 @@ void WriteFile(const fs::path& path, Fill fill) {
 int FileListCommand(const fs::path& folder, const fs::path& listPath) {
   std::vector<fs::path> paths;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-    if (entry.is_regular_file() && entry.path().filename() != listPath.filename()) paths.push_back(entry.path());
+    if (entry.is_regular_file() && entry.path().filename() != listPath.filename())
+      paths.push_back(entry.path());
   std::sort(paths.begin(), paths.end());
   FileList files;
   for (const fs::path& path : paths) {
@@ -126,7 +127,8 @@ int PackCommand(const fs::path& setupPath, const fs::path& listPath, const fs::p
     Check(CheckListedFile(file, *sources.back()), file.name);
     packed.push_back({file.name, sources.back().get()});
   }
-  WriteFile(outPath, [&](FileSink& sink) { Check(WritePayload(*setup, packed, sink), outPath.string()); });
+  WriteFile(outPath,
+            [&](FileSink& sink) { Check(WritePayload(*setup, packed, sink), outPath.string()); });
   // What the installer will see.
   std::unique_ptr<FileSource> written = OpenSource(outPath);
   PayloadReader reader;
@@ -140,12 +142,14 @@ int ShowCommand(const fs::path& exePath, bool list, std::ostream& out) {
   Check(reader.Open(*exe), exePath.string());
   uint64_t size = 0, packed = 0;
   for (const PayloadEntry& e : reader.Entries()) {
-    if (list) out << Sha256Hex(e.file.sha256) << ' ' << e.file.size << ' ' << e.packedSize << ' ' << e.file.name << '\n';
+    if (list)
+      out << Sha256Hex(e.file.sha256) << ' ' << e.file.size << ' ' << e.packedSize << ' '
+          << e.file.name << '\n';
     size += e.file.size;
     packed += e.packedSize;
   }
-  out << exePath.string() << ": " << reader.Entries().size() << " files, " << size << " bytes packed into "
-      << packed << ", sound\n";
+  out << exePath.string() << ": " << reader.Entries().size() << " files, " << size
+      << " bytes packed into " << packed << ", sound\n";
   return 0;
 }
 
@@ -153,7 +157,8 @@ int Run(const std::vector<std::string>& a, std::ostream& out, std::ostream& err)
   const std::string command = a.empty() ? std::string() : a[0];
   if (command == "filelist" && a.size() == 3) return FileListCommand(a[1], a[2]);
   if (command == "pack" && a.size() == 4) return PackCommand(a[1], a[2], a[3]);
-  if ((command == "list" || command == "verify") && a.size() == 2) return ShowCommand(a[1], command == "list", out);
+  if ((command == "list" || command == "verify") && a.size() == 2)
+    return ShowCommand(a[1], command == "list", out);
   err << kUsage;
   return kExitUsage;
 }

@@ -1,5 +1,6 @@
 # make build - installs what is missing, builds the native and the Windows builds
-#              and lays out the sample distribution build/win32/dist/
+#              and lays out the sample distribution build/win32/dist/ and its
+#              one-file form build/win32/Corvaline-<version>-setup.exe
 # make run   - builds, then starts build/win32/dist/setup.exe under Wine
 # make test  - builds and runs every test; ends with "N passed, N failed"
 # make bench - the benchmarks (release builds), tables under build/bench/

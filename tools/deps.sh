@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 xvfb xdotool imagemagick liblnk-utils
   nsis
+  osslsigncode openssl
 )
 
 missing=()

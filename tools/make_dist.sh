@@ -1,10 +1,17 @@
 #!/bin/bash
 # Lays out the sample distribution build/win32/dist/: setup.exe, the stand-in
-# client CV.exe, the three documents, and the template database CV.ini made
-# with the host's cvdb tool. Run after the host and win32 builds; running it
-# again gives the same folder.
+# client CV.exe, the three documents, the template database CV.ini made with
+# the host's cvdb tool, and the file list CVFiles.txt naming them all with
+# their sizes and SHA-256. Then the one-file form beside it:
+# build/win32/Corvaline-<version>-setup.exe (setup.exe carrying the other
+# listed files, made by the host's cvpack), signed when a certificate is given,
+# and its SHA-256 in Corvaline-<version>-setup.exe.sha256. Run after the host
+# and win32 builds; running it again gives the same files.
 #   CV_WIN32_DIR / CV_HOST_DIR choose other build folders (default build/win32,
 #   build/host); the distribution is always <win32 dir>/dist.
+#   CV_SIGN_CERT, CV_SIGN_KEY: the code-signing certificate (chain) and its
+#   private key, PEM or DER files; both or neither. CV_SIGN_PASSFILE: a file
+#   holding the key's password, when it has one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +25,9 @@ fail() {
   exit 1
 }
 
-[ -x "$host/cvdb" ] || fail "$host/cvdb is missing: build the host tools first (make host)"
+for tool in cvdb cvpack; do
+  [ -x "$host/$tool" ] || fail "$host/$tool is missing: build the host tools first (make host)"
+done
 [ -f "$win/setup.exe" ] || fail "$win/setup.exe is missing: build the Windows build first (make win32)"
 [ -f "$win/standin/CV.exe" ] || fail "$win/standin/CV.exe (the stand-in client) is missing: make win32"
 
@@ -45,10 +54,37 @@ printf '%s\n' "Version=$version" "Cutmarks=~~" "QteMarks=> " "WordWrap=1" "FontN
 [ "$("$host/cvdb" init-get "$tmp/CV.ini" Version)" = "$version" ] \
   || fail "CV.ini does not give back the version $version"
 
+# Last, as it names every file above.
+"$host/cvpack" filelist "$tmp" "$tmp/CVFiles.txt" || fail "cvpack could not write the file list"
+
 rm -rf "$dist"
 mv "$tmp" "$dist"
 trap - EXIT
 echo "make_dist: $dist ($(ls "$dist" | tr '\n' ' '))"
 
-# The winget manifest for the setup.exe that ships.
-bash tools/winget_manifest.sh "$dist/setup.exe" "$win/winget" >/dev/null
+# The one-file form.
+name=Corvaline-$version-setup.exe
+out=$win/$name
+rm -f "$out" "$out.sha256"
+"$host/cvpack" pack "$dist/setup.exe" "$dist/CVFiles.txt" "$out" || fail "cvpack could not make $out"
+if [ -n "${CV_SIGN_CERT:-}${CV_SIGN_KEY:-}" ]; then
+  [ -f "${CV_SIGN_CERT:-}" ] && [ -f "${CV_SIGN_KEY:-}" ] \
+    || fail "CV_SIGN_CERT and CV_SIGN_KEY must both name files"
+  command -v osslsigncode >/dev/null || fail "osslsigncode is missing (tools/deps.sh installs it)"
+  pass=()
+  [ -n "${CV_SIGN_PASSFILE:-}" ] && pass=(-readpass "$CV_SIGN_PASSFILE")
+  # Appended to, not rewritten: the payload stays where the reader looks, and
+  # the signature covers it.
+  if ! osslsigncode sign -certs "$CV_SIGN_CERT" -key "$CV_SIGN_KEY" "${pass[@]}" -h sha256 \
+         -n "Corvaline Setup" -in "$out" -out "$out.signed" >/dev/null; then
+    rm -f "$out" "$out.signed"
+    fail "osslsigncode could not sign $out"
+  fi
+  mv "$out.signed" "$out"
+  "$host/cvpack" verify "$out" >/dev/null || fail "the signed $out no longer carries a sound payload"
+fi
+(cd "$win" && sha256sum "$name" >"$name.sha256")
+echo "make_dist: $out ($(stat -c %s "$out") bytes$([ -n "${CV_SIGN_CERT:-}" ] && echo ", signed"))"
+
+# The winget manifest for the one-file setup.exe, whose hash the .sha256 file holds.
+bash tools/winget_manifest.sh "$out" "$win/winget" >/dev/null

@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 installer=$1 out=$2
 [ -f "$installer" ] || { echo "winget_manifest: $installer is missing" >&2; exit 1; }
 version=$(sed -n 's/^set(CV_PRODUCT_VERSION "\(.*\)")$/\1/p' CMakeLists.txt)
-hash=$(sha256sum "$installer" | cut -d' ' -f1 | tr a-f A-F)
+# The hash the .sha256 file beside the installer holds, else the file's own.
+if [ -f "$installer.sha256" ]; then hash=$(cut -d' ' -f1 "$installer.sha256"); else hash=$(sha256sum "$installer" | cut -d' ' -f1); fi
+hash=$(echo "$hash" | tr a-f A-F)
 mkdir -p "$out"
 for f in packaging/winget/*.yaml; do
   sed -e "s/^\(\s*\)PackageVersion: .*/\1PackageVersion: $version/" \

@@ -11,6 +11,7 @@
 #include "common/one_at_a_time.h"
 #include "common/product.h"
 #include "db/report.h"
+#include "install/distribution.h"
 #include "removal/self_removal.h"
 #include "setup/SetupDlg.h"
 #include "sys/ansi.h"
@@ -82,16 +83,24 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                       CommandLineArgument(commandLine, 2));
     return 0;
   }
-  const Role role = SelectRole(program, firstArgument);
+  // A one-file setup.exe, whatever it was named, is checked whole before anything else.
+  const CarriedFiles carried = FilesCarriedBy(program);
+  const bool carries = carried != CarriedFiles::None;
+  const Role role = SelectRole(program, firstArgument, carries);
   Switches switches =
-      ParseSwitches(ArgumentsAfter(commandLine, RoleArgumentCount(program, firstArgument)), role);
+      ParseSwitches(ArgumentsAfter(commandLine, RoleArgumentCount(program, firstArgument, carries)), role);
   // Paths on the command line mean the folder it was typed in.
   for (std::optional<std::string>* path : {&switches.folder, &switches.log})
     if (*path && !(*path)->empty()) **path = FullPathName(**path);
   // The distribution is the folder setup.exe lies in, wherever it was
   // started from: setup works there.
   if (role == Role::Setup) SetCurrentDir(ExtractFilePath(program));
-  if (switches.silent) return static_cast<int>(RunUnattended(role, switches));
+  const bool damaged = role == Role::Setup && carried == CarriedFiles::Damaged;
+  if (switches.silent) return static_cast<int>(RunUnattended(role, switches, damaged));
+  if (damaged) {
+    ui::MsgBox(nullptr, kDamagedSetupText, ProductName, MB_OK | MB_ICONSTOP);
+    return static_cast<int>(ExitCode::DistributionDamaged);
+  }
   ExitCode code = ExitCode::FailedNothingLeft;
   try {
     code = RunWizards(role, program);

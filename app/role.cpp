@@ -1,17 +1,25 @@
 #include "app/role.h"
 
+#include "common/product.h"
 #include "sys/ansi.h"
 #include "sys/path.h"
 
-Role SelectRole(const std::string& moduleFileName, const std::string& firstArgument) {
-  if (AnsiLowerCase(ExtractFileName(moduleFileName)) != "setup.exe") return Role::Uninstall;
+namespace {
+
+bool NamedForSetup(const std::string& moduleFileName, bool carriesPayload) {
+  const std::string name = AnsiLowerCase(ExtractFileName(moduleFileName));
+  return name == "setup.exe" || (carriesPayload && name != AnsiLowerCase(UninstallerFile));
+}
+
+}  // namespace
+
+Role SelectRole(const std::string& moduleFileName, const std::string& firstArgument, bool carriesPayload) {
+  if (!NamedForSetup(moduleFileName, carriesPayload)) return Role::Uninstall;
   return AnsiLowerCase(firstArgument) == "-u" ? Role::Uninstall : Role::Setup;
 }
 
-int RoleArgumentCount(const std::string& moduleFileName, const std::string& firstArgument) {
-  const bool setupMinusU = AnsiLowerCase(ExtractFileName(moduleFileName)) == "setup.exe" &&
-                           AnsiLowerCase(firstArgument) == "-u";
-  return setupMinusU ? 2 : 1;
+int RoleArgumentCount(const std::string& moduleFileName, const std::string& firstArgument, bool carriesPayload) {
+  return NamedForSetup(moduleFileName, carriesPayload) && AnsiLowerCase(firstArgument) == "-u" ? 2 : 1;
 }
 
 std::string CommandLineArgument(const std::string& commandLine, int index) {

@@ -6,6 +6,7 @@
 #include "common/one_at_a_time.h"
 #include "common/running_client.h"
 #include "db/report.h"
+#include "install/distribution.h"
 #include "install/earlier_installation.h"
 #include "install/exit_code.h"
 #include "install/install.h"
@@ -56,6 +57,7 @@ void Recover(const RunLog& log) {
 InstallChoices ChoicesFrom(const Switches& s) {
   const EarlierInstallation earlier = ReadEarlierInstallation();
   InstallChoices choices;
+  choices.program = ModuleFileName();
   choices.source = GetCurrentDir();
   choices.folder = s.folder ? *s.folder : !earlier.folder.empty() ? earlier.folder : ProposedDestination();
   const StoredAddress stored = ReadStoredAddress(earlier.found ? earlier.folder : std::string());
@@ -128,12 +130,13 @@ ExitCode Run(Role role, const Switches& switches, const RunLog& log) {
 
 }  // namespace
 
-ExitCode RunUnattended(Role role, const Switches& switches) {
+ExitCode RunUnattended(Role role, const Switches& switches, bool damaged) {
   const RunLog log(switches.log);
   if (!log.Usable()) return ExitCode::BadCommandLine;
   g_log = &log;
   SetDbReporter(LogDbReport);
-  const ExitCode code = Run(role, switches, log);
+  if (damaged) log.Line(kDamagedSetupText);
+  const ExitCode code = damaged ? ExitCode::DistributionDamaged : Run(role, switches, log);
   log.Line("Exit code: " + std::to_string(static_cast<int>(code)) + " (" + ExitCodeMeaning(code) + ")");
   SetDbReporter(nullptr);
   g_log = nullptr;

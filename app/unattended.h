@@ -7,4 +7,5 @@
 #include "app/switches.h"
 #include "common/exit_codes.h"
 
-ExitCode RunUnattended(Role role, const Switches& switches);
+// damaged: the program is a one-file setup whose files are damaged.
+ExitCode RunUnattended(Role role, const Switches& switches, bool damaged);

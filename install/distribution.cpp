@@ -1,42 +1,152 @@
 #include "install/distribution.h"
 
+#include <memory>
+
 #include "common/constants.h"
+#include "common/install_journal.h"
+#include "db/FileMan1.h"
+#include "distribution/file_list.h"
+#include "distribution/file_source.h"
+#include "distribution/payload_reader.h"
+#include "distribution/source_digest.h"
+#include "install/file_sink.h"
 #include "sys/ansi.h"
+#include "sys/exception.h"
 #include "sys/file_access.h"
 #include "sys/files.h"
 #include "sys/path.h"
 
+const char kDamagedSetupText[] = "The setup file is damaged. Please download it again.";
+
 namespace {
+
+const std::string kTemplate = ChangeFileExt(ClientExeFile, IniExt);
 
 std::string TargetName(const std::string& name) {
   return AnsiLowerCase(name) == "setup.exe" ? UninstallerFile : name;
 }
 
-std::string Incomplete(const std::string& source, const std::string& missing) {
-  return "The folder\n" + StripBackslash(source) + "\ndoes not hold a complete " + ProductName +
-         " distribution: " + missing + " cannot be read there.\n\nNothing was installed.";
+Distribution& Refused(Distribution& d, const std::string& message) {
+  d.problem = PlanProblem::Distribution;
+  d.message = message;
+  d.files.clear();
+  return d;
 }
 
-}  // namespace
+std::string Incomplete(const std::string& folder, const std::string& what) {
+  return "The folder\n" + StripBackslash(folder) + "\ndoes not hold a complete " + ProductName +
+         " distribution: " + what + ".\n\nNothing was installed.";
+}
 
-bool ListDistribution(const std::string& source, std::vector<PlannedFile>* files, std::string* problem) {
-  files->clear();
-  const std::string dir = AddBackslash(source);
+std::string VersionIn(const std::string& templatePath) {
+  try {
+    return GetInitValue("Version", "", templatePath);
+  } catch (const EFOpenError&) {
+    return std::string();
+  }
+}
+
+// Without a list: every plain file, as long as the client and its template are there.
+Distribution& OpenFolder(Distribution& d, const std::string& dir) {
   std::string missing;
-  for (const std::string& name : {ClientExeFile, ChangeFileExt(ClientExeFile, IniExt)}) {
-    if (CanReadFile(dir + name)) continue;
-    missing += (missing.empty() ? "" : " and ") + name;
-  }
-  if (!missing.empty()) {
-    *problem = Incomplete(source, missing);
-    return false;
-  }
+  for (const std::string& name : {ClientExeFile, kTemplate})
+    if (!CanReadFile(dir + name)) missing += (missing.empty() ? "" : " and ") + name;
+  if (!missing.empty()) return Refused(d, Incomplete(dir, missing + " cannot be read there"));
   Lines entries;
   ListFiles(&entries, dir + "*.*", kAnyFileAttr);
   for (const std::string& entry : entries) {
     uint64_t size = 0;
     if (DirectoryExists(entry) || !FileSizeOf(entry, &size)) continue;
-    files->push_back({entry, TargetName(ExtractFileName(entry)), size});
+    d.files.push_back({entry, TargetName(ExtractFileName(entry)), size});
   }
-  return true;
+  d.version = VersionIn(dir + kTemplate);
+  return d;
+}
+
+// With a list: exactly the listed files, each of the listed size and SHA-256.
+Distribution& OpenListedFolder(Distribution& d, const std::string& dir, const std::string& listText) {
+  FileList list;
+  const DistStatus parsed = ParseFileList(listText, list);
+  if (!parsed.ok()) return Refused(d, Incomplete(dir, "its file list cannot be read (" + parsed.reason + ")"));
+  for (const std::string& name : {ClientExeFile, kTemplate})
+    if (!FindListedFile(list, name)) return Refused(d, Incomplete(dir, "its file list names no " + name));
+  for (const ListedFile& listed : list) {
+    const std::string path = dir + listed.name;
+    std::unique_ptr<FileSource> file;
+    if (!FileSource::Open(path, file).ok() || !CheckListedFile(listed, *file).ok())
+      return Refused(d, Incomplete(dir, listed.name + " is missing or differs from its file list"));
+    d.files.push_back({path, TargetName(listed.name), listed.size});
+  }
+  d.files.push_back({dir + kFileListName, kFileListName, listText.size()});
+  d.version = VersionIn(dir + kTemplate);
+  return d;
+}
+
+// The template carried in the payload, unpacked aside for its version.
+std::string PayloadVersion(PayloadReader& reader, size_t entry) {
+  const std::string aside = InstallJournal::AsideName(TempDir() + "~cvversion.ini");
+  std::string version;
+  {
+    FileSink sink(aside);
+    if (sink.Opened() && reader.Extract(entry, sink).ok() && sink.Close()) version = VersionIn(aside);
+  }
+  RemoveFile(aside);
+  return version;
+}
+
+Distribution& OpenPayload(Distribution& d, const std::string& program, PayloadReader& reader,
+                          ByteSource& source) {
+  d.oneFile = true;
+  FileList installed = reader.Listing();
+  const std::vector<PayloadEntry>& entries = reader.Entries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    PlannedFile file{std::string(), TargetName(entries[i].file.name), entries[i].file.size};
+    file.entry = static_cast<int>(i);
+    d.files.push_back(file);
+    if (AnsiSameText(entries[i].file.name, kTemplate)) d.version = PayloadVersion(reader, i);
+  }
+  if (!FindListedFile(installed, ClientExeFile) || !FindListedFile(installed, kTemplate))
+    return Refused(d, kDamagedSetupText);
+  // The program itself arrives as the uninstaller, signature and all; the
+  // list records it as setup.exe, as the folder form's list does.
+  ListedFile self{"setup.exe", source.Size(), {}};
+  if (!Sha256OfSource(source, self.sha256).ok()) return Refused(d, kDamagedSetupText);
+  d.files.push_back({program, UninstallerFile, source.Size()});
+  installed.push_back(self);
+  PlannedFile list{std::string(), kFileListName, 0};
+  if (!FormatFileList(installed, list.content).ok()) return Refused(d, kDamagedSetupText);
+  list.size = list.content.size();
+  d.files.push_back(list);
+  return d;
+}
+
+}  // namespace
+
+CarriedFiles FilesCarriedBy(const std::string& program) {
+  std::unique_ptr<FileSource> source;
+  PayloadReader reader;
+  if (!FileSource::Open(program, source).ok()) return CarriedFiles::Damaged;
+  const DistStatus payload = reader.Open(*source);
+  if (payload.ok()) return CarriedFiles::Sound;
+  return payload.error == DistError::kNoPayload ? CarriedFiles::None : CarriedFiles::Damaged;
+}
+
+Distribution OpenDistribution(const std::string& program, const std::string& folder) {
+  Distribution d;
+  if (!program.empty()) {
+    std::unique_ptr<FileSource> source;
+    PayloadReader reader;
+    if (!FileSource::Open(program, source).ok()) return Refused(d, kDamagedSetupText);
+    const DistStatus payload = reader.Open(*source);
+    if (payload.ok()) return OpenPayload(d, program, reader, *source);
+    if (payload.error != DistError::kNoPayload) return Refused(d, kDamagedSetupText);
+  }
+  const std::string dir = AddBackslash(folder);
+  std::string listText;
+  if (FileExists(dir + kFileListName)) {
+    if (!ReadWholeFile(dir + kFileListName, &listText))
+      return Refused(d, Incomplete(dir, std::string(kFileListName) + " cannot be read"));
+    return OpenListedFolder(d, dir, listText);
+  }
+  return OpenFolder(d, dir);
 }

@@ -1,12 +1,28 @@
-// The distribution setup installs: the folder it runs from.
+// The distribution setup installs, in one of three forms: the payload the
+// running setup.exe carries (the one-file setup), a folder with its file list
+// (exactly the listed files, each checked), or a folder without one (every
+// plain file of it). Everything is checked before anything is installed.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "install/install.h"
 
-// The files to install from source, each with its name in the destination
-// (setup.exe becomes the uninstaller). False, with the reason in the user's
-// words, when the distribution is incomplete: the client or its template
-// database cannot be read.
-bool ListDistribution(const std::string& source, std::vector<PlannedFile>* files, std::string* problem);
+struct Distribution {
+  PlanProblem problem = PlanProblem::None;  // Distribution: incomplete or damaged
+  std::string message;                      // then, in the user's words
+  bool oneFile = false;                     // the files come from program's payload
+  std::vector<PlannedFile> files;           // each with its name in the destination
+  std::string version;                      // "Version" of its template database
+};
+
+extern const char kDamagedSetupText[];  // "The setup file is damaged. Please download it again."
+
+// Whether program carries files of its own, and whether they are whole.
+enum class CarriedFiles { None, Sound, Damaged };
+CarriedFiles FilesCarriedBy(const std::string& program);
+
+// program: the running setup.exe, looked into for a payload ("" for none);
+// folder: where it lies. setup.exe arrives as the uninstaller, the file list
+// (written afresh for the one-file form) as the record of what was installed.
+Distribution OpenDistribution(const std::string& program, const std::string& folder);

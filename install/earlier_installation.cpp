@@ -62,11 +62,3 @@ std::string ProposedDestination() {
   const std::string own = UserProgramsDestination();
   return own.empty() ? std::string(kDefaultDestination) : own;
 }
-
-std::string DistributionVersion(const std::string& source) {
-  try {
-    return GetInitValue("Version", "", AddBackslash(source) + ChangeFileExt(ClientExeFile, IniExt));
-  } catch (const EFOpenError&) {
-    return std::string();
-  }
-}

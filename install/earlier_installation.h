@@ -35,6 +35,3 @@ std::string UserProgramsDestination();
 // when the user may not write the default.
 std::string ProposedDestination();
 
-// The distribution's version: "Version" of its template database, "" when
-// it cannot be read.
-std::string DistributionVersion(const std::string& source);

@@ -11,6 +11,7 @@
 #include "sys/lines.h"
 
 struct InstallChoices {
+  std::string program;  // the running setup.exe, for the payload it may carry
   std::string source;   // the distribution's folder
   std::string folder;   // the destination
   // For the default message and article; the templates are stored only when
@@ -42,9 +43,11 @@ enum class PlanProblem {
 bool IsQuestion(PlanProblem problem);
 
 struct PlannedFile {
-  std::string source;  // full path of the distribution's file
+  std::string source;  // full path of the file to copy, when it is one
   std::string name;    // its name in the destination
   uint64_t size = 0;
+  int entry = -1;       // else the entry of the running setup.exe's payload
+  std::string content;  // else these bytes (the one-file setup's file list)
 };
 
 struct InstallPlan {
@@ -55,6 +58,7 @@ struct InstallPlan {
 
   std::string folder;  // the destination: a full path, no trailing backslash
   std::vector<PlannedFile> files;
+  std::string program;  // the setup.exe whose payload the files may come from
   std::string version;           // of the distribution
   std::string installedVersion;  // of the earlier installation
   bool existing = false;         // an earlier installation: the client's key is there

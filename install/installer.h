@@ -1,6 +1,7 @@
 // The install's steps over one journal: every change is recorded before it
 // is made, and each step checks that what it made is there.
 #pragma once
+#include <memory>
 #include <set>
 #include <string>
 
@@ -33,6 +34,12 @@ class Installer {
   // Copies source to target; a file already at target is kept aside for a
   // roll-back. False with the system's reason when it could not be done.
   bool PlaceCopy(const std::string& source, const std::string& target);
+  // The planned file at target, from wherever it comes: a copy, the
+  // payload, or bytes of its own. False with the reason in message.
+  bool PlaceFile(const PlannedFile& file, const std::string& target, std::string* message);
+  // Unpacks the payload's entry into target.
+  bool PlaceEntry(int entry, const std::string& target);
+  bool PlaceContent(const std::string& content, const std::string& target);
   // Keeps the present file at target aside (if there is one) and records
   // the file about to be made there.
   bool PrepareTarget(const std::string& target);
@@ -42,6 +49,9 @@ class Installer {
   bool WriteValues(const std::string& key, const SettingValues& values);
   bool CreatedByThisRun(const std::string& path) const;
 
+  // The running setup.exe's payload, opened (and checked again) when first needed.
+  struct Payload;
+  std::shared_ptr<Payload> payload_;
   const InstallPlan& plan_;
   InstallJournal& journal_;
   std::set<std::string> created_;  // files this run made, in lower case

@@ -115,19 +115,19 @@ bool CheckPlace(InstallPlan& plan) {
 }
 
 // What the distribution brings, less the user's database files already there.
-bool CheckDistribution(InstallPlan& plan, const std::string& source) {
-  std::string problem;
-  std::vector<PlannedFile> files;
-  if (!ListDistribution(source, &files, &problem)) {
-    Problem(plan, PlanProblem::Distribution, problem);
+bool CheckDistribution(InstallPlan& plan, const InstallChoices& choices) {
+  Distribution distribution = OpenDistribution(choices.program, choices.source);
+  if (distribution.problem != PlanProblem::None) {
+    Problem(plan, distribution.problem, distribution.message);
     return false;
   }
-  // Installing into the distribution itself: its files are where they belong.
-  if (SameFolder(plan.folder, source)) files.clear();
+  // Installing into the distribution's own folder: its files are where they belong.
+  if (!distribution.oneFile && SameFolder(plan.folder, choices.source)) distribution.files.clear();
   const std::string dir = AddBackslash(plan.folder);
-  for (const PlannedFile& file : files)
+  for (const PlannedFile& file : distribution.files)
     if (!IsUserDatabaseFile(file.name) || !FileExists(dir + file.name)) plan.files.push_back(file);
-  plan.version = DistributionVersion(source);
+  plan.program = choices.program;
+  plan.version = distribution.version;
   return true;
 }
 
@@ -196,7 +196,7 @@ InstallPlan PlanInstall(const InstallChoices& choices) {
   plan.address = choices.address;
   plan.host = choices.host;
   plan.group = choices.group;
-  if (!CheckName(plan, choices.folder) || !CheckPlace(plan) || !CheckDistribution(plan, choices.source) ||
+  if (!CheckName(plan, choices.folder) || !CheckPlace(plan) || !CheckDistribution(plan, choices) ||
       !CheckLength(plan) || !CheckRights(plan))
     return plan;
   if (!choices.otherFilesAccepted && HoldsOtherFiles(plan.folder, earlier.folder))

@@ -1,7 +1,13 @@
 // The destination folder, the distribution's files in it, and the client's
 // database seeded from the template when there is none yet.
+#include <memory>
+
 #include "common/constants.h"
+#include "distribution/file_source.h"
+#include "distribution/payload_reader.h"
+#include "install/distribution.h"
 #include "install/earlier_installation.h"
+#include "install/file_sink.h"
 #include "install/installer.h"
 #include "sys/error_text.h"
 #include "sys/file_access.h"
@@ -22,20 +28,56 @@ uint64_t SizeOf(const std::string& path) {
 
 }  // namespace
 
+struct Installer::Payload {
+  std::unique_ptr<FileSource> program;
+  PayloadReader reader;
+};
+
+bool Installer::PlaceEntry(int entry, const std::string& target) {
+  if (!payload_) {
+    auto payload = std::make_shared<Payload>();
+    if (!FileSource::Open(plan_.program, payload->program).ok() || !payload->reader.Open(*payload->program).ok())
+      return false;
+    payload_ = payload;
+  }
+  if (!PrepareTarget(target)) return false;
+  FileSink sink(target);
+  return sink.Opened() && payload_->reader.Extract(static_cast<size_t>(entry), sink).ok() && sink.Close();
+}
+
+bool Installer::PlaceContent(const std::string& content, const std::string& target) {
+  if (!PrepareTarget(target)) return false;
+  FileSink sink(target);
+  return sink.Opened() && sink.Write(content.data(), content.size()) && sink.Close();
+}
+
+bool Installer::PlaceFile(const PlannedFile& file, const std::string& target, std::string* message) {
+  bool placed = false;
+  if (file.entry >= 0) {
+    placed = PlaceEntry(file.entry, target);
+    if (!placed) *message = std::string(kDamagedSetupText) + "\nFile: " + target;
+  } else if (file.source.empty()) {
+    placed = PlaceContent(file.content, target);
+    if (!placed) *message = "System Error: " + LastErrorText() + "File: " + target;
+  } else {
+    placed = PlaceCopy(file.source, target);
+    // Name the file that failed: mostly the target, which could not be written.
+    const std::string reason = LastErrorText();
+    if (!placed) *message = "System Error: " + reason + "File: " + (CanReadFile(file.source) ? target : file.source);
+  }
+  if (placed && SizeOf(target) != file.size) {
+    *message = "System Error: the copy is incomplete.\nFile: " + target;
+    placed = false;
+  }
+  return placed;
+}
+
 StepResult Installer::CopyProgramFiles() {
   if (!MakeFolder(plan_.folder)) return Fail(ProductName + "Folder Creation Error", kFolderCreationText);
   const std::string dir = AddBackslash(plan_.folder);
-  for (const PlannedFile& file : plan_.files) {
-    const std::string target = dir + file.name;
-    if (!PlaceCopy(file.source, target)) {
-      const std::string reason = LastErrorText();
-      // Name the file that failed: mostly the target, which could not be written.
-      const std::string failed = CanReadFile(file.source) ? target : file.source;
-      return Fail("Copy Failed", "System Error: " + reason + "File: " + failed);
-    }
-    if (SizeOf(target) != file.size)
-      return Fail("Copy Failed", "System Error: the copy is incomplete.\nFile: " + target);
-  }
+  std::string message;
+  for (const PlannedFile& file : plan_.files)
+    if (!PlaceFile(file, dir + file.name, &message)) return Fail("Copy Failed", message);
   // The database is seeded from the template when it is missing, or empty
   // (what a full disk left of an earlier seeding); an encrypted one or one
   // with content is the user's and stays.

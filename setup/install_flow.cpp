@@ -8,6 +8,7 @@
 #include "setup/SetupDlg.h"
 #include "sys/ansi.h"
 #include "sys/files.h"
+#include "sys/module_path.h"
 #include "sys/process.h"
 #include "sys/text.h"
 #include "wizard/WaitDlg.h"
@@ -16,6 +17,7 @@
 
 InstallChoices TSetupForm::Choices() const {
   InstallChoices choices;
+  choices.program = ModuleFileName();
   choices.source = SourceDir;
   choices.folder = AppDIR.Text();
   choices.address = EAddr.Text();

@@ -1,11 +1,13 @@
 // The setup wizard's construction, navigation and close handling.
 #include "common/constants.h"
+#include "install/distribution.h"
 #include "install/earlier_installation.h"
 #include "setup/DirBrow.h"
 #include "setup/SetupDlg.h"
 #include "setup/setup_form_layout.h"
 #include "sys/exception.h"
 #include "sys/files.h"
+#include "sys/module_path.h"
 #include "sys/path.h"
 #include "sys/process.h"
 #include "sys/sound.h"
@@ -75,7 +77,7 @@ TSetupForm::TSetupForm()
   DatabaseName = ChangeFileExt(ClientExeName, DatabaseExt);
   // The template database of the distribution. One that cannot be read names
   // no version; installing tells what is missing.
-  VersionText = DistributionVersion(SourceDir);
+  VersionText = OpenDistribution(ModuleFileName(), SourceDir).version;
   Appname.SetText(ProductName + " " + VersionText);
   Notebook1.SetPageIndex(kStart);
   LoadExistingSettings();

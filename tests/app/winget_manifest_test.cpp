@@ -8,14 +8,19 @@
 
 #include "app/switches.h"
 #include "common/exit_codes.h"
+#include "distribution/sha256.h"
 
 namespace {
 
-std::string ReadManifest(const std::string& name) {
-  std::ifstream in(std::string(CV_SOURCE_DIR) + "/packaging/winget/" + name);
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+std::string ReadManifest(const std::string& name) {
+  return ReadFile(std::string(CV_SOURCE_DIR) + "/packaging/winget/" + name);
 }
 
 // The value after "key: " on the first line that holds it, from pos on.
@@ -57,6 +62,21 @@ TEST(WingetManifest, ItsSwitchesAreTheOnesSetupParses) {
   EXPECT_EQ(ValueOf(manifest, "SilentWithProgress"), ValueOf(manifest, "Silent"));
   // The entry winget matches is the one setup writes in Settings > Apps.
   EXPECT_EQ(ValueOf(manifest, "ProductCode"), "Corvaline");
+}
+
+// The copy the build writes for the setup.exe that ships names that file's hash.
+TEST(WingetManifest, TheBuildsCopyHoldsTheShippedFilesHash) {
+  const std::string build = std::string(CV_SOURCE_DIR) + "/build/win32/";
+  const std::string manifest = ReadFile(build + "winget/Corvaline.Corvaline.installer.yaml");
+  if (manifest.empty()) GTEST_SKIP() << "no Windows build with its distribution here";
+  const std::string url = ValueOf(manifest, "InstallerUrl");
+  const std::string installer = ReadFile(build + url.substr(url.rfind('/') + 1));
+  ASSERT_FALSE(installer.empty()) << url;
+  std::string hash = Sha256Hex(Sha256Of(installer.data(), installer.size()));
+  for (char& c : hash) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(ValueOf(manifest, "InstallerSha256"), hash);
+  EXPECT_EQ(ValueOf(ReadFile(build + "winget/Corvaline.Corvaline.yaml"), "PackageVersion"),
+            ValueOf(manifest, "PackageVersion"));
 }
 
 }  // namespace

@@ -32,6 +32,15 @@ UniqueRegKey OpenKey(const std::string& key, REGSAM access, bool create) {
 std::string DistFolder() { return FromProgramFolder(CV_E2E_DIST); }
 std::string CvdbPath() { return FromProgramFolder(CV_E2E_CVDB); }
 
+std::string OneFileSetup() {
+  const std::string build = DistFolder() + "\\..\\";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((build + "Corvaline-*-setup.exe").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::string();
+  FindClose(search);
+  return build + found.cFileName;
+}
+
 void WriteString(const std::string& key, const std::string& name, const std::string& value) {
   UniqueRegKey k = OpenKey(key, KEY_WRITE, true);
   ASSERT_TRUE(k.Valid()) << key;

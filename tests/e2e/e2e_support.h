@@ -17,6 +17,8 @@ namespace e2e {
 
 // The sample distribution (no trailing backslash) and the Windows cvdb tool.
 std::string DistFolder();
+// The one-file setup.exe the build makes beside the distribution folder.
+std::string OneFileSetup();
 std::string CvdbPath();
 
 // Values under the current user's hive.

@@ -185,6 +185,28 @@ TEST_F(InstallTest, SetupInstallsItsOwnFolderWhereverItIsStarted) {
   Exit(setup);
 }
 
+// The one file a user downloads, among the other files of Downloads: it
+// installs the files it carries and nothing beside it.
+TEST_F(InstallTest, TheOneFileSetupInstallsExactlyWhatItCarries) {
+  const std::string downloads = scratch / "Downloads";
+  ASSERT_TRUE(CreateDirectoryA(downloads.c_str(), nullptr));
+  const std::string oneFile = downloads + "\\Corvaline-setup (1).exe";  // as a browser renames it
+  ASSERT_TRUE(CopyFileA(OneFileSetup().c_str(), oneFile.c_str(), FALSE)) << OneFileSetup();
+  WriteTextFile(downloads + "\\Tax-Return-2025.pdf", "the user's");
+  WriteTextFile(downloads + "\\CV.ini", "not a database");
+  SetupWizard setup(Process::Start(oneFile, "", downloads));
+  setup.FillStart(dest);
+  setup.FillAddress(kAddress, kHost);
+  setup.Install();
+  EXPECT_EQ(Listing(dest), ExpectedFiles());  // the file list too
+  EXPECT_EQ(FileContent(dest + "\\UninstCV.exe"), FileContent(oneFile));
+  EXPECT_EQ(Record("message"), DefaultMessage(kAddress, kHost));
+  setup.DontRunClient();
+  setup.CloseExplorer();
+  Exit(setup);
+  EXPECT_EQ(Listing(downloads), (Lines{"CV.ini", "Corvaline-setup (1).exe", "Tax-Return-2025.pdf"}));
+}
+
 TEST_F(InstallTest, SetupAgainOpensOnReviewAndInstallsOverIt) {
   InstallAsUser(DistFolder(), dest, kAddress, kHost);
   // What the client and the user changed since.

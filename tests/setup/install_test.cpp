@@ -10,6 +10,7 @@
 #include "common/constants.h"
 #include "common/normalized_folder.h"
 #include "db/FileMan1.h"
+#include "distribution/file_list.h"
 #include "sys/exception.h"
 #include "tests/setup/setup_fixture.h"
 
@@ -130,6 +131,34 @@ TEST_F(InstallTest, SetupInAnyCaseArrivesAsTheUninstallerAndOlderFilesAreReplace
   // The copies kept for a roll-back went with the journal.
   EXPECT_EQ(FolderNames(dest.Path()), Lines({"CV.dbc", "CV.exe", "CV.ini", "License.txt", "QuickStart.rtf",
                                               "ReadMe.txt", "UninstCV.exe", "notes.txt"}));
+}
+
+// With its file list, a distribution is exactly the listed files, each checked
+// before anything changes; a file beside them that is not listed stays out.
+TEST_F(InstallTest, TheFileListDecidesWhatIsInstalledAndIsCheckedFirst) {
+  FileList list;
+  for (const char* name : {"setup.exe", "CV.exe", "CV.ini", "License.txt", "ReadMe.txt", "QuickStart.rtf"}) {
+    const std::string bytes = ReadTextFile(dist / name);
+    list.push_back({name, bytes.size(), Sha256Of(bytes.data(), bytes.size())});
+  }
+  std::string text;
+  ASSERT_TRUE(FormatFileList(list, text).ok());
+  WriteTextFile(dist / "CVFiles.txt", text);
+  WriteTextFile(dist / "Tax-Return-2025.pdf", "the user's");
+  ASSERT_TRUE(Install(NoGroup(dest / "Apps")).Done());
+  EXPECT_EQ(FolderNames(dest / "Apps\\"), Lines({"CV.dbc", "CV.exe", "CV.ini", "CVFiles.txt", "License.txt",
+                                                   "QuickStart.rtf", "ReadMe.txt", "UninstCV.exe"}));
+  EXPECT_EQ(ReadTextFile(dest / "Apps\\CVFiles.txt"), text);
+
+  // A listed file changed, or gone: refused, nothing made.
+  for (const char* damage : {"changed", "gone"}) {
+    if (std::string(damage) == "gone") DeleteFileA((dist / "License.txt").c_str());
+    else WriteTextFile(dist / "License.txt", "a licence of another size");
+    Installed run = Install(NoGroup(dest / "Elsewhere"));
+    EXPECT_EQ(run.plan.problem, PlanProblem::Distribution) << damage;
+    EXPECT_NE(run.plan.message.find("License.txt is missing or differs"), std::string::npos) << run.plan.message;
+    EXPECT_FALSE(Exists(dest / "Elsewhere")) << damage;
+  }
 }
 
 TEST_F(InstallTest, TheUsersDatabaseIsNeverReplacedAndAnEmptyOneIsSeeded) {

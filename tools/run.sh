@@ -1,6 +1,6 @@
 #!/bin/bash
 # make run: starts the sample distribution's setup.exe under Wine, in a
-# throw-away Wine prefix.
+# throw-away Wine prefix, then the one-file setup.exe from a folder of its own.
 # - With a display (DISPLAY set): on that display, for a person to use; returns
 #   when setup and whatever it started (the client, an Explorer window) have ended.
 # - Without one: on an Xvfb of its own, where the walker installs and then
@@ -16,6 +16,7 @@ walker=$win/tests/automation/walk.exe
 shots=$root/build/screenshots
 
 [ -f "$dist/setup.exe" ] || { echo "run: $dist/setup.exe is missing (make build)" >&2; exit 1; }
+one_file=$(ls "$win"/Corvaline-*-setup.exe 2>/dev/null | head -1)
 source tests/wine/env.sh
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -28,6 +29,12 @@ if [ -n "${DISPLAY:-}" ]; then
   else
     (cd "$dist" && wine setup.exe)
   fi
+  # Then the one file a user downloads, from a folder of its own.
+  if [ -n "$one_file" ]; then
+    downloads=$WINEPREFIX/drive_c/users/Public/Downloads
+    mkdir -p "$downloads" && cp "$one_file" "$downloads/"
+    wine "$walker" --interactive --dist "$(winepath -w "$downloads")" --program "$(basename "$one_file")"
+  fi
   exit 0
 fi
 
@@ -39,6 +46,15 @@ trap wine_env_stop EXIT
 echo "run: no display; walking the wizards on Xvfb $DISPLAY"
 wine "$walker" --dist "$(winepath -w "$dist")" --shots "$(winepath -w "$shots")" </dev/null | tr -d '\r'
 rc=${PIPESTATUS[0]}
+# Then the one-file setup, from a folder of other files, into a folder of its own.
+if [ "$rc" = 0 ] && [ -n "$one_file" ]; then
+  echo "run: the one-file setup $(basename "$one_file")"
+  downloads=$WINEPREFIX/drive_c/users/Public/Downloads
+  mkdir -p "$downloads" "$shots/one-file" && cp "$one_file" "$downloads/"
+  wine "$walker" --dist "$(winepath -w "$downloads")" --program "$(basename "$one_file")" \
+    --folder 'C:\Apps\Corvaline' --shots "$(winepath -w "$shots/one-file")" </dev/null | tr -d '\r'
+  rc=${PIPESTATUS[0]}
+fi
 wine_env_stop
 trap - EXIT
 echo "run: screenshots in $shots:"

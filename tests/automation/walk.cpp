@@ -167,8 +167,8 @@ class Player {
 
 // A person uses the wizard; we only wait until everything it started has ended,
 // so that the client it may start stays on the screen.
-int RunForAPerson(const std::string& dist) {
-  Process setup = Process::Start(AddBackslash(dist) + "setup.exe", "", dist);
+int RunForAPerson(const std::string& dist, const std::string& program) {
+  Process setup = Process::Start(AddBackslash(dist) + program, "", dist);
   while (setup.TreeRunning()) Sleep(250);
   return 0;
 }
@@ -191,13 +191,16 @@ int main(int argc, char** argv) {
     }
   }
   if (options["dist"].empty() || (!interactive && options["shots"].empty())) {
-    std::fprintf(stderr, "usage: walk --dist DIR --shots DIR [--folder DIR] [--only setup|uninstall]\n"
-                         "       walk --interactive --dist DIR\n");
+    std::fprintf(stderr, "usage: walk --dist DIR --shots DIR [--folder DIR] [--only setup|uninstall] [--program NAME]\n"
+                         "       walk --interactive --dist DIR [--program NAME]\n");
     return 2;
   }
   try {
-    if (interactive) return walk::RunForAPerson(options["dist"]);
-    walk::Places places{options["dist"], options["folder"].empty() ? "C:\\Program Files\\Corvaline" : options["folder"]};
+    // The setup program in DIST: setup.exe, or the one-file setup by its own name.
+    const std::string program = options["program"].empty() ? "setup.exe" : options["program"];
+    if (interactive) return walk::RunForAPerson(options["dist"], program);
+    walk::Places places{options["dist"], options["folder"].empty() ? "C:\\Program Files\\Corvaline" : options["folder"],
+                        program};
     walk::Player player(options["shots"]);
     bool ok = true;
     const std::string only = options["only"];

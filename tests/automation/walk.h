@@ -50,6 +50,7 @@ struct Walk {
 struct Places {
   std::string dist;
   std::string installFolder;
+  std::string program = "setup.exe";  // the setup program in dist
 };
 
 Walk SetupWalk(const Places& places);

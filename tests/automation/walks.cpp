@@ -79,7 +79,7 @@ Walk Join(const std::string& name, std::vector<std::vector<Step>> parts) {
 Walk SetupWalk(const Places& places) {
   return Join("setup", {
       {
-          Do(Act::Launch, "setup.exe", places.dist),
+          Do(Act::Launch, places.program, places.dist),
           Do(Act::Window, "Corvaline Setup"),
           Do(Act::Label, "Destination Folder"),
           Do(Act::Fill, "Destination Folder", places.installFolder),

@@ -4,6 +4,7 @@
 #include "install/installer.h"
 #include "sys/ansi.h"
 #include "sys/files.h"
+#include "sys/handle.h"
 #include "sys/path.h"
 #include "sys/shortcut.h"
 
@@ -15,6 +16,8 @@ StepResult Installer::CreateProgramGroup() {
   if (group.empty() || !MakeFolder(group))
     return Fail("Setup Error", "Unable to create the program group\n" + (group.empty() ? ProductName : group));
   const std::string destination = AddBackslash(plan_.folder);
+  // The shell's link object stays loaded for all five, not once for each.
+  ComScope com;
   for (const GroupLink& link : GroupLinks()) {
     const std::string target = AnsiLowerCase(destination + link.target);
     const std::string file = AddBackslash(group) + link.link;

@@ -13,7 +13,41 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+class CountingStorage : public DbStorage {
+ public:
+  CountingStorage(std::unique_ptr<DbStorage> file, int& syncs)
+      : file_(std::move(file)), syncs_(syncs) {}
+  size_t ReadAt(int64_t position, void* buffer, size_t count) override {
+    return file_->ReadAt(position, buffer, count);
+  }
+  size_t WriteAt(int64_t position, const void* buffer, size_t count) override {
+    return file_->WriteAt(position, buffer, count);
+  }
+  int64_t Size() override { return file_->Size(); }
+  bool Truncate(int64_t length) override { return file_->Truncate(length); }
+  bool Sync() override {
+    ++syncs_;
+    return true;
+  }
+  std::string Identity() override { return file_->Identity(); }
+
+ private:
+  std::unique_ptr<DbStorage> file_;
+  int& syncs_;
+};
+
+}  // namespace
+
+std::unique_ptr<DbStorage> CountingFiles::Open(const std::string& name, FileStream::Mode mode) {
+  return std::make_unique<CountingStorage>(DbFiles::Open(name, mode), syncs);
+}
+
 void DbTest::SetUp() {
+  SetDbFiles(&files);
+  // A test that holds the file to show it refused waits no longer than this.
+  FileStream::SetLockWait(50);
   static std::atomic<int> serial{0};
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   fs::path folder = fs::temp_directory_path() /
@@ -27,6 +61,8 @@ void DbTest::SetUp() {
 }
 
 void DbTest::TearDown() {
+  SetDbFiles(nullptr);
+  FileStream::SetLockWait(10000);
   std::error_code ignored;
   fs::remove_all(dir, ignored);
 }

@@ -7,10 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "db/storage.h"
 #include "sys/lines.h"
 
+// The system's files, except that a flush only counts: what reaches the disk
+// is the power-loss model's business (fault_test.cpp), and a real flush per
+// write would make the suite wait on the disk thousands of times.
+class CountingFiles : public DbFiles {
+ public:
+  std::unique_ptr<DbStorage> Open(const std::string& name, FileStream::Mode mode) override;
+  int syncs = 0;
+};
+
 // Each test gets an empty folder of its own, removed afterwards; db is the
-// name of a database file in it (not created).
+// name of a database file in it (not created). The engine's files are a
+// CountingFiles for the test's length.
 class DbTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -19,6 +30,7 @@ class DbTest : public ::testing::Test {
 
   std::string dir;
   std::string db;
+  CountingFiles files;
 };
 
 // Key components joined by the byte 0xFF.

@@ -186,20 +186,27 @@ TEST_F(Corruption, NoWriteWhereTheFreeListOrEntriesContradictTheRecords) {
   ASSERT_EQ(in.nodes[3].key, "article");
   std::string freeOverInit = original.substr(0, in.dataEnd) + Le32(1) + Le32(init - 4) +
                              Le32(Le32At(original, init - 4));
+  // Under an index a write to the root does not load.
+  std::string freeOverArticle = original.substr(0, in.dataEnd) + Le32(1) + Le32(article - 4) +
+                                Le32(Le32At(original, article - 4));
   std::string shared = original;
   shared.replace(defaultList + 4, 4, Le32(message));  // "article" names "message"'s record
   std::string sizeOverArticle = original;
   sizeOverArticle.replace(message - 4, 4, Le32(article - message + 8));
-  const Lines fresh = {"new"};
+  std::string hugeIndex = original;  // reaches past every block behind it
+  hugeIndex.replace(defaultIndex - 4, 4, Le32(0x7FFFFFFF));
+  const Lines fresh = {"new"}, empty;
   const std::string message_ = KeyPath({"default", "message"});
   struct Case {
     const std::string& bytes;
     std::function<int()> write;
   } cases[] = {
       {freeOverInit, [&] { return PutRecordStrings(message_, &fresh, db); }},
+      {freeOverArticle, [&] { return PutRecordStrings("k", &empty, db); }},
       {shared, [&] { return PutRecordStrings(KeyPath({"default", "article"}), nullptr, db); }},
       {shared, [&] { return PutRecordStrings(message_, &fresh, db); }},
       {sizeOverArticle, [&] { return PutRecordStrings(message_, &fresh, db); }},
+      {hugeIndex, [&] { return SetInitValue("Version", "1", db); }},
   };
   for (const Case& c : cases) {
     WriteBytes(db, c.bytes);

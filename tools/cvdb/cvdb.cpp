@@ -127,13 +127,17 @@ int RunCvdb(const std::vector<std::string>& args, std::istream& in, std::ostream
     err << kUsage;
     return kExitUsage;
   }
+  const bool durable = TFileManager::Sync();
   TFileManager::SetSync(!noSync);
   SetDbLastFailure(std::string());
   SetDbLastNotice(std::string());
+  int code;
   try {
-    return Run(rest, in, out, err);
+    code = Run(rest, in, out, err);
   } catch (const Exception& e) {
     err << "cvdb: " << e.what() << "\n";
-    return kExitFailure;
+    code = kExitFailure;
   }
+  TFileManager::SetSync(durable);
+  return code;
 }

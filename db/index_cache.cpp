@@ -59,3 +59,5 @@ size_t CachedIndexBytes() {
     bytes += n.cache.indexBytes + n.cache.live.size() * sizeof(LiveBlock);
   return bytes;
 }
+
+void ForgetCachedIndexes() { t_files.clear(); }

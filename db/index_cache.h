@@ -57,3 +57,5 @@ struct FileCache {
 FileCache& CacheFor(const std::string& fileName, const std::string& identity);
 // The bytes the cache of this thread holds.
 size_t CachedIndexBytes();
+// Empties this thread's cache (the benchmarks measure the engine without it).
+void ForgetCachedIndexes();

@@ -160,7 +160,9 @@ class Faults : public DbTest {
     for (const std::string& path : kPaths) {
       records.emplace_back();
       const int result = GetRecordStrings(records.back(), path, db);
-      if (expect) EXPECT_EQ(result, 0) << path;
+      if (expect) {
+        EXPECT_EQ(result, 0) << path;
+      }
       if (result != 0) records.back() = {"(unreadable)"};
     }
     return records;
@@ -255,8 +257,9 @@ class Faults : public DbTest {
           // old end, where nothing is read. Stopped at the cut, the operation
           // had made every write: it is finished, not undone.
           const std::string bytes = ReadBytes(db);
-          if (fault == Fault::Stop && at == writes)
+          if (fault == Fault::Stop && at == writes) {
             EXPECT_TRUE(bytes == done) << where;
+          }
           EXPECT_TRUE(bytes == base || bytes == done ||
                       (fault == Fault::Torn && bytes.compare(0, base.size(), base) == 0))
               << where;
@@ -290,7 +293,9 @@ class Faults : public DbTest {
           lost += !whole;
           if (TFileManager::Sync()) {
             EXPECT_TRUE(whole) << "power cut after step " << upTo << ", subset " << n;
-            if (upTo == log.size()) EXPECT_TRUE(seen == after) << "a returned operation is lost";
+            if (upTo == log.size()) {
+              EXPECT_TRUE(seen == after) << "a returned operation is lost";
+            }
           }
           if (HasFailure()) return;
         }

@@ -57,8 +57,8 @@ TFileManager::TFileManager(const std::string& fileName, Access access)
   if (Error == kDbOk && length_ == 0) {
     if (readOnly_) return;
     if (WriteMagic() && WriteHeader()) WriteFreeList();
-  } else if (Error == kDbOk && ReadHeader() && ReadFreeList()) {
-    head_ = HeadBytes();
+  } else if (Error == kDbOk && ReadHeader() && ReadFreeList() && !readOnly_) {
+    head_ = HeadBytes();  // what the tree's blocks are learnt from
   }
   if (Error != 0) ReportError(Error);
 }

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -15,33 +16,61 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CountingStorage : public DbStorage {
+class TestStorage : public DbStorage {
  public:
-  CountingStorage(std::unique_ptr<DbStorage> file, int& syncs)
-      : file_(std::move(file)), syncs_(syncs) {}
+  TestStorage(std::unique_ptr<DbStorage> file, TestFiles& files)
+      : file_(std::move(file)), files_(files), end_(file_->Size()) {}
   size_t ReadAt(int64_t position, void* buffer, size_t count) override {
     return file_->ReadAt(position, buffer, count);
   }
   size_t WriteAt(int64_t position, const void* buffer, size_t count) override {
-    return file_->WriteAt(position, buffer, count);
+    auto n = files_.Next(count);
+    if (n.first) file_->WriteAt(position, buffer, n.first);
+    const std::string bytes(static_cast<const char*>(buffer), files_.logging ? n.first : 0);
+    const size_t inside = std::clamp<int64_t>(end_ - position, 0, bytes.size());
+    for (const DiskStep& s : {DiskStep{DiskStep::Write, position, bytes.substr(0, inside)},
+                              DiskStep{DiskStep::Write, position + int64_t(inside), bytes.substr(inside)}})
+      if (!s.bytes.empty()) files_.log.push_back(s);
+    return n.second;
   }
   int64_t Size() override { return file_->Size(); }
-  bool Truncate(int64_t length) override { return file_->Truncate(length); }
+  bool Truncate(int64_t length) override {
+    auto n = files_.Next(1);
+    if (n.first && files_.logging) files_.log.push_back({DiskStep::Cut, length, std::string()});
+    return (n.first == 0 || file_->Truncate(length)) && n.second == 1;
+  }
   bool Sync() override {
-    ++syncs_;
+    ++files_.syncs;
+    if (files_.logging) files_.log.push_back({DiskStep::Flush, 0, std::string()});
     return true;
   }
   std::string Identity() override { return file_->Identity(); }
 
  private:
   std::unique_ptr<DbStorage> file_;
-  int& syncs_;
+  TestFiles& files_;
+  int64_t end_;
 };
 
 }  // namespace
 
-std::unique_ptr<DbStorage> CountingFiles::Open(const std::string& name, FileStream::Mode mode) {
-  return std::make_unique<CountingStorage>(DbFiles::Open(name, mode), syncs);
+std::string Apply(std::string file, const DiskStep& step) {
+  if (step.kind == DiskStep::Write) {
+    if (file.size() < step.at + step.bytes.size()) file.resize(step.at + step.bytes.size());
+    file.replace(step.at, step.bytes.size(), step.bytes);
+  } else if (step.kind == DiskStep::Cut) {
+    file.resize(step.at);
+  }
+  return file;
+}
+
+std::unique_ptr<DbStorage> TestFiles::Open(const std::string& name, FileStream::Mode mode) {
+  return std::make_unique<TestStorage>(DbFiles::Open(name, mode), *this);
+}
+
+bool TestFiles::Remove(const std::string& name) {
+  auto n = Next(1);
+  return (n.first == 0 || DbFiles::Remove(name)) && n.second == 1;
 }
 
 void DbTest::SetUp() {

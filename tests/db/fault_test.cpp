@@ -3,63 +3,37 @@
 // knows no journals reads and writes it at every stop. The file is left as it
 // was or as the operation leaves it, never in between; a failure is only
 // reported with the file unchanged; and another program's write is never undone.
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <random>
 
 #include "db/FileMan1.h"
 #include "db/checker.h"
-#include "db/storage.h"
 #include "tests/db/db_test_util.h"
 
 namespace {
 
 enum class Fault { None, Fail, Stop, Torn };
 
-// One step the engine took on the disk: a write, a cut or a flush.
-struct Step {
-  enum Kind { Write, Cut, Flush } kind;
-  int64_t at;
-  std::string bytes;
-};
-
-std::string Apply(std::string file, const Step& step) {
-  if (step.kind == Step::Write) {
-    if (file.size() < step.at + step.bytes.size()) file.resize(step.at + step.bytes.size());
-    file.replace(step.at, step.bytes.size(), step.bytes);
-  } else if (step.kind == Step::Cut) {
-    file.resize(step.at);
-  }
-  return file;
-}
-
 // The files under the engine, with the nth write (a write, a cut or a
 // deletion) failed, or the process taken to stop there: nothing after it
-// reaches the disk, and a torn write lets half its bytes through first. What
-// reaches the disk is logged; a flush is logged, not made.
-class FaultFiles : public DbFiles {
+// reaches the disk, and a torn write lets half its bytes through first.
+class FaultFiles : public TestFiles {
  public:
   FaultFiles(Fault fault, int at) : previous_(CurrentDbFiles()), fault_(fault), at_(at) {
+    logging = true;
     SetDbFiles(this);
   }
   ~FaultFiles() override { SetDbFiles(&previous_); }
 
-  // How many of count bytes reach the disk, and how many the engine is told.
-  std::pair<size_t, size_t> Next(size_t count) {
+  std::pair<size_t, size_t> Next(size_t count) override {
     if (stopped_) return {0, count};
     if (++writes != at_) return {count, count};
     stopped_ = fault_ != Fault::Fail;
     return {fault_ == Fault::Torn ? count / 2 : 0, fault_ == Fault::Fail ? 0 : count};
   }
-  bool Remove(const std::string& name) override {
-    auto n = Next(1);
-    return (n.first == 0 || DbFiles::Remove(name)) && n.second == 1;
-  }
-  std::unique_ptr<DbStorage> Open(const std::string& name, FileStream::Mode mode) override;
 
   int writes = 0;
-  std::vector<Step> log;
 
  private:
   DbFiles& previous_;
@@ -67,47 +41,6 @@ class FaultFiles : public DbFiles {
   int at_;
   bool stopped_ = false;
 };
-
-// A write that reaches behind the file's end is logged in two steps: the disk
-// may keep the pages the file had and lose the new ones.
-class FaultStorage : public DbStorage {
- public:
-  FaultStorage(std::unique_ptr<DbStorage> file, FaultFiles& files)
-      : file_(std::move(file)), files_(files), end_(file_->Size()) {}
-  size_t ReadAt(int64_t position, void* buffer, size_t count) override {
-    return file_->ReadAt(position, buffer, count);
-  }
-  size_t WriteAt(int64_t position, const void* buffer, size_t count) override {
-    auto n = files_.Next(count);
-    if (n.first) file_->WriteAt(position, buffer, n.first);
-    const std::string bytes(static_cast<const char*>(buffer), n.first);
-    const size_t inside = std::clamp<int64_t>(end_ - position, 0, bytes.size());
-    for (const Step& s : {Step{Step::Write, position, bytes.substr(0, inside)},
-                          Step{Step::Write, position + int64_t(inside), bytes.substr(inside)}})
-      if (!s.bytes.empty()) files_.log.push_back(s);
-    return n.second;
-  }
-  int64_t Size() override { return file_->Size(); }
-  bool Truncate(int64_t length) override {
-    auto n = files_.Next(1);
-    if (n.first) files_.log.push_back({Step::Cut, length, std::string()});
-    return (n.first == 0 || file_->Truncate(length)) && n.second == 1;
-  }
-  bool Sync() override {
-    files_.log.push_back({Step::Flush, 0, std::string()});
-    return true;
-  }
-  std::string Identity() override { return file_->Identity(); }
-
- private:
-  std::unique_ptr<DbStorage> file_;
-  FaultFiles& files_;
-  int64_t end_;
-};
-
-std::unique_ptr<DbStorage> FaultFiles::Open(const std::string& name, FileStream::Mode mode) {
-  return std::make_unique<FaultStorage>(DbFiles::Open(name, mode), *this);
-}
 
 const std::vector<std::string> kPaths = {
     "Initialization", KeyPath({"default", "message"}), KeyPath({"default", "article"}),
@@ -122,32 +55,30 @@ std::string Content(const std::string& file) {
   return text;
 }
 
+// A record block as the format has it: size, kind, a zlib stream, positions.
+std::string RecordBlock(char kind, const std::string& unpacked, const std::string& positions) {
+  const std::string packed = Deflate(unpacked);
+  return Le32(static_cast<int32_t>(16 + packed.size() + positions.size())) + kind +
+         std::string("\0\0\x01", 3) + Le32(static_cast<int32_t>(packed.size())) +
+         Le32(static_cast<int32_t>(unpacked.size())) + packed + positions;
+}
+
 // A program that knows no journals stores the key "client" in the root index
 // of the file as it reads it: a data record and a new root index behind the
 // block area, an empty free list (the free space is only lost), the header and
 // the root cell. False when it finds no root index to add to.
 bool ClientPut(std::string& file) {
   const DbInspection tree = InspectDatabase(file);
-  if (tree.rootIndex == -1 || tree.dataEnd < 46) return false;
+  if (tree.rootIndex == -1) return false;
   std::string keys, positions;
   for (const DbNode& n : tree.nodes)
     if (n.depth == 0) keys += n.key + "\r\n", positions += Le32(n.position);
-  const std::string value = "from the client\r\n", packed = Deflate(value);
-  const int32_t record = tree.dataEnd + 4;
-  std::string blocks = Le32(20 + static_cast<int32_t>(packed.size())) +
-                       std::string("\x02\0\0\x01", 4) + Le32(static_cast<int32_t>(packed.size())) +
-                       Le32(static_cast<int32_t>(value.size())) + packed + Le32(-1);
-  keys += std::string("client\r\n") + '\0';
-  positions += Le32(record);
-  const std::string index = Deflate(keys);
-  const int32_t root = tree.dataEnd + static_cast<int32_t>(blocks.size()) + 4;
-  blocks += Le32(16 + static_cast<int32_t>(index.size() + positions.size())) +
-            std::string("\x01\0\0\x01", 4) + Le32(static_cast<int32_t>(index.size())) +
-            Le32(static_cast<int32_t>(keys.size())) + index + positions + Le32(0);
-  const int32_t dataEnd = tree.dataEnd + static_cast<int32_t>(blocks.size()) - 4;
-  for (const Step& s : {Step{Step::Write, tree.dataEnd, blocks},
-                        Step{Step::Write, 42, Le32(dataEnd)}, Step{Step::Write, 50, Le32(root)}})
-    file = Apply(file, s);
+  const std::string data = RecordBlock(2, "from the client\r\n", Le32(-1));
+  const std::string root =
+      RecordBlock(1, keys + "client\r\n" + '\0', positions + Le32(tree.dataEnd + 4));
+  file = Apply(file, {DiskStep::Write, tree.dataEnd, data + root + Le32(0)});
+  file.replace(42, 4, Le32(tree.dataEnd + static_cast<int32_t>(data.size() + root.size())));
+  file.replace(50, 4, Le32(tree.dataEnd + static_cast<int32_t>(data.size()) + 4));
   return true;
 }
 
@@ -171,11 +102,11 @@ class Faults : public DbTest {
   // The file the engine finds after a power cut: everything up to the last
   // flush before step `upTo` of log, and of the steps after it those in
   // `kept` (a bit per step).
-  static std::string AfterPowerCut(std::string file, const std::vector<Step>& log, size_t upTo,
+  static std::string AfterPowerCut(std::string file, const std::vector<DiskStep>& log, size_t upTo,
                                    uint64_t kept) {
     size_t flushed = 0;
     for (size_t i = 0; i < upTo; ++i)
-      if (log[i].kind == Step::Flush) flushed = i + 1;
+      if (log[i].kind == DiskStep::Flush) flushed = i + 1;
     for (size_t i = 0; i < upTo; ++i)
       if (i < flushed || (kept >> (i - flushed) & 1)) file = Apply(file, log[i]);
     return file;
@@ -202,7 +133,7 @@ class Faults : public DbTest {
       const std::string shown[2] = {Content(base), Content(done)};
       ASSERT_NE(done, base);
       int writes = 0;
-      std::vector<Step> log;
+      std::vector<DiskStep> log;
       for (Fault fault : {Fault::None, Fault::Fail, Fault::Stop, Fault::Torn}) {
         for (int at = 1; at <= writes; ++at) {
           WriteBytes(db, base);
@@ -281,7 +212,7 @@ class Faults : public DbTest {
       std::mt19937_64 random(7);
       for (size_t upTo = 0; upTo <= log.size(); ++upTo) {
         size_t open = 0;
-        for (size_t i = upTo; i-- > 0 && log[i].kind != Step::Flush;) ++open;
+        for (size_t i = upTo; i-- > 0 && log[i].kind != DiskStep::Flush;) ++open;
         const bool all = open <= 10;
         for (uint64_t n = 0; n < (all ? uint64_t(1) << open : 1024); ++n) {
           WriteBytes(db, AfterPowerCut(base, log, upTo, all ? n : random()));

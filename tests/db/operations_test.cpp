@@ -217,13 +217,13 @@ TEST_F(Operations, ReadingWritesNothingAndSharesOnlyWithReaders) {
 // A setting is read and written under one hold of the file: a writer that
 // comes while it is read gets in only after it is written.
 TEST_F(Operations, ASettingIsReadAndWrittenUnderOneHold) {
-  struct Intruder : CountingFiles {
+  struct Intruder : TestFiles {
     std::unique_ptr<DbStorage> Open(const std::string& name, FileStream::Mode mode) override {
       if (mode != FileStream::Mode::ReadOnly && !came) {
         came = true;
         EXPECT_EQ(SetInitValue("Other", "x", name), 0);
       }
-      return CountingFiles::Open(name, mode);
+      return TestFiles::Open(name, mode);
     }
     bool came = false;
   } intruder;

@@ -8,7 +8,8 @@ cd "$(dirname "$0")/../.."
 bench=${CV_DB_BENCH:-build/bench-host/tests/bench/db_bench}
 out=build/bench
 mkdir -p "$out/db-files"
-CV_BENCH_DIR=$PWD/$out/db-files "$bench" --benchmark_repetitions=3 \
+CV_BENCH_DIR=$PWD/$out/db-files "$bench" --benchmark_repetitions=5 \
+  --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/db.json"
 python3 - "$out/db.json" >"$out/db.md" <<'PY'
 import json, sys

@@ -216,6 +216,28 @@ TEST_F(Corruption, NoWriteWhereTheFreeListOrEntriesContradictTheRecords) {
   }
 }
 
+// The blocks an operation learnt are used again by the next one only while the
+// file proves unchanged: a record copied into free space and named there
+// since, the header and free list as they were, is seen.
+TEST_F(Corruption, AnIndexChangedBehindTheEnginesBackIsReadAgain) {
+  const Lines fresh = {"new"}, empty;
+  for (int i = 0; i < 2; ++i)  // the second reuses free space: the tree is walked
+    ASSERT_EQ(PutRecordStrings(KeyPath({"default", "message"}), &fresh, db), 0);
+  std::string bytes = ReadBytes(db);
+  DbInspection in = InspectDatabase(bytes);
+  ASSERT_EQ(in.nodes[3].key, "article");
+  ASSERT_FALSE(in.freeExtents.empty());
+  const int32_t defaultIndex = in.nodes[1].position, article = in.nodes[3].position;
+  const int32_t list = defaultIndex + 12 + Le32At(bytes, defaultIndex + 4);
+  const int32_t moved = in.freeExtents[0].first;
+  const int32_t size = Le32At(bytes, article - 4);
+  bytes.replace(moved, size, bytes.substr(article - 4, size));  // a copy of "article"
+  bytes.replace(list + 4, 4, Le32(moved + 4));
+  WriteBytes(db, bytes);
+  EXPECT_EQ(PutRecordStrings("k", &empty, db), 2);
+  EXPECT_TRUE(ReadBytes(db) == bytes);
+}
+
 #ifndef _WIN32
 // A write that fails because the file may not grow (RLIMIT_FSIZE): the
 // operation says so and the file is as it was.

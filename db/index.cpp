@@ -289,7 +289,8 @@ const uint8_t* TFMindex::ReadRecord(const std::string& key, TDataBuf* buffer) {
   loaded.ReplaceData(nullptr, head.storedSize);
   loaded.UnpackedSize = head.unpackedSize;
   if (!Manager.SeekTo(position + kRecordHeaderSize) ||
-      !Manager.ReadBuf(loaded.MutableData(), head.storedSize) || !Inflate(Manager, loaded, position))
+      !Manager.ReadBuf(loaded.MutableData(), head.storedSize) ||
+      !Inflate(Manager, loaded, position))
     return nullptr;
   buffer->TakeFrom(loaded);
   return buffer->Data();

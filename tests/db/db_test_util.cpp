@@ -27,10 +27,10 @@ class TestStorage : public DbStorage {
     auto n = files_.Next(count);
     if (n.first) file_->WriteAt(position, buffer, n.first);
     const std::string bytes(static_cast<const char*>(buffer), files_.logging ? n.first : 0);
-    const size_t inside = std::clamp<int64_t>(end_ - position, 0, bytes.size());
-    for (const DiskStep& s : {DiskStep{DiskStep::Write, position, bytes.substr(0, inside)},
-                              DiskStep{DiskStep::Write, position + int64_t(inside), bytes.substr(inside)}})
-      if (!s.bytes.empty()) files_.log.push_back(s);
+    const int64_t inside = std::clamp<int64_t>(end_ - position, 0, bytes.size());
+    if (inside > 0) files_.log.push_back({DiskStep::Write, position, bytes.substr(0, inside)});
+    if (bytes.size() > size_t(inside))
+      files_.log.push_back({DiskStep::Write, position + inside, bytes.substr(inside)});
     return n.second;
   }
   int64_t Size() override { return file_->Size(); }

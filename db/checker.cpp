@@ -27,8 +27,13 @@ class Inspector {
     out_.length = length;
   }
 
+  // A free list that fails does not hide the tree: a reader needs only the
+  // tree, and a repair starts from what it can still reach.
   DbInspection Run() {
-    if (ReadHeader() && ReadFreeList() && ReadRootCell()) WalkTree();
+    if (ReadHeader()) {
+      ReadFreeList();
+      if (ReadRootCell()) WalkTree();
+    }
     CheckOverlaps();
     return std::move(out_);
   }

@@ -8,6 +8,7 @@
 #include "db/format.h"
 #include "db/index.h"
 #include "db/journal.h"
+#include "db/report.h"
 #include "sys/exception.h"
 
 using namespace dbformat;
@@ -28,12 +29,16 @@ enum : int32_t {
   kStepReadHeader = 11,
 };
 
-bool g_sync = false;
+bool g_sync = true;
 
 FileStream::Mode ModeFor(const std::string& fileName, TFileManager::Access access) {
   if (access == TFileManager::Access::ReadOnly) return FileStream::Mode::ReadOnly;
   return CurrentDbFiles().Exists(fileName) ? FileStream::Mode::OpenExisting
                                            : FileStream::Mode::Create;
+}
+
+bool Overlaps(const LiveBlock& block, int64_t start, int64_t end) {
+  return block.start < end && start < block.start + block.size;
 }
 
 }  // namespace
@@ -42,17 +47,18 @@ TFileManager::TFileManager(const std::string& fileName, Access access)
     : fileName_(fileName),
       readOnly_(access == Access::ReadOnly),
       mode_(ModeFor(fileName, access)),
-      file_(CurrentDbFiles().Open(fileName, mode_)) {
+      file_(CurrentDbFiles().Open(fileName, mode_)),
+      identity_(file_->Identity()) {
   fileLength_ = length_ = file_->Size();
   if (fileLength_ < 0)
     Corrupt("the file's length cannot be read", 0);
   else
-    RecoverJournal();
+    SettleJournal();
   if (Error == kDbOk && length_ == 0) {
     if (readOnly_) return;
     if (WriteMagic() && WriteHeader()) WriteFreeList();
-  } else if (Error == kDbOk && ReadHeader()) {
-    ReadFreeList();
+  } else if (Error == kDbOk && ReadHeader() && ReadFreeList() && !readOnly_) {
+    head_ = HeadBytes();  // what the tree's blocks are learnt from
   }
   if (Error != 0) ReportError(Error);
 }
@@ -60,8 +66,12 @@ TFileManager::TFileManager(const std::string& fileName, Access access)
 TFileManager::~TFileManager() {
   if (FirstError == kDbOk && std::uncaught_exceptions() == 0) Commit();
   // A file this manager created and never wrote goes again: a failed
-  // operation leaves no trace.
-  if (mode_ == FileStream::Mode::Create && fileLength_ == 0) {
+  // operation leaves no trace. It goes while we still hold it, where the
+  // system allows (an opener waiting for it must not get a file that is
+  // about to vanish); Windows refuses to delete an open file, and there an
+  // opener that got in first makes the deletion fail.
+  if (mode_ == FileStream::Mode::Create && fileLength_ == 0 &&
+      !CurrentDbFiles().Remove(fileName_)) {
     file_.reset();
     CurrentDbFiles().Remove(fileName_);
   }
@@ -69,26 +79,33 @@ TFileManager::~TFileManager() {
 
 void TFileManager::SetSync(bool sync) { g_sync = sync; }
 
-void TFileManager::RecoverJournal() {
+bool TFileManager::Sync() { return g_sync; }
+
+void TFileManager::SettleJournal() {
   Journal journal;
   int64_t size = 0;
   if (!FindJournal(*file_, fileLength_, journal, size)) return;
-  const int64_t rest = fileLength_ - size;
-  // A journal that the file no longer fits describes changes someone else has
-  // overwritten since: rolling it back would destroy theirs.
-  const bool fits = JournalFits(journal, *file_, fileLength_, size);
+  const JournalVerdict verdict = Judge(journal, *file_, fileLength_, size);
+  if (verdict == JournalVerdict::Overtaken)
+    Notice = "an interrupted write's journal was dropped: another program has written to the "
+             "file since";
   if (readOnly_) {
-    // A reader may not write: it sees the file as the roll-back will leave it.
-    length_ = fits ? journal.oldLength : rest;
-    if (fits)
+    // A reader may not write: it sees the file as the writer will leave it.
+    length_ = verdict == JournalVerdict::Interrupted ? journal.oldLength : fileLength_ - size;
+    if (verdict == JournalVerdict::Interrupted)
       for (const JournalRange& r : journal.ranges)
         if (!r.before.empty()) overlay_[r.offset] = r.before;
+    cacheable_ = overlay_.empty();
     return;
   }
-  const bool undone = fits ? RollBack(journal, *file_) : file_->Truncate(rest);
-  if (!undone || (g_sync && !file_->Sync())) {
+  // A finished operation and one overtaken by another writer both keep the
+  // bytes as they are; only an interrupted one is undone.
+  const bool settled = verdict == JournalVerdict::Interrupted
+                           ? RollBack(journal, *file_, g_sync)
+                           : file_->Truncate(fileLength_ - size) && (!g_sync || file_->Sync());
+  if (!settled) {
     SetError(kDbWriteError);
-    Diagnosis = "the interrupted write cannot be rolled back";
+    Diagnosis = "the interrupted write cannot be settled";
     return;
   }
   fileLength_ = length_ = file_->Size();
@@ -111,7 +128,7 @@ bool TFileManager::SeekTo(int32_t position) {
 }
 
 bool TFileManager::ReadAt(int64_t position, void* buffer, int32_t count) {
-  if (count < 0 || position < 0 || position + count > length_) return false;
+  if (count < 0 || position < 0 || position > length_ - count) return false;
   if (count == 0) return true;
   uint8_t* out = static_cast<uint8_t*>(buffer);
   const int64_t end = position + count;
@@ -185,7 +202,7 @@ void TFileManager::Pend(int64_t position, const void* buffer, int32_t count) {
 
 bool TFileManager::WriteBuf(const void* buffer, int32_t count) {
   SetError(kDbOk);
-  if (count < 0 || readOnly_) {
+  if (count < 0 || readOnly_ || position_ > INT64_MAX - count) {
     SetError(kDbWriteError);
     return false;
   }
@@ -195,54 +212,139 @@ bool TFileManager::WriteBuf(const void* buffer, int32_t count) {
   return true;
 }
 
+void TFileManager::FinishReleases() {
+  if (releases_.empty()) return;
+  for (const LiveBlock& block : releases_)
+    ReturnSpace(static_cast<int32_t>(block.start), static_cast<int32_t>(block.size));
+  WriteFreeList();
+}
+
 bool TFileManager::Commit() {
-  if (readOnly_ || overlay_.empty()) return true;
+  if (readOnly_) return true;
+  FinishReleases();
+  if (overlay_.empty()) return true;
+  // The header goes with every commit, changed or not: a program that knows
+  // no journals rewrites it with every write of its own, so a journal whose
+  // header bytes are neither the old nor the new ones was overtaken. The root
+  // cell of a file made by this engine follows the header at 50; rewriting
+  // the size field between them makes header and cell one write.
+  uint8_t head[16];
+  PutInt32(head, RootCell);
+  PutInt32(head + 4, DataEnd);
+  const bool oneWrite = RootCell == kFirstPayload && ReadAt(kHeaderEnd, head + 8, 8);
+  Pend(kRootCellOffset, head, oneWrite ? 16 : 8);
+
   Journal journal;
   journal.oldLength = fileLength_;
   journal.newLength = length_;
-  std::vector<std::pair<int64_t, std::string>> ranges;
   bool ok = true;
-  for (auto& pending : overlay_) {
-    JournalRange r;
-    r.offset = pending.first;
-    r.after = pending.second.substr(0, kCheckedBytes);
-    const int64_t old =
-        std::min<int64_t>(pending.second.size(), std::max<int64_t>(0, fileLength_ - r.offset));
-    r.before.assign(static_cast<size_t>(old), '\0');
-    ok &= file_->ReadAt(r.offset, &r.before[0], r.before.size()) == r.before.size();
-    journal.ranges.push_back(std::move(r));
-    ranges.emplace_back(pending.first, std::move(pending.second));
+  for (const auto& pending : overlay_) {
+    const int64_t inside = std::clamp<int64_t>(fileLength_ - pending.first, 0,
+                                               static_cast<int64_t>(pending.second.size()));
+    std::string before(static_cast<size_t>(inside), '\0');
+    ok = ok && (inside == 0 || file_->ReadAt(pending.first, &before[0], before.size()) ==
+                                   before.size());
+    journal.ranges.push_back(MakeRange(pending.first, pending.second, std::move(before),
+                                       fileLength_));
   }
-  overlay_.clear();
   // The journal goes behind everything the operation writes; nothing of the
   // operation reaches the file before the journal is there whole.
   const std::string bytes = ok ? EncodeJournal(journal) : std::string();
   if (!ok || file_->WriteAt(length_, bytes.data(), bytes.size()) != bytes.size() ||
       (g_sync && !file_->Sync())) {
     file_->Truncate(fileLength_);  // a journal cut short is never replayed
+    overlay_.clear();
+    length_ = fileLength_;
     SetError(kDbWriteError);
     Report = "the journal cannot be written";
     return false;
   }
-  for (const auto& r : ranges)
-    ok = ok && file_->WriteAt(r.first, r.second.data(), r.second.size()) == r.second.size();
   // Cutting the journal away is the moment the operation is done.
-  ok = ok && file_->Truncate(length_) && (!g_sync || file_->Sync());
+  ok = WriteRanges(journal) && (!g_sync || file_->Sync()) && file_->Truncate(length_) &&
+       (!g_sync || file_->Sync());
+  overlay_.clear();
   if (!ok) {
     // Whatever of this does not happen now is the next opener's to finish.
-    if (RollBack(journal, *file_) && g_sync) file_->Sync();
+    RollBack(journal, *file_, g_sync);
+    length_ = fileLength_;
     SetError(kDbWriteError);
     Report = "a write into the file failed; it was rolled back";
     return false;
   }
   fileLength_ = length_;
-  released_.clear();
+  AfterCommit();
+  return true;
+}
+
+// A program that knows no journals and opens the file before the commit is
+// done must find the records the file held, or the new ones, never a mixture:
+// the new blocks go first (into space that was free), then the header and
+// the root cell, which make them the file's records in one small write; last
+// whatever lies in blocks the operation released, which the old records
+// needed until then (the free-list area, when releasing the last block moved
+// DataEnd back onto one).
+bool TFileManager::WriteRanges(const Journal& journal) {
+  struct Piece {
+    int phase;
+    int64_t offset;
+    const char* bytes;
+    size_t size;
+  };
+  // The switch: header and root cell, one region when they lie together.
+  std::vector<std::pair<int64_t, int64_t>> switches;
+  if (RootCell == kFirstPayload) {
+    switches.emplace_back(kRootCellOffset, kFirstPayload + kRootCellPayload);
+  } else {
+    switches.emplace_back(kRootCellOffset, kHeaderEnd);
+    if (RootCell != -1) switches.emplace_back(RootCell, RootCell + kRootCellPayload);
+  }
+  std::vector<int64_t> cuts;
+  for (const auto& s : switches) {
+    cuts.push_back(s.first);
+    cuts.push_back(s.second);
+  }
+  for (const LiveBlock& b : releases_) {
+    cuts.push_back(b.start);
+    cuts.push_back(b.start + b.size);
+  }
+  std::sort(cuts.begin(), cuts.end());
+  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+  auto phaseOf = [&](int64_t start, int64_t end) {
+    for (const auto& s : switches)
+      if (start >= s.first && end <= s.second) return 1;
+    for (const LiveBlock& b : releases_)
+      if (Overlaps(b, start, end)) return 2;
+    return 0;
+  };
+  std::vector<Piece> pieces;
+  for (const auto& pending : overlay_) {
+    const int64_t end = pending.first + static_cast<int64_t>(pending.second.size());
+    int64_t from = pending.first;
+    for (auto cut = std::upper_bound(cuts.begin(), cuts.end(), from);; ++cut) {
+      const int64_t to = cut == cuts.end() ? end : std::min(*cut, end);
+      pieces.push_back(Piece{phaseOf(from, to), from,
+                             pending.second.data() + (from - pending.first),
+                             static_cast<size_t>(to - from)});
+      if (to == end) break;
+      from = to;
+    }
+  }
+  // A new file has no readers to keep whole.
+  if (journal.oldLength == 0)
+    for (Piece& p : pieces) p.phase = 0;
+  std::stable_sort(pieces.begin(), pieces.end(),
+                   [](const Piece& a, const Piece& b) { return a.phase < b.phase; });
+  for (const Piece& p : pieces)
+    if (file_->WriteAt(p.offset, p.bytes, p.size) != p.size) return false;
   return true;
 }
 
 void TFileManager::Discard() {
   if (readOnly_) return;
   overlay_.clear();
+  releases_.clear();
+  allocated_.clear();
+  written_.clear();
   length_ = fileLength_;
 }
 
@@ -330,10 +432,9 @@ int32_t TFileManager::Allocate(int32_t n) {
   }
   int32_t total = n + kSizeFieldSize;
   int32_t position = AllocateFromFreeList(total);
-  if (position == -1) position = AllocateAtEnd(total);
+  if (position == -1 && Error == kDbOk) position = AllocateAtEnd(total);
   if (Error != kDbOk) return -1;
-  // Given back earlier in this operation, live again now.
-  released_.erase(std::remove(released_.begin(), released_.end(), position), released_.end());
+  allocated_.push_back(LiveBlock{position - kSizeFieldSize, total});
   if (RootCell == -1) {
     // The first block of every file is the root cell.
     RootCell = position;
@@ -347,12 +448,26 @@ int32_t TFileManager::Allocate(int32_t n) {
 int32_t TFileManager::AllocateFromFreeList(int32_t total) {
   Step = kStepAllocateFromFreeList;
   SetError(kDbOk);
+  // Free space is handed out only once it is known to hold no record: a
+  // damaged free list would otherwise put the new record over a live one. A
+  // tree that cannot be read whole leaves that unknown, and the block goes
+  // behind the area, where it overwrites nothing.
+  TFreeList untouched = FreeList;
   int32_t start = FreeList.Take(total);
   if (start == -1) return -1;
-  if (HoldsLiveBlock(start, static_cast<int64_t>(start) + total, -1))
+  if (!KnowLiveBlocks()) {
+    FreeList = std::move(untouched);
+    return -1;
+  }
+  const int64_t end = static_cast<int64_t>(start) + total;
+  auto after = std::lower_bound(live_.begin(), live_.end(), end,
+                                [](const LiveBlock& b, int64_t e) { return b.start < e; });
+  if (after != live_.begin() && Overlaps(*std::prev(after), start, end)) {
+    FreeList = std::move(untouched);
     Corrupt("the free extent at " + std::to_string(start) + " holds a live record", start);
-  else if (SeekTo(start) && WriteInt(total))
-    WriteFreeList();
+    return -1;
+  }
+  if (SeekTo(start) && WriteInt(total)) WriteFreeList();
   return start + kSizeFieldSize;
 }
 
@@ -369,6 +484,12 @@ int32_t TFileManager::AllocateAtEnd(int32_t total) {
   return position;
 }
 
+bool TFileManager::Released(int32_t position) const {
+  for (const LiveBlock& b : releases_)
+    if (b.start + kSizeFieldSize == position) return true;
+  return false;
+}
+
 void TFileManager::Release(int32_t position) {
   Step = kStepRelease;
   SetError(kDbOk);
@@ -376,23 +497,27 @@ void TFileManager::Release(int32_t position) {
   int32_t size = 0;
   if (!PayloadInArea(position, 0)) {
     Corrupt("a released position lies outside the block area", position);
-  } else if (NamedTwice(position)) {
+  } else if (NamedTwice(position) || Released(position)) {
     // Freeing it would hand the other entry's record out again.
     Corrupt("the block at " + std::to_string(position) + " is named by two entries", position);
   } else if (SeekTo(position - kSizeFieldSize) && ReadInt(size)) {
     // A size that does not describe a live block would put live bytes, the
     // header or the root cell into the free list, to be handed out again.
-    int64_t start = static_cast<int64_t>(position) - kSizeFieldSize;
+    const int64_t start = static_cast<int64_t>(position) - kSizeFieldSize;
+    const int64_t end = start + size;
     bool hitsRootCell = RootCell != -1 && start < RootCell + kRootCellPayload &&
-                        start + size > RootCell - kSizeFieldSize;
-    if (size <= kSizeFieldSize || start + size > DataEnd || hitsRootCell ||
-        FreeList.Overlaps(start, size) || HoldsLiveBlock(start, start + size, position)) {
+                        end > RootCell - kSizeFieldSize;
+    bool hitsReleased = false;
+    for (const LiveBlock& b : releases_) hitsReleased = hitsReleased || Overlaps(b, start, end);
+    if (size <= kSizeFieldSize || end > DataEnd || hitsRootCell || hitsReleased ||
+        FreeList.Overlaps(start, size) || HoldsLiveBlock(start, end, position)) {
       Corrupt("the block released at " + std::to_string(position) +
                   " has a size that does not fit: " + std::to_string(size),
               start);
-    } else if (ReturnSpace(static_cast<int32_t>(start), size)) {
-      released_.push_back(position);
-      WriteFreeList();
+    } else {
+      // Free for the next operation: the records the file holds until this
+      // one commits may not be overwritten before.
+      releases_.push_back(LiveBlock{start, size});
     }
   }
   if (Error != kDbOk) ReportError(Error);
@@ -456,15 +581,12 @@ bool TFileManager::HoldsLiveBlock(int64_t start, int64_t end, int32_t except) {
   // Records named by the loaded indexes, except those this manager gave back:
   // a block that starts inside the range, or the nearest one before it when
   // its size reaches in.
-  auto given_back = [this](int32_t position) {
-    return std::find(released_.begin(), released_.end(), position) != released_.end();
-  };
   int32_t before = -1;
   auto inside = [&](int32_t position) {
-    if (position == -1 || position == except) return false;
+    if (position == -1 || position == except || Released(position)) return false;
     const int64_t blockStart = static_cast<int64_t>(position) - kSizeFieldSize;
-    if (blockStart >= start && blockStart < end) return !given_back(position);
-    if (blockStart < start && position > before && !given_back(position)) before = position;
+    if (blockStart >= start && blockStart < end) return true;
+    if (blockStart < start && position > before) before = position;
     return false;
   };
   for (const TFMindex* index : indexes_) {
@@ -473,6 +595,170 @@ bool TFileManager::HoldsLiveBlock(int64_t start, int64_t end, int32_t except) {
       if (inside(index->PositionAt(i))) return true;
   }
   uint8_t size[4];
-  return before != -1 && ReadAt(before - kSizeFieldSize, size, 4) &&
-         before - kSizeFieldSize + GetInt32(size) > start;
+  return before != -1 && ReadAt(static_cast<int64_t>(before) - kSizeFieldSize, size, 4) &&
+         static_cast<int64_t>(before) - kSizeFieldSize + GetInt32(size) > start;
+}
+
+std::string TFileManager::HeadBytes() {
+  std::string head(kHeaderEnd - kRootCellOffset + kRootCellPayload, '\0');
+  if (!ReadAt(kRootCellOffset, &head[0], kHeaderEnd - kRootCellOffset)) return std::string();
+  if (RootCell != -1) ReadAt(RootCell, &head[kHeaderEnd - kRootCellOffset], kRootCellPayload);
+  const std::string area = FreeList.Area();
+  return head + area;
+}
+
+bool TFileManager::KnowLiveBlocks() {
+  if (liveKnown_ || treeUnknown_) return liveKnown_;
+  if (cacheable_ && !head_.empty()) {
+    FileCache& cache = CacheFor(fileName_, identity_);
+    if (cache.haveLive && cache.head == head_ && TreeUnchanged(cache)) {
+      live_ = cache.live;
+      treeIndexes_ = cache.treeIndexes;
+      liveKnown_ = true;
+      return true;
+    }
+  }
+  // A tree that cannot be read whole is no failure of this operation, which
+  // may not even touch the damaged part: its blocks are only unknown.
+  const int32_t firstError = FirstError;
+  const std::string diagnosis = Diagnosis;
+  {
+    QuietDbReports quiet;
+    liveKnown_ = WalkTree();
+  }
+  if (!liveKnown_) {
+    treeUnknown_ = true;
+    FirstError = firstError;
+    Error = kDbOk;
+    Diagnosis = diagnosis;
+  }
+  return liveKnown_;
+}
+
+bool TFileManager::TreeUnchanged(const FileCache& cache) {
+  std::string now;
+  for (int32_t position : cache.treeIndexes) {
+    if (std::find(verified_.begin(), verified_.end(), position) != verified_.end()) continue;
+    auto kept = cache.indexes.find(position);
+    if (kept == cache.indexes.end()) return false;
+    now.resize(kept->second.block.size());
+    if (!ReadAt(static_cast<int64_t>(position) - kSizeFieldSize, &now[0],
+                static_cast<int32_t>(now.size())) ||
+        now != kept->second.block)
+      return false;
+    verified_.push_back(position);
+  }
+  return true;
+}
+
+// Depth first from the root cell of the file as it stood when the operation
+// began (blocks this operation added are not in the free list, so they need
+// no guarding), with a bound on the blocks instead of a visited set: a block
+// is at least 16 bytes, so a tree that names more than the area holds names
+// some block twice, which the overlap check below would find in any case.
+bool TFileManager::WalkTree() {
+  live_.clear();
+  treeIndexes_.clear();
+  if (head_.empty() || RootCell == -1) return true;
+  live_.push_back(LiveBlock{RootCell - kSizeFieldSize, kSizeFieldSize + kRootCellPayload});
+  const int32_t root = GetInt32(&head_[kHeaderEnd - kRootCellOffset]);
+  std::vector<int32_t> stack;
+  if (root != -1) stack.push_back(root);
+  const size_t most = static_cast<size_t>(DataEnd - kHeaderEnd) / 16 + 1;
+  while (!stack.empty()) {
+    const int32_t position = stack.back();
+    stack.pop_back();
+    int32_t size = 0;
+    int kind = 0;
+    if (!TFMindex::ReadBlock(*this, position, size, kind)) return false;
+    live_.push_back(LiveBlock{static_cast<int64_t>(position) - kSizeFieldSize, size});
+    if (live_.size() > most) return Corrupt("the tree names a block twice", position);
+    if (kind != kKindIndex) {
+      if (position == root) return Corrupt("the root cell names a data record", position);
+      continue;
+    }
+    auto entries = TFMindex::ReadEntries(*this, position, std::string());
+    if (!entries) return false;
+    treeIndexes_.push_back(position);
+    for (const IndexEntry& e : *entries)
+      if (e.position != -1) stack.push_back(e.position);
+  }
+  std::sort(live_.begin(), live_.end(),
+            [](const LiveBlock& a, const LiveBlock& b) { return a.start < b.start; });
+  for (size_t i = 1; i < live_.size(); ++i)
+    if (live_[i].start < live_[i - 1].start + live_[i - 1].size)
+      return Corrupt("two records of the tree share bytes", live_[i].start);
+  return true;
+}
+
+std::shared_ptr<const EntryList> TFileManager::KeptIndex(int32_t position,
+                                                         const std::string& block) {
+  if (!cacheable_) return nullptr;
+  FileCache& cache = CacheFor(fileName_, identity_);
+  auto kept = cache.indexes.find(position);
+  if (kept == cache.indexes.end()) return nullptr;
+  if (kept->second.block != block) {
+    cache.Forget(position);
+    return nullptr;
+  }
+  verified_.push_back(position);
+  return kept->second.entries;
+}
+
+void TFileManager::KeepIndex(int32_t position, std::string block,
+                             std::shared_ptr<const EntryList> entries) {
+  if (!cacheable_) return;
+  CacheFor(fileName_, identity_).Keep(position, std::move(block), std::move(entries));
+  verified_.push_back(position);
+}
+
+void TFileManager::IndexWritten(int32_t position, std::string block,
+                                std::shared_ptr<const EntryList> entries) {
+  CachedIndex written;
+  written.block = std::move(block);
+  written.entries = std::move(entries);
+  written_.emplace_back(position, std::move(written));
+}
+
+// After a commit the manager, and the cache, describe the file as this
+// operation left it: the indexes it wrote, without the blocks it released,
+// and the live blocks when this operation knew them.
+void TFileManager::AfterCommit() {
+  auto released = [this](int64_t start) {
+    for (const LiveBlock& b : releases_)
+      if (b.start == start) return true;
+    return false;
+  };
+  if (liveKnown_) {
+    std::vector<LiveBlock> live;
+    for (const auto* blocks : {&live_, &allocated_})
+      for (const LiveBlock& b : *blocks)
+        if (!released(b.start)) live.push_back(b);
+    std::sort(live.begin(), live.end(),
+              [](const LiveBlock& a, const LiveBlock& b) { return a.start < b.start; });
+    std::vector<int32_t> tree;
+    for (int32_t p : treeIndexes_)
+      if (!released(static_cast<int64_t>(p) - kSizeFieldSize)) tree.push_back(p);
+    for (const auto& w : written_)
+      if (!released(static_cast<int64_t>(w.first) - kSizeFieldSize)) tree.push_back(w.first);
+    live_ = std::move(live);
+    treeIndexes_ = std::move(tree);
+  }
+  head_ = HeadBytes();
+  verified_.clear();
+  if (cacheable_) {
+    FileCache& cache = CacheFor(fileName_, identity_);
+    for (auto& w : written_) cache.Keep(w.first, std::move(w.second.block), w.second.entries);
+    for (const LiveBlock& b : releases_)
+      cache.Forget(static_cast<int32_t>(b.start) + kSizeFieldSize);
+    cache.haveLive = liveKnown_;
+    if (liveKnown_) {
+      cache.live = live_;
+      cache.treeIndexes = treeIndexes_;
+      cache.head = head_;
+    }
+  }
+  releases_.clear();
+  allocated_.clear();
+  written_.clear();
 }

@@ -5,6 +5,8 @@
 // Writes are held in memory until Commit, which makes them all or none: it
 // appends a journal of the ranges it overwrites (db/journal.h), writes them,
 // and cuts the journal away. A manager that met a failure writes nothing.
+// Blocks released during an operation are handed out again only by a later
+// one, so that the records the file held before stay whole until the commit.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -13,9 +15,11 @@
 #include <vector>
 
 #include "db/free_list.h"
+#include "db/index_cache.h"
 #include "db/storage.h"
 
 class TFMindex;
+struct Journal;
 
 // Result codes of the engine.
 enum DbError : int32_t {
@@ -40,8 +44,9 @@ class TFileManager {
   };
 
   // An existing file's header and free list are read and checked; a journal
-  // left by an interrupted write is rolled back first (a reader reads the file
-  // as it was, writing nothing). Throws EFOpenError / EFCreateError.
+  // left by an interrupted write is settled first (a reader reads the file as
+  // the writer will leave it, writing nothing). Throws EFOpenError /
+  // EFCreateError.
   explicit TFileManager(const std::string& fileName, Access access = Access::ReadWrite);
   // Commits what is pending when no failure was met, unless an exception is
   // on its way through.
@@ -54,9 +59,13 @@ class TFileManager {
   bool Commit();
   // Forgets the pending writes.
   void Discard();
-  // With sync, Commit waits for the disk (journal, then file) before it
-  // returns: a finished operation survives a power failure. Off by default.
+  // With sync (the default), Commit waits for the disk: the journal before the
+  // file is touched, the file before the journal is cut, and the cut before it
+  // returns, so that a finished operation survives a power failure and an
+  // unfinished one is undone. Without it, a stopped process still loses
+  // nothing, but a power failure may.
   static void SetSync(bool sync);
+  static bool Sync();
 
   bool SeekTo(int32_t position);
   bool ReadBuf(void* buffer, int32_t count);
@@ -74,8 +83,9 @@ class TFileManager {
   int32_t Allocate(int32_t n);
   int32_t AllocateFromFreeList(int32_t total);
   int32_t AllocateAtEnd(int32_t total);
-  // Gives back the block whose payload starts at position. A block whose size
-  // field does not describe a live block is kept out of the free list.
+  // Gives back the block whose payload starts at position, at the commit. A
+  // block whose size field does not describe a live block is kept out of the
+  // free list.
   void Release(int32_t position);
   bool ReturnSpace(int32_t start, int32_t size);
 
@@ -95,10 +105,17 @@ class TFileManager {
   // The length of the file as the engine sees it (pending writes included).
   int64_t Length() const { return length_; }
 
-  // The loaded indexes register here, so that a release or an allocation can
-  // be checked against the records they name.
+  // The loaded indexes register here, so that a release can be checked
+  // against the records they name.
   void Register(const TFMindex* index);
   void Unregister(const TFMindex* index);
+  // The entries kept for the index record at position when block, its bytes
+  // as read now, are the ones they were parsed from; else nullptr.
+  std::shared_ptr<const EntryList> KeptIndex(int32_t position, const std::string& block);
+  // Keeps the entries parsed from block, the index record at position.
+  void KeepIndex(int32_t position, std::string block, std::shared_ptr<const EntryList> entries);
+  // An index record this operation wrote, kept once the commit succeeds.
+  void IndexWritten(int32_t position, std::string block, std::shared_ptr<const EntryList> entries);
 
   TFreeList FreeList;
   int32_t RootCell = -1;
@@ -108,26 +125,58 @@ class TFileManager {
   int32_t FirstError = 0;  // the first non-zero Error of this manager's life
   std::string Report;      // the last composed error report
   std::string Diagnosis;   // the first failed check, with its offset
+  // Something dealt with that was no failure: a journal left behind by an
+  // interrupted write that another program's write had overtaken since.
+  std::string Notice;
 
  private:
   void SetError(int32_t code);
-  void RecoverJournal();
+  void SettleJournal();
   void Pend(int64_t position, const void* buffer, int32_t count);
+  // Hands the blocks released during the operation to the free list.
+  void FinishReleases();
+  bool WriteRanges(const Journal& journal);
+  void AfterCommit();
+  // The header, the root cell's value and the free-list area as the engine
+  // sees them now.
+  std::string HeadBytes();
+  // Learns every block the file's tree names, once per operation (from the
+  // cache when the file proves unchanged); false when the tree cannot be read
+  // whole or names a block twice, which is left to the operations that touch
+  // that part to report.
+  bool KnowLiveBlocks();
+  bool WalkTree();
+  bool TreeUnchanged(const FileCache& cache);
   // Whether a release of position would free a block that another entry still
   // names, and whether [start, end) holds a live block other than except's.
   bool NamedTwice(int32_t position) const;
   bool HoldsLiveBlock(int64_t start, int64_t end, int32_t except);
+  bool Released(int32_t position) const;
 
   std::string fileName_;
   bool readOnly_;
   FileStream::Mode mode_;  // Create: the file did not exist before
   std::unique_ptr<DbStorage> file_;
-  int64_t fileLength_ = 0;  // the file's own length at opening
+  std::string identity_;
+  int64_t fileLength_ = 0;  // the file's own length, as last committed
   int64_t length_ = 0;      // as the engine sees it
   int64_t position_ = 0;
   // Start -> bytes of ranges that neither overlap nor touch. A writer's
   // pending writes; a reader's the old bytes of a journal it cannot roll back.
   std::map<int64_t, std::string> overlay_;
   std::vector<const TFMindex*> indexes_;
-  std::vector<int32_t> released_;  // payload positions given back by this manager
+  // Given back by this operation, handed to the free list at the commit.
+  std::vector<LiveBlock> releases_;
+  std::vector<LiveBlock> allocated_;
+  // The blocks of the tree the file held at the start of the operation.
+  bool liveKnown_ = false;
+  bool treeUnknown_ = false;
+  std::vector<LiveBlock> live_;
+  std::vector<int32_t> treeIndexes_;
+  // The cache is used only for bytes read as the file holds them (not a
+  // reader's view of a roll-back it cannot write).
+  bool cacheable_ = true;
+  std::string head_;                 // HeadBytes() at opening
+  std::vector<int32_t> verified_;    // kept indexes proven current in this operation
+  std::vector<std::pair<int32_t, CachedIndex>> written_;
 };

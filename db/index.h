@@ -3,8 +3,11 @@
 // above it up to the root cell.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "db/index_cache.h"
 
 class TDataBuf;
 class TFileManager;
@@ -20,10 +23,10 @@ class TFMindex {
   TFMindex(const TFMindex&) = delete;
   TFMindex& operator=(const TFMindex&) = delete;
 
-  int Count() const { return static_cast<int>(entries_.size()); }
-  const std::string& Key(int i) const { return entries_[i].key; }
-  int32_t PositionAt(int i) const { return entries_[i].position; }
-  void SetKey(int i, const std::string& key) { entries_[i].key = key; }
+  int Count() const { return static_cast<int>(entries_->size()); }
+  const std::string& Key(int i) const { return (*entries_)[i].key; }
+  int32_t PositionAt(int i) const { return (*entries_)[i].position; }
+  void SetKey(int i, const std::string& key) { Edit()[i].key = key; }
   // The first entry whose key equals key ignoring case, or -1.
   int IndexOf(const std::string& key) const;
   // Every key followed by CR LF.
@@ -31,6 +34,15 @@ class TFMindex {
   // How many keys the NUL-terminated text of an index holds (the line rules
   // of TextToLines).
   static size_t CountKeys(const char* text);
+  // The entries of the index record at position: the kept ones when the
+  // record's bytes prove them current, else read, inflated and parsed (and
+  // kept). nullptr, with manager.FirstError set, when the record is no
+  // readable index record; name is for the diagnosis.
+  static std::shared_ptr<const EntryList> ReadEntries(TFileManager& manager, int32_t position,
+                                                      const std::string& name);
+  // The block size and kind of the record at position; false, with
+  // manager.FirstError set, when its head does not fit the block area.
+  static bool ReadBlock(TFileManager& manager, int32_t position, int32_t& blockSize, int& kind);
 
   int32_t Lookup(const std::string& key) const;
   // The stored size of the record under key; 0 when the key is absent.
@@ -57,10 +69,6 @@ class TFMindex {
   TFileManager& Manager;
 
  private:
-  struct Entry {
-    std::string key;
-    int32_t position;
-  };
   struct RecordHead {
     int32_t blockSize;
     uint8_t header[4];
@@ -69,13 +77,17 @@ class TFMindex {
   };
 
   void Load();
-  // Fills the entries from an index's NUL-terminated text; false, with none
-  // kept, when it holds more than maxKeys keys.
-  bool ParseKeys(const char* text, size_t maxKeys);
-  bool ReadRecordHead(int32_t position, RecordHead& head);
-  bool Inflate(TDataBuf& buffer, int32_t position);
+  // The entries from an index's NUL-terminated text; false, with none kept,
+  // when it holds more than maxKeys keys.
+  static bool ParseKeys(const char* text, size_t maxKeys, EntryList& entries);
+  static bool ReadRecordHead(TFileManager& manager, int32_t position, RecordHead& head);
+  static bool Inflate(TFileManager& manager, TDataBuf& buffer, int32_t position);
   int32_t AllocateRecord(int64_t storedSize);
-  bool WriteRecordAt(int32_t position, const TDataBuf& buffer);
+  // Writes the record; block, when given, gets the whole block as written.
+  bool WriteRecordAt(int32_t position, const TDataBuf& buffer, std::string* block);
+  // The entries, to change: a copy of its own once they are shared.
+  EntryList& Edit();
 
-  std::vector<Entry> entries_;
+  std::shared_ptr<const EntryList> entries_;
+  EntryList* own_ = nullptr;  // entries_, while no one else holds them
 };

@@ -1,16 +1,17 @@
 #include "db/journal.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 
+#include "db/hash.h"
 #include "db/storage.h"
 
 namespace {
 
-constexpr char kJournalMagic[8] = {'c', 'v', 'j', 'r', 'n', 'l', '1', '\n'};
+// The second version: the first kept only 64 new bytes per range.
+constexpr char kJournalMagic[8] = {'c', 'v', 'j', 'r', 'n', 'l', '2', '\n'};
 constexpr size_t kHeaderSize = 8 + 8 + 8 + 4;
-constexpr size_t kTrailerSize = 8 + 8;
+constexpr size_t kRangeHead = 8 + 8 + 8 + 8;  // offset, length, old part, tail hash
+constexpr size_t kTrailerSize = 8 + 8 + 8;     // hash, length, magic
 
 void Put(std::string& out, uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
@@ -42,18 +43,15 @@ class Reader {
   size_t at_ = 0;
 };
 
-uint32_t Sum(const char* data, size_t n) {
-  return static_cast<uint32_t>(adler32(1, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(n)));
-}
-
 bool Decode(const std::string& bytes, Journal& journal) {
-  if (bytes.size() < kHeaderSize + 4 + kTrailerSize || bytes.compare(0, 8, kJournalMagic, 8) != 0)
+  if (bytes.size() < kHeaderSize + kTrailerSize || bytes.compare(0, 8, kJournalMagic, 8) != 0)
     return false;
-  const size_t body = bytes.size() - kTrailerSize - 4;
-  Reader check(bytes, bytes.size() - kTrailerSize);
+  const size_t body = bytes.size() - kTrailerSize;
+  Reader seal(bytes, bytes.size());
   std::string skip;
-  uint64_t sum = 0, oldLength = 0, newLength = 0, count = 0;
-  if (!check.Take(skip, body) || !check.Get(sum, 4) || sum != Sum(bytes.data(), body)) return false;
+  uint64_t hash = 0, oldLength = 0, newLength = 0, count = 0;
+  if (!seal.Take(skip, body) || !seal.Get(hash, 8) || hash != Hash64(bytes.data(), body))
+    return false;
   Reader in(bytes, body);
   in.Take(skip, 8);
   in.Get(oldLength, 8);
@@ -62,23 +60,47 @@ bool Decode(const std::string& bytes, Journal& journal) {
   journal = Journal();
   journal.oldLength = static_cast<int64_t>(oldLength);
   journal.newLength = static_cast<int64_t>(newLength);
+  if (journal.oldLength < 0 || journal.oldLength > journal.newLength) return false;
   for (uint64_t i = 0; i < count; ++i) {
     JournalRange r;
-    uint64_t offset = 0, before = 0, after = 0;
-    if (!in.Get(offset, 8) || !in.Get(before, 4) || !in.Get(after, 4) || after > kCheckedBytes ||
-        !in.Take(r.before, before) || !in.Take(r.after, after))
+    uint64_t offset = 0, length = 0, inside = 0;
+    if (!in.Get(offset, 8) || !in.Get(length, 8) || !in.Get(inside, 8) || !in.Get(r.tailHash, 8) ||
+        inside > length || offset > static_cast<uint64_t>(journal.newLength) ||
+        length > static_cast<uint64_t>(journal.newLength) - offset || !in.Take(r.before, inside) ||
+        !in.Take(r.after, inside))
       return false;
     r.offset = static_cast<int64_t>(offset);
+    r.length = static_cast<int64_t>(length);
     journal.ranges.push_back(std::move(r));
   }
-  return in.AtEnd() && journal.oldLength >= 0 && journal.oldLength <= journal.newLength;
+  return in.AtEnd();
+}
+
+// Reads count bytes at offset, in pieces: a range may be large.
+bool ReadAll(DbStorage& file, int64_t offset, std::string& out, size_t count) {
+  out.resize(count);
+  return count == 0 || file.ReadAt(offset, &out[0], count) == count;
 }
 
 }  // namespace
 
+JournalRange MakeRange(int64_t offset, const std::string& bytes, std::string before,
+                       int64_t oldLength) {
+  JournalRange r;
+  r.offset = offset;
+  r.length = static_cast<int64_t>(bytes.size());
+  const size_t inside = static_cast<size_t>(
+      std::clamp<int64_t>(oldLength - offset, 0, static_cast<int64_t>(bytes.size())));
+  before.resize(inside);
+  r.before = std::move(before);
+  r.after = bytes.substr(0, inside);
+  r.tailHash = Hash64(bytes.data() + inside, bytes.size() - inside);
+  return r;
+}
+
 std::string EncodeJournal(const Journal& journal) {
-  size_t total = kHeaderSize + 4 + kTrailerSize;
-  for (const JournalRange& r : journal.ranges) total += 16 + r.before.size() + r.after.size();
+  size_t total = kHeaderSize + kTrailerSize;
+  for (const JournalRange& r : journal.ranges) total += kRangeHead + 2 * r.before.size();
   std::string out(kJournalMagic, sizeof kJournalMagic);
   out.reserve(total);
   Put(out, static_cast<uint64_t>(journal.oldLength), 8);
@@ -86,12 +108,13 @@ std::string EncodeJournal(const Journal& journal) {
   Put(out, journal.ranges.size(), 4);
   for (const JournalRange& r : journal.ranges) {
     Put(out, static_cast<uint64_t>(r.offset), 8);
-    Put(out, r.before.size(), 4);
-    Put(out, r.after.size(), 4);
+    Put(out, static_cast<uint64_t>(r.length), 8);
+    Put(out, r.before.size(), 8);
+    Put(out, r.tailHash, 8);
     out += r.before;
     out += r.after;
   }
-  Put(out, Sum(out.data(), out.size()), 4);
+  Put(out, Hash64(out.data(), out.size()), 8);
   Put(out, total, 8);
   out.append(kJournalMagic, sizeof kJournalMagic);
   return out;
@@ -99,36 +122,49 @@ std::string EncodeJournal(const Journal& journal) {
 
 bool FindJournal(DbStorage& file, int64_t length, Journal& journal, int64_t& size) {
   if (length < static_cast<int64_t>(kTrailerSize)) return false;
-  std::string trailer(kTrailerSize, '\0');
-  if (file.ReadAt(length - kTrailerSize, &trailer[0], kTrailerSize) != kTrailerSize ||
-      trailer.compare(8, 8, kJournalMagic, 8) != 0)
+  std::string trailer;
+  if (!ReadAll(file, length - 16, trailer, 16) || trailer.compare(8, 8, kJournalMagic, 8) != 0)
     return false;
   uint64_t total = 0;
   Reader(trailer, 8).Get(total, 8);
   if (total > static_cast<uint64_t>(length)) return false;
-  std::string bytes(static_cast<size_t>(total), '\0');
-  if (file.ReadAt(length - static_cast<int64_t>(total), &bytes[0], bytes.size()) != bytes.size() ||
+  std::string bytes;
+  if (!ReadAll(file, length - static_cast<int64_t>(total), bytes, static_cast<size_t>(total)) ||
       !Decode(bytes, journal))
     return false;
   size = static_cast<int64_t>(total);
   return true;
 }
 
-bool JournalFits(const Journal& journal, DbStorage& file, int64_t length, int64_t size) {
-  if (length - size != journal.newLength) return false;
+JournalVerdict Judge(const Journal& journal, DbStorage& file, int64_t length, int64_t size) {
+  // The journal went in at the operation's new length; a file that grew or
+  // shrank under it since was written by someone else.
+  if (length - size != journal.newLength) return JournalVerdict::Overtaken;
+  bool finished = true;
+  std::string now;
   for (const JournalRange& r : journal.ranges) {
-    std::string now(std::min(r.before.size(), r.after.size()), '\0');
-    if (file.ReadAt(r.offset, &now[0], now.size()) != now.size()) return false;
-    for (size_t i = 0; i < now.size(); ++i)
-      if (now[i] != r.before[i] && now[i] != r.after[i]) return false;
+    const size_t inside = r.before.size();
+    if (!ReadAll(file, r.offset, now, inside)) return JournalVerdict::Overtaken;
+    for (size_t i = 0; i < inside; ++i) {
+      if (now[i] == r.after[i]) continue;
+      if (now[i] != r.before[i]) return JournalVerdict::Overtaken;
+      finished = false;
+    }
+    // Behind the old end the roll-back cuts whatever is there; only a
+    // finished operation needs it whole.
+    if (finished && (!ReadAll(file, r.offset + static_cast<int64_t>(inside), now,
+                              static_cast<size_t>(r.length) - inside) ||
+                     Hash64(now.data(), now.size()) != r.tailHash))
+      finished = false;
   }
-  return true;
+  return finished ? JournalVerdict::Finished : JournalVerdict::Interrupted;
 }
 
-bool RollBack(const Journal& journal, DbStorage& file) {
+bool RollBack(const Journal& journal, DbStorage& file, bool sync) {
   bool ok = true;
   for (const JournalRange& r : journal.ranges)
     if (!r.before.empty())
-      ok &= file.WriteAt(r.offset, r.before.data(), r.before.size()) == r.before.size();
-  return ok && file.Truncate(journal.oldLength);
+      ok = ok && file.WriteAt(r.offset, r.before.data(), r.before.size()) == r.before.size();
+  return ok && (!sync || file.Sync()) && file.Truncate(journal.oldLength) &&
+         (!sync || file.Sync());
 }

@@ -50,7 +50,9 @@ int Walk(const std::string& path, const std::string& fileName, TFileManager::Acc
   Lines components;
   if (!SplitPath(path, components))
     return Refuse("the key path has more than 16 components or a key with CR, LF or NUL");
+  SetDbLastNotice(std::string());
   TFileManager manager(fileName, access);
+  SetDbLastNotice(manager.Notice);
   std::vector<std::unique_ptr<TFMindex>> chain;
   if (manager.FirstError == kDbOk) {
     chain.push_back(std::make_unique<TFMindex>(manager, nullptr, std::string()));
@@ -152,22 +154,30 @@ std::string GetInitValue(const std::string& name, const std::string& def,
   return value.empty() ? def : value;
 }
 
+// One operation from the reading of the record to the writing of it: a
+// second writer waits for the whole of it, so no setting is lost between.
 int SetInitValue(const std::string& name, const std::string& value, const std::string& fileName) {
-  Lines list;
-  int result = GetRecordStrings(list, InitializationKey, fileName);
-  // A record that could not be read would be replaced by this one line.
-  if (result != kDbOk) return result;
-  int i = FindSetting(list, name);
-  if (!value.empty()) {
-    std::string line = name + "=" + value;
-    if (i < 0)
-      list.push_back(line);
-    else
-      list[i] = line;
-  } else if (i >= 0) {
-    list.erase(list.begin() + i);
-  }
-  return PutRecordStrings(InitializationKey, &list, fileName);
+  return Walk(InitializationKey, fileName, kWrite,
+              [&](TFMindex& index, const std::string& key) {
+                TDataBuf buffer;
+                // A record that could not be read would be replaced by this one line.
+                if (index.RecordSize(key) > 0 && !index.ReadRecord(key, &buffer)) return;
+                if (index.Manager.FirstError != kDbOk) return;
+                Lines list = TextToLines(buffer.Text());
+                int i = FindSetting(list, name);
+                if (!value.empty()) {
+                  std::string line = name + "=" + value;
+                  if (i < 0)
+                    list.push_back(line);
+                  else
+                    list[i] = line;
+                } else if (i >= 0) {
+                  list.erase(list.begin() + i);
+                }
+                std::string text = LinesToText(list);
+                TDataBuf record(text.data(), static_cast<int32_t>(text.size()));
+                index.WriteRecord(key, &record, true);
+              });
 }
 
 int RenameRecord(const std::string& path, const std::string& newKey, const std::string& fileName) {

@@ -14,6 +14,7 @@ class SystemStorage : public DbStorage {
   int64_t Size() override { return stream_.Size(); }
   bool Truncate(int64_t length) override { return stream_.Truncate(length); }
   bool Sync() override { return stream_.Sync(); }
+  std::string Identity() override { return stream_.Identity(); }
 
  private:
   FileStream stream_;

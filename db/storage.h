@@ -20,6 +20,8 @@ class DbStorage {
   virtual int64_t Size() = 0;
   virtual bool Truncate(int64_t length) = 0;
   virtual bool Sync() = 0;
+  // The file itself (FileStream::Identity); empty when unknown.
+  virtual std::string Identity() = 0;
 };
 
 class DbFiles {

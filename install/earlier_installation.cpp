@@ -39,7 +39,8 @@ StoredAddress ReadStoredAddress(const std::string& folder) {
   StoredAddress stored;
   if (folder.empty()) return stored;
   const std::string database = ClientDatabaseIn(folder);
-  if (!FileExists(database)) return stored;
+  // A running client holds it: nothing to wait for, the plan will say so.
+  if (!FileExists(database) || FileInUse(database)) return stored;
   Lines message;
   THeaderManager header(&message);
   try {

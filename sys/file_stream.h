@@ -1,6 +1,10 @@
 // The record store's file: held exclusively while it is open, with positioned
 // reads and writes that report how many bytes moved. The engine turns short
 // counts into its own error codes, so nothing here throws after opening.
+//
+// An opener that finds the file held waits for it (LockWait, 10 seconds unless
+// set) before it gives up: a second writer queues behind the first instead of
+// failing at once.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +22,8 @@ class FileStream {
   };
 
   // OpenExisting and Create open for reading and writing with no sharing:
-  // while this object lives, a second opener (this process or another) fails.
+  // while this object lives, a second opener (this process or another) waits,
+  // and fails when the wait runs out.
   FileStream(const std::string& fileName, Mode mode);
   ~FileStream();
   FileStream(const FileStream&) = delete;
@@ -43,8 +48,16 @@ class FileStream {
   int64_t Size();
   // Cuts or extends the file to length.
   bool Truncate(int64_t length);
-  // Waits until everything written has reached the disk.
+  // Waits until everything written, and the length, has reached the disk.
   bool Sync();
+  // Names the file itself, not its path (device and file number); equal for
+  // two openings of the same file, different once the name leads to a
+  // replacement. Empty when the system cannot tell.
+  std::string Identity();
+
+  // How long an opener waits for a file someone else holds; 0 fails at once.
+  static void SetLockWait(int milliseconds);
+  static int LockWait();
 
  private:
   intptr_t handle_;  // a file descriptor, or a Windows HANDLE

@@ -4,28 +4,65 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
 #include "sys/exception.h"
 #include "sys/file_stream.h"
 
 namespace {
 
+int g_lockWait = 10000;  // milliseconds
+
+int64_t NowMs() {
+  timespec t;
+  ::clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// Takes the lock, waiting up to the deadline: short naps first, since most
+// operations hold the file for well under a millisecond.
+bool Lock(int fd, int operation, int64_t deadline) {
+  for (int nap = 1;; nap = nap < 32 ? nap * 2 : nap) {
+    if (::flock(fd, operation | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    const int64_t left = deadline - NowMs();
+    if (left <= 0) return false;
+    const int64_t ms = nap < left ? nap : left;
+    timespec pause = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
+    ::nanosleep(&pause, nullptr);
+  }
+}
+
 // Opens and takes the exclusive lock; -1 when either fails. The lock belongs to
-// this open file description, so even a second open in the same process is
-// refused, as a share mode of 0 refuses it on Windows. A reader takes a shared
-// lock instead, as FILE_SHARE_READ would.
+// this open file description, so even a second open in the same process waits,
+// as a share mode of 0 refuses it on Windows. A reader takes a shared lock
+// instead, as FILE_SHARE_READ would.
 int OpenLocked(const std::string& fileName, int flags) {
   const bool reader = (flags & O_ACCMODE) == O_RDONLY;
-  int fd = ::open(fileName.c_str(), flags | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  if (::flock(fd, (reader ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+  const int64_t deadline = NowMs() + g_lockWait;
+  for (;;) {
+    int fd = ::open(fileName.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    if (!Lock(fd, reader ? LOCK_SH : LOCK_EX, deadline)) {
+      ::close(fd);
+      return -1;
+    }
+    // The holder we waited for may have removed the file (a creator whose
+    // write failed): a lock on a name that no longer leads here guards nothing.
+    struct stat held, named;
+    if (::fstat(fd, &held) == 0 && ::stat(fileName.c_str(), &named) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+      return fd;
     ::close(fd);
-    return -1;
+    if (NowMs() >= deadline) return -1;
   }
-  return fd;
 }
 
 }  // namespace
+
+void FileStream::SetLockWait(int milliseconds) { g_lockWait = milliseconds < 0 ? 0 : milliseconds; }
+
+int FileStream::LockWait() { return g_lockWait; }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
   if (mode != Mode::Create) {
@@ -111,4 +148,11 @@ bool FileStream::Truncate(int64_t length) {
   return ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length)) == 0;
 }
 
-bool FileStream::Sync() { return ::fsync(static_cast<int>(handle_)) == 0; }
+std::string FileStream::Identity() {
+  struct stat st;
+  if (::fstat(static_cast<int>(handle_), &st) != 0) return std::string();
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+// fdatasync writes the length with the data, and skips the times.
+bool FileStream::Sync() { return ::fdatasync(static_cast<int>(handle_)) == 0; }

@@ -7,16 +7,34 @@ namespace {
 
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+DWORD g_lockWait = 10000;  // milliseconds
+
+// Opens with the share mode given, waiting while another opener's share mode
+// refuses us: short naps first, since most operations hold the file for well
+// under a millisecond. The share mode is the lock, as the client takes it too.
+HANDLE OpenWaiting(const std::string& fileName, DWORD access, DWORD share, DWORD disposition) {
+  const DWORD start = ::GetTickCount();
+  for (DWORD nap = 1;; nap = nap < 32 ? nap * 2 : nap) {
+    HANDLE h = ::CreateFileA(fileName.c_str(), access, share, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    const DWORD error = ::GetLastError();
+    const DWORD waited = ::GetTickCount() - start;
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
+        waited >= g_lockWait)
+      return INVALID_HANDLE_VALUE;
+    ::Sleep(nap < g_lockWait - waited ? nap : g_lockWait - waited);
+  }
+}
+
 // Share mode 0: no other opener, in this process or another, while we hold it.
 intptr_t OpenExclusive(const std::string& fileName, DWORD disposition) {
-  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = OpenWaiting(fileName, GENERIC_READ | GENERIC_WRITE, 0, disposition);
   return reinterpret_cast<intptr_t>(h);
 }
 
 intptr_t OpenShared(const std::string& fileName) {
-  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = OpenWaiting(fileName, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   return reinterpret_cast<intptr_t>(h);
 }
 
@@ -31,6 +49,12 @@ OVERLAPPED At(uint64_t offset) {
 const intptr_t kInvalid = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
 
 }  // namespace
+
+void FileStream::SetLockWait(int milliseconds) {
+  g_lockWait = milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds);
+}
+
+int FileStream::LockWait() { return static_cast<int>(g_lockWait); }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
   if (mode != Mode::Create) {
@@ -129,3 +153,10 @@ bool FileStream::Truncate(int64_t length) {
 }
 
 bool FileStream::Sync() { return ::FlushFileBuffers(AsHandle(handle_)) != 0; }
+
+std::string FileStream::Identity() {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(AsHandle(handle_), &info)) return std::string();
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) +
+         ":" + std::to_string(info.nFileIndexLow);
+}

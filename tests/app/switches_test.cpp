@@ -1,6 +1,7 @@
 // The switches of unattended runs, as package managers write them.
 #include <gtest/gtest.h>
 
+#include "app/role.h"
 #include "app/switches.h"
 
 namespace {
@@ -50,6 +51,28 @@ const Case kCases[] = {
 TEST(Switches, AsPackageManagersWriteThem) {
   for (const Case& c : kCases)
     EXPECT_EQ(Describe(ParseSwitches(c.arguments, c.role)), c.expected) << c.arguments;
+}
+
+// The program's own name in any case, and "-u" in any case, quoted or not.
+TEST(Role, FromTheProgramsNameAndFirstArgument) {
+  const struct {
+    const char* program;
+    const char* commandLine;
+    Role role;
+  } cases[] = {
+      {"C:\\Dist\\setup.exe", "setup.exe", Role::Setup},
+      {"C:\\Dist\\SETUP.EXE", "SETUP.EXE /S", Role::Setup},
+      {"C:\\Dist\\Setup.exe", "\"C:\\Dist\\Setup.exe\" -U", Role::Uninstall},
+      {"C:\\Dist\\setup.exe", "setup.exe \"-u\" /S", Role::Uninstall},
+      {"C:\\Dist\\setup.exe", "setup.exe /S -u", Role::Setup},  // only the first argument
+      {"C:\\Dist\\setup.exe", "setup.exe /u", Role::Setup},
+      {"C:\\Apps\\UninstCV.exe", "UninstCV.exe", Role::Uninstall},
+      {"C:\\setup.exe\\Uninst.exe", "Uninst.exe -u", Role::Uninstall},
+      {"C:\\Dist\\setup.exe.bak", "x", Role::Uninstall},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SelectRole(c.program, CommandLineArgument(c.commandLine, 1)), c.role)
+        << c.program << " " << c.commandLine;
 }
 
 TEST(Switches, ArgumentsAfterTheProgramAndItsRole) {

@@ -186,20 +186,27 @@ TEST_F(Corruption, NoWriteWhereTheFreeListOrEntriesContradictTheRecords) {
   ASSERT_EQ(in.nodes[3].key, "article");
   std::string freeOverInit = original.substr(0, in.dataEnd) + Le32(1) + Le32(init - 4) +
                              Le32(Le32At(original, init - 4));
+  // Under an index a write to the root does not load.
+  std::string freeOverArticle = original.substr(0, in.dataEnd) + Le32(1) + Le32(article - 4) +
+                                Le32(Le32At(original, article - 4));
   std::string shared = original;
   shared.replace(defaultList + 4, 4, Le32(message));  // "article" names "message"'s record
   std::string sizeOverArticle = original;
   sizeOverArticle.replace(message - 4, 4, Le32(article - message + 8));
-  const Lines fresh = {"new"};
+  std::string hugeIndex = original;  // reaches past every block behind it
+  hugeIndex.replace(defaultIndex - 4, 4, Le32(0x7FFFFFFF));
+  const Lines fresh = {"new"}, empty;
   const std::string message_ = KeyPath({"default", "message"});
   struct Case {
     const std::string& bytes;
     std::function<int()> write;
   } cases[] = {
       {freeOverInit, [&] { return PutRecordStrings(message_, &fresh, db); }},
+      {freeOverArticle, [&] { return PutRecordStrings("k", &empty, db); }},
       {shared, [&] { return PutRecordStrings(KeyPath({"default", "article"}), nullptr, db); }},
       {shared, [&] { return PutRecordStrings(message_, &fresh, db); }},
       {sizeOverArticle, [&] { return PutRecordStrings(message_, &fresh, db); }},
+      {hugeIndex, [&] { return SetInitValue("Version", "1", db); }},
   };
   for (const Case& c : cases) {
     WriteBytes(db, c.bytes);
@@ -207,6 +214,28 @@ TEST_F(Corruption, NoWriteWhereTheFreeListOrEntriesContradictTheRecords) {
     EXPECT_EQ(c.write(), 2) << &c - cases;
     EXPECT_TRUE(ReadBytes(db) == c.bytes) << &c - cases;
   }
+}
+
+// The blocks an operation learnt are used again by the next one only while the
+// file proves unchanged: a record copied into free space and named there
+// since, the header and free list as they were, is seen.
+TEST_F(Corruption, AnIndexChangedBehindTheEnginesBackIsReadAgain) {
+  const Lines fresh = {"new"}, empty;
+  for (int i = 0; i < 2; ++i)  // the second reuses free space: the tree is walked
+    ASSERT_EQ(PutRecordStrings(KeyPath({"default", "message"}), &fresh, db), 0);
+  std::string bytes = ReadBytes(db);
+  DbInspection in = InspectDatabase(bytes);
+  ASSERT_EQ(in.nodes[3].key, "article");
+  ASSERT_FALSE(in.freeExtents.empty());
+  const int32_t defaultIndex = in.nodes[1].position, article = in.nodes[3].position;
+  const int32_t list = defaultIndex + 12 + Le32At(bytes, defaultIndex + 4);
+  const int32_t moved = in.freeExtents[0].first;
+  const int32_t size = Le32At(bytes, article - 4);
+  bytes.replace(moved, size, bytes.substr(article - 4, size));  // a copy of "article"
+  bytes.replace(list + 4, 4, Le32(moved + 4));
+  WriteBytes(db, bytes);
+  EXPECT_EQ(PutRecordStrings("k", &empty, db), 2);
+  EXPECT_TRUE(ReadBytes(db) == bytes);
 }
 
 #ifndef _WIN32

@@ -71,6 +71,19 @@ TEST_F(Cvdb, DumpStaysWithinAFixedAmountPerEntry) {
   EXPECT_EQ(dump.find(std::string(19, ' ')), std::string::npos);
 }
 
+// Durable unless told otherwise: the journal, the file and the cut each wait
+// for the disk.
+TEST_F(Cvdb, WritesWaitForTheDiskUnlessToldNotTo) {
+  EXPECT_TRUE(TFileManager::Sync());
+  EXPECT_EQ(Run({"put", db, "k"}, "v"), 0);
+  EXPECT_EQ(files.syncs, 3);
+  EXPECT_EQ(Run({"--no-sync", "put", db, "k"}, "w"), 0);
+  EXPECT_EQ(Run({"--no-sync", "get", db, "k"}), 0);
+  EXPECT_EQ(out.str(), "w\n");
+  EXPECT_EQ(files.syncs, 3);
+  EXPECT_TRUE(TFileManager::Sync());
+}
+
 TEST_F(Cvdb, UsageErrorsExitWithTwo) {
   for (auto args : std::vector<std::vector<std::string>>{{},
                                                          {"get"},
@@ -81,7 +94,8 @@ TEST_F(Cvdb, UsageErrorsExitWithTwo) {
                                                          {"init-get", db},
                                                          {"init-set", db, "a"},
                                                          {"dump", db, "x"},
-                                                         {"check"}}) {
+                                                         {"check"},
+                                                         {"--no-sync", "get"}}) {
     EXPECT_EQ(Run(args), 2);
     EXPECT_EQ(err.str().rfind("usage: cvdb", 0), 0u);
   }

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +14,69 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+class TestStorage : public DbStorage {
+ public:
+  TestStorage(std::unique_ptr<DbStorage> file, TestFiles& files)
+      : file_(std::move(file)), files_(files), end_(file_->Size()) {}
+  size_t ReadAt(int64_t position, void* buffer, size_t count) override {
+    return file_->ReadAt(position, buffer, count);
+  }
+  size_t WriteAt(int64_t position, const void* buffer, size_t count) override {
+    auto n = files_.Next(count);
+    if (n.first) file_->WriteAt(position, buffer, n.first);
+    const std::string bytes(static_cast<const char*>(buffer), files_.logging ? n.first : 0);
+    const int64_t inside = std::clamp<int64_t>(end_ - position, 0, bytes.size());
+    if (inside > 0) files_.log.push_back({DiskStep::Write, position, bytes.substr(0, inside)});
+    if (bytes.size() > size_t(inside))
+      files_.log.push_back({DiskStep::Write, position + inside, bytes.substr(inside)});
+    return n.second;
+  }
+  int64_t Size() override { return file_->Size(); }
+  bool Truncate(int64_t length) override {
+    auto n = files_.Next(1);
+    if (n.first && files_.logging) files_.log.push_back({DiskStep::Cut, length, std::string()});
+    return (n.first == 0 || file_->Truncate(length)) && n.second == 1;
+  }
+  bool Sync() override {
+    ++files_.syncs;
+    if (files_.logging) files_.log.push_back({DiskStep::Flush, 0, std::string()});
+    return true;
+  }
+  std::string Identity() override { return file_->Identity(); }
+
+ private:
+  std::unique_ptr<DbStorage> file_;
+  TestFiles& files_;
+  int64_t end_;
+};
+
+}  // namespace
+
+std::string Apply(std::string file, const DiskStep& step) {
+  if (step.kind == DiskStep::Write) {
+    if (file.size() < step.at + step.bytes.size()) file.resize(step.at + step.bytes.size());
+    file.replace(step.at, step.bytes.size(), step.bytes);
+  } else if (step.kind == DiskStep::Cut) {
+    file.resize(step.at);
+  }
+  return file;
+}
+
+std::unique_ptr<DbStorage> TestFiles::Open(const std::string& name, FileStream::Mode mode) {
+  return std::make_unique<TestStorage>(DbFiles::Open(name, mode), *this);
+}
+
+bool TestFiles::Remove(const std::string& name) {
+  auto n = Next(1);
+  return (n.first == 0 || DbFiles::Remove(name)) && n.second == 1;
+}
+
 void DbTest::SetUp() {
+  SetDbFiles(&files);
+  // A test that holds the file to show it refused waits no longer than this.
+  FileStream::SetLockWait(50);
   static std::atomic<int> serial{0};
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   fs::path folder = fs::temp_directory_path() /
@@ -27,6 +90,8 @@ void DbTest::SetUp() {
 }
 
 void DbTest::TearDown() {
+  SetDbFiles(nullptr);
+  FileStream::SetLockWait(10000);
   std::error_code ignored;
   fs::remove_all(dir, ignored);
 }

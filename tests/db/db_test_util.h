@@ -7,10 +7,38 @@
 #include <string>
 #include <vector>
 
+#include "db/storage.h"
 #include "sys/lines.h"
 
+// One step the engine took on the disk: a write, a cut or a flush.
+struct DiskStep {
+  enum Kind { Write, Cut, Flush } kind;
+  int64_t at;
+  std::string bytes;
+};
+std::string Apply(std::string file, const DiskStep& step);
+
+// The system's files, except that a flush is only counted: what reaches the
+// disk is the power-loss model's business (fault_test.cpp), and a real flush
+// per write would make the suite wait on the disk thousands of times. With
+// logging, every step is kept, a write that reaches behind the file's end as
+// two (a disk may keep the pages the file had and lose the new ones). Next
+// tells how many of count bytes of a write (a cut or a deletion counts as
+// one) reach the disk, and how many the engine is told.
+class TestFiles : public DbFiles {
+ public:
+  std::unique_ptr<DbStorage> Open(const std::string& name, FileStream::Mode mode) override;
+  bool Remove(const std::string& name) override;
+  virtual std::pair<size_t, size_t> Next(size_t count) { return {count, count}; }
+
+  int syncs = 0;
+  bool logging = false;
+  std::vector<DiskStep> log;
+};
+
 // Each test gets an empty folder of its own, removed afterwards; db is the
-// name of a database file in it (not created).
+// name of a database file in it (not created). The engine's files are a
+// TestFiles for the test's length.
 class DbTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -19,6 +47,7 @@ class DbTest : public ::testing::Test {
 
   std::string dir;
   std::string db;
+  TestFiles files;
 };
 
 // Key components joined by the byte 0xFF.

@@ -1,6 +1,8 @@
 // The platform file layer: exclusive opening and counted, positioned I/O.
 #include "sys/file_stream.h"
 
+#include <chrono>
+
 #include "sys/exception.h"
 #include "tests/db/db_test_util.h"
 
@@ -43,6 +45,19 @@ TEST_F(FileStreamTest, ASecondOpenerIsRefused) {
     EXPECT_EQ(std::string(e.what()), "Cannot open file " + db);
   }
   EXPECT_THROW(FileStream(db, FileStream::Mode::Create), EFCreateError);
+}
+
+TEST(FileStreamWait, AnOpenerWaitsTenSecondsForAHeldFile) {
+  EXPECT_EQ(FileStream::LockWait(), 10000);
+}
+
+TEST_F(FileStreamTest, ASecondOpenerWaitsBeforeItGivesUp) {
+  WriteBytes(db, "x");
+  FileStream::SetLockWait(300);
+  FileStream first(db, FileStream::Mode::OpenExisting);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(FileStream(db, FileStream::Mode::ReadOnly), EFOpenError);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
 }
 
 TEST_F(FileStreamTest, CreateKeepsAnExistingFileAndFailsInAMissingFolder) {

@@ -77,25 +77,32 @@ TEST_F(Allocation, FirstAllocationOfANewFileIsTheRootCell) {
   EXPECT_EQ(manager.DataEnd, 68);
 }
 
-TEST_F(Allocation, ReleasedBlocksAreReusedAndPersisted) {
+// Released space goes to the free list when the operation commits, and is
+// handed out by the next one: until the commit, the file's records must stay
+// whole for whoever reads it without the journal.
+TEST_F(Allocation, ReleasedBlocksAreReusedByTheNextOperation) {
   int32_t a, b, c;
   {
     TFileManager manager(db);
-    manager.Allocate(4);
+    const int32_t cell = manager.Allocate(4);
+    ASSERT_TRUE(manager.SeekTo(cell) && manager.WriteInt(-1));  // an empty tree
     a = manager.Allocate(20);
     b = manager.Allocate(20);
     c = manager.Allocate(20);
     manager.Release(b);
     EXPECT_EQ(manager.Error, 0);
-    manager.Release(a);  // joins b's extent
-    EXPECT_EQ(Extents(manager.FreeList), (E{{a - 4, 48}}));
+    manager.Release(a);
+    EXPECT_EQ(manager.FreeList.Count(), 0);
+    EXPECT_EQ(manager.Allocate(20), c + 24);  // not into a or b
+    ASSERT_TRUE(manager.Commit());
+    EXPECT_EQ(Extents(manager.FreeList), (E{{a - 4, 48}}));  // a joined b's extent
   }
   {
     TFileManager manager(db);  // the free list comes back from the file
     EXPECT_EQ(Extents(manager.FreeList), (E{{a - 4, 48}}));
     EXPECT_EQ(manager.Allocate(20), a);  // first fit at the lowest position
     EXPECT_EQ(Extents(manager.FreeList), (E{{b - 4, 24}}));
-    EXPECT_EQ(manager.DataEnd, c + 20);
+    EXPECT_EQ(manager.DataEnd, c + 44);
   }
 }
 
@@ -109,6 +116,7 @@ TEST_F(Allocation, ReleasingTheLastBlockMovesDataEndBack) {
     last = manager.Allocate(30);
     lengthBefore = manager.DataEnd + 4;  // the file ends with an empty free list
     manager.Release(last);
+    ASSERT_TRUE(manager.Commit());
     EXPECT_EQ(manager.DataEnd, last - 4);
     EXPECT_EQ(manager.FreeList.Count(), 0);
   }
@@ -144,9 +152,13 @@ TEST_F(Allocation, ReleaseRefusesBlocksThatDoNotFit) {
   int32_t b = manager.Allocate(20);
   manager.Allocate(20);
   manager.Release(a);
+  manager.Release(a);  // twice in one operation
+  EXPECT_EQ(manager.Error, 2);
+  manager.FirstError = 0;
+  ASSERT_TRUE(manager.Commit());
   ASSERT_EQ(manager.FreeList.Count(), 1);
 
-  manager.Release(a);  // twice
+  manager.Release(a);  // again once it is free
   EXPECT_EQ(manager.Error, 2);
   EXPECT_EQ(manager.FreeList.Count(), 1);
 

@@ -4,6 +4,11 @@
 #include "sys/exception.h"
 #include "tests/db/db_test_util.h"
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 class Operations : public DbTest {
@@ -167,11 +172,14 @@ TEST_F(Operations, RewritesReuseFreedSpace) {
   for (int i = 0; i < 50; ++i)
     Put("Initialization", {"Version=1", "Key" + std::to_string(i) + "=v"});
   Put(KeyPath({"default", "message"}), {"m"});
+  auto round = [this](int i) {
+    Put(KeyPath({"default", "message"}), {"round " + std::to_string(i % 10)});
+    Put("Initialization", {"Version=1", "Key" + std::to_string(i % 10) + "=v"});
+  };
+  // Every record needs room for its old and its new version at once.
+  for (int i = 0; i < 10; ++i) round(i);
   const size_t settled = ReadBytes(db).size();
-  for (int round = 0; round < 100; ++round) {
-    Put(KeyPath({"default", "message"}), {"round " + std::to_string(round % 10)});
-    Put("Initialization", {"Version=1", "Key" + std::to_string(round % 10) + "=v"});
-  }
+  for (int i = 10; i < 110; ++i) round(i);
   EXPECT_LE(ReadBytes(db).size(), settled + 64);
   ExpectSound(db);
 }
@@ -204,6 +212,68 @@ TEST_F(Operations, ReadingWritesNothingAndSharesOnlyWithReaders) {
   TFileManager reader(db, TFileManager::Access::ReadOnly);
   EXPECT_EQ(Get("a"), Lines{"1"});
   EXPECT_THROW(SetInitValue("a", "b", db), EFOpenError);
+}
+
+// A setting is read and written under one hold of the file: a writer that
+// comes while it is read gets in only after it is written.
+TEST_F(Operations, ASettingIsReadAndWrittenUnderOneHold) {
+  struct Intruder : TestFiles {
+    std::unique_ptr<DbStorage> Open(const std::string& name, FileStream::Mode mode) override {
+      if (mode != FileStream::Mode::ReadOnly && !came) {
+        came = true;
+        EXPECT_EQ(SetInitValue("Other", "x", name), 0);
+      }
+      return TestFiles::Open(name, mode);
+    }
+    bool came = false;
+  } intruder;
+  Put("Initialization", {"Version=1"});
+  SetDbFiles(&intruder);
+  EXPECT_EQ(SetInitValue("Mine", "y", db), 0);
+  SetDbFiles(&files);
+  EXPECT_EQ(GetInitValue("Other", "", db), "x");
+  EXPECT_EQ(GetInitValue("Mine", "", db), "y");
+}
+
+// Two programs writing at once, each key and each setting its own: every
+// write that reported success is there at the end.
+TEST_F(Operations, TwoWritersWaitForEachOther) {
+#ifdef _WIN32
+  GTEST_SKIP() << "two processes need fork";
+#else
+  FileStream::SetLockWait(10000);
+  Put("Initialization", {"Version=1"});
+  const int kRounds = 60;
+  auto tag = [](int writer, int i) { return std::to_string(writer) + "_" + std::to_string(i); };
+  int start[2];
+  ASSERT_EQ(pipe(start), 0);
+  pid_t writers[2];
+  for (int w = 0; w < 2; ++w) {
+    writers[w] = fork();
+    if (writers[w] != 0) continue;
+    char go;
+    int failures = read(start[0], &go, 1) != 1;  // both start together
+    for (int i = 0; i < kRounds; ++i) {
+      const Lines value = {tag(w, i)};
+      failures += PutRecordStrings("key" + tag(w, i), &value, db) != 0;
+      failures += SetInitValue("S" + tag(w, i), tag(w, i), db) != 0;
+    }
+    _exit(failures);
+  }
+  ASSERT_EQ(write(start[1], "go", 2), 2);
+  close(start[0]);
+  close(start[1]);
+  for (pid_t writer : writers) {
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  for (int w = 0; w < 2; ++w)
+    for (int i = 0; i < kRounds; ++i) {
+      EXPECT_EQ(Get("key" + tag(w, i)), Lines{tag(w, i)});
+      EXPECT_EQ(GetInitValue("S" + tag(w, i), "", db), tag(w, i));
+    }
+#endif
 }
 
 TEST_F(Operations, TheFileIsHeldExclusively) {

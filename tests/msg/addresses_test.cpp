@@ -66,6 +66,9 @@ TEST(GetRecipients, EveryDistinctAddressOfToCcAndBccOnceInOrder) {
   Lines withBcc = {"Bcc: carl@example.org", "to: Dan@example.org, carl@EXAMPLE.org"};
   EXPECT_EQ(hm.GetRecipients(out, &withBcc), 2);
   EXPECT_EQ(out, (Lines{"Dan@example.org", "carl@EXAMPLE.org"}));
+  Lines onlyBcc = {"Subject: s", "Bcc: eve@example.org"};
+  EXPECT_EQ(hm.GetRecipients(out, &onlyBcc), 1);
+  EXPECT_EQ(out, Lines{"eve@example.org"});
 }
 
 TEST(SplitHeaderList, NonEmptyItemsWithoutBlanksAroundCommas) {

@@ -14,7 +14,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: cvdb COMMAND FILE ARGS...\n"
+    "usage: cvdb [--no-sync] COMMAND FILE ARGS...\n"
     "  put FILE KEY...           store the lines of standard input under the key path\n"
     "  get FILE KEY...           print the record's lines\n"
     "  del FILE KEY...           delete the record\n"
@@ -23,7 +23,9 @@ const char kUsage[] =
     "                            print a setting of the Initialization record\n"
     "  init-set FILE NAME VALUE  set it; an empty VALUE removes it\n"
     "  dump FILE                 print the tree of indexes and records\n"
-    "  check FILE                verify the file's structure\n";
+    "  check FILE                verify the file's structure\n"
+    "  --no-sync                 do not wait for the disk: faster for bulk work, but a\n"
+    "                            power failure may lose or damage the last changes\n";
 
 const int kExitFailure = 1;
 const int kExitUsage = 2;
@@ -66,6 +68,7 @@ DbInspection Inspect(const std::string& fileName, const DbVisitor& visit, size_t
 }
 
 int Result(int code, std::ostream& err) {
+  if (!DbLastNotice().empty()) err << "cvdb: note: " << DbLastNotice() << "\n";
   if (code == kDbOk) return 0;
   std::string text =
       code == kDbBadKey ? std::string("Invalid key path") : TFileManager::ErrorText(code);
@@ -118,15 +121,23 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
 
 int RunCvdb(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
             std::ostream& err) {
-  if (args.size() < 2) {
+  const bool noSync = !args.empty() && args[0] == "--no-sync";
+  const std::vector<std::string> rest(args.begin() + (noSync ? 1 : 0), args.end());
+  if (rest.size() < 2) {
     err << kUsage;
     return kExitUsage;
   }
+  const bool durable = TFileManager::Sync();
+  TFileManager::SetSync(!noSync);
   SetDbLastFailure(std::string());
+  SetDbLastNotice(std::string());
+  int code;
   try {
-    return Run(args, in, out, err);
+    code = Run(rest, in, out, err);
   } catch (const Exception& e) {
     err << "cvdb: " << e.what() << "\n";
-    return kExitFailure;
+    code = kExitFailure;
   }
+  TFileManager::SetSync(durable);
+  return code;
 }

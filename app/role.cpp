@@ -1,16 +1,16 @@
 #include "app/role.h"
 
-#include "sys/ansi.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 Role SelectRole(const std::string& moduleFileName, const std::string& firstArgument) {
-  if (AnsiLowerCase(ExtractFileName(moduleFileName)) != "setup.exe") return Role::Uninstall;
-  return AnsiLowerCase(firstArgument) == "-u" ? Role::Uninstall : Role::Setup;
+  if (Utf8LowerCase(ExtractFileName(moduleFileName)) != "setup.exe") return Role::Uninstall;
+  return Utf8LowerCase(firstArgument) == "-u" ? Role::Uninstall : Role::Setup;
 }
 
 int RoleArgumentCount(const std::string& moduleFileName, const std::string& firstArgument) {
-  const bool setupMinusU = AnsiLowerCase(ExtractFileName(moduleFileName)) == "setup.exe" &&
-                           AnsiLowerCase(firstArgument) == "-u";
+  const bool setupMinusU = Utf8LowerCase(ExtractFileName(moduleFileName)) == "setup.exe" &&
+                           Utf8LowerCase(firstArgument) == "-u";
   return setupMinusU ? 2 : 1;
 }
 

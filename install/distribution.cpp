@@ -1,15 +1,15 @@
 #include "install/distribution.h"
 
 #include "common/constants.h"
-#include "sys/ansi.h"
 #include "sys/file_access.h"
 #include "sys/files.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
 std::string TargetName(const std::string& name) {
-  return AnsiLowerCase(name) == "setup.exe" ? UninstallerFile : name;
+  return Utf8LowerCase(name) == "setup.exe" ? UninstallerFile : name;
 }
 
 std::string Incomplete(const std::string& source, const std::string& missing) {

@@ -6,10 +6,10 @@
 #include "install/exit_code.h"
 #include "install/earlier_installation.h"
 #include "setup/SetupDlg.h"
-#include "sys/ansi.h"
 #include "sys/files.h"
 #include "sys/process.h"
 #include "sys/text.h"
+#include "sys/utf8_case.h"
 #include "wizard/WaitDlg.h"
 #include "wizard/busy_cursor.h"
 #include "wizard/client_question.h"
@@ -58,6 +58,10 @@ bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
         }
         choices.otherFilesAccepted = true;
         break;
+      case PlanProblem::Unstorable:
+        ui::MsgBox(Handle(), plan.message, plan.caption, MB_OK);
+        ReturnToAddress();
+        return false;
       case PlanProblem::NewerInstalled:
         if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES) return false;
         choices.downgradeAccepted = true;
@@ -76,7 +80,7 @@ bool TSetupForm::RunInstall() {
   InstallChoices choices = Choices();
   InstallPlan plan;
   if (!PlanAccepted(choices, plan)) return false;
-  if (!RunWaitDialog(ProductName, "...installing " + AnsiLowerCase(ProductName) + "...", *this)) {
+  if (!RunWaitDialog(ProductName, "...installing " + Utf8LowerCase(ProductName) + "...", *this)) {
     LastResult = ExitCode::Cancelled;
     return false;
   }

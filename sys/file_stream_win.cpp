@@ -2,6 +2,7 @@
 
 #include "sys/exception.h"
 #include "sys/file_stream.h"
+#include "sys/wide.h"
 
 namespace {
 
@@ -9,13 +10,13 @@ HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 // Share mode 0: no other opener, in this process or another, while we hold it.
 intptr_t OpenExclusive(const std::string& fileName, DWORD disposition) {
-  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+  HANDLE h = ::CreateFileW(Widen(fileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   return reinterpret_cast<intptr_t>(h);
 }
 
 intptr_t OpenShared(const std::string& fileName) {
-  HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE h = ::CreateFileW(Widen(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   return reinterpret_cast<intptr_t>(h);
 }
@@ -48,12 +49,12 @@ FileStream::FileStream(const std::string& fileName, Mode mode) {
 FileStream::~FileStream() { ::CloseHandle(AsHandle(handle_)); }
 
 bool FileStream::Exists(const std::string& fileName) {
-  DWORD attr = ::GetFileAttributesA(fileName.c_str());
+  DWORD attr = ::GetFileAttributesW(Widen(fileName).c_str());
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool FileStream::Remove(const std::string& fileName) {
-  return ::DeleteFileA(fileName.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  return ::DeleteFileW(Widen(fileName).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 int64_t FileStream::Seek(int64_t position) {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "sys/wide.h"
+
 namespace ui {
 
 Control::Control(Form& form, const ControlSpec& row, HWND handle)
@@ -16,13 +18,13 @@ bool Control::Visible() const { return (GetWindowLongA(handle_, GWL_STYLE) & WS_
 void Control::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
 
 std::string Control::Text() const {
-  int n = GetWindowTextLengthA(handle_);
-  std::vector<char> buffer(static_cast<size_t>(n) + 1);
-  int got = GetWindowTextA(handle_, buffer.data(), n + 1);
-  return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+  int n = GetWindowTextLengthW(handle_);
+  std::vector<wchar_t> buffer(static_cast<size_t>(n) + 1);
+  int got = GetWindowTextW(handle_, buffer.data(), n + 1);
+  return Narrow(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
-void Control::SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+void Control::SetText(const std::string& text) { SetWindowTextW(handle_, Widen(text).c_str()); }
 
 void Control::SetTextColor(COLORREF color) {
   color_ = color;

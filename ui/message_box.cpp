@@ -1,5 +1,7 @@
 #include "ui/message_box.h"
 
+#include "sys/wide.h"
+
 namespace ui {
 
 namespace {
@@ -11,7 +13,7 @@ MsgBoxHook& Hook() {
 
 int MsgBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
   if (Hook()) return Hook()(MsgBoxRequest{owner, text, caption, type});
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+  return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
 }
 
 void SetMsgBoxHook(MsgBoxHook hook) { Hook() = std::move(hook); }

@@ -131,6 +131,9 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
       {"newer version", [&] { WriteString(kClientKey, "Version", "9.9"); }, setup, "/S" + logged + to, 6,
        "Corvaline: A newer version of Corvaline, 9.9, is installed."},
       {"nothing to uninstall", [] {}, setup, "-U /S" + logged, 9, "Nothing to un-install!"},
+      // The client reads its default message in the code page: no letter may be lost.
+      {"address outside the code page", [] {}, setup, "/S \"/ADDRESS=Дмитрий <d@example.org>\" /HOST=h" + logged + to,
+       1, "Setup Error: Corvaline cannot use the address Дмитрий <d@example.org>: it has characters the client"},
   };
   for (const auto& r : runs) {
     CleanSlate();

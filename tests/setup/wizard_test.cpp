@@ -385,7 +385,7 @@ TEST_F(WizardTest, ARunningClientIsToBeClosedFirst) {
 
 TEST_F(WizardTest, StrangeDestinationsPassThePagesIntact) {
   const std::string strange[] = {"C:\\bad<name>|here?", std::string(300, 'x'), "Q:\\Corvaline", "",
-                                 "C:\\J\xF6rg\\\xC6sir"};
+                                 "C:\\Jörg\\Æsir", "C:\\Apps\\Почта\\邮件"};
   for (const std::string& folder : strange) {
     TSetupForm form;
     form.AppDIR.SetText(folder);

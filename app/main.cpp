@@ -14,10 +14,11 @@
 #include "install/distribution.h"
 #include "removal/self_removal.h"
 #include "setup/SetupDlg.h"
-#include "sys/ansi.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
+#include "sys/process.h"
+#include "sys/utf8_case.h"
 #include "ui/ui.h"
 #include "uninstall/UninstDlg.h"
 
@@ -75,10 +76,10 @@ ExitCode RunWizards(Role role, const std::string& program) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string program = ModuleFileName();
-  const std::string commandLine = GetCommandLineA();
+  const std::string commandLine = ProgramCommandLine();
   const std::string firstArgument = CommandLineArgument(commandLine, 1);
   // The copy that removes the uninstaller once it has ended.
-  if (AnsiUpperCase(firstArgument).rfind(kSelfRemovalSwitch, 0) == 0) {
+  if (Utf8UpperCase(firstArgument).rfind(kSelfRemovalSwitch, 0) == 0) {
     FinishSelfRemoval(firstArgument.substr(std::string(kSelfRemovalSwitch).size()),
                       CommandLineArgument(commandLine, 2));
     return 0;

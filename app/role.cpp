@@ -1,25 +1,25 @@
 #include "app/role.h"
 
 #include "common/product.h"
-#include "sys/ansi.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
 bool NamedForSetup(const std::string& moduleFileName, bool carriesPayload) {
-  const std::string name = AnsiLowerCase(ExtractFileName(moduleFileName));
-  return name == "setup.exe" || (carriesPayload && name != AnsiLowerCase(UninstallerFile));
+  const std::string name = Utf8LowerCase(ExtractFileName(moduleFileName));
+  return name == "setup.exe" || (carriesPayload && name != Utf8LowerCase(UninstallerFile));
 }
 
 }  // namespace
 
 Role SelectRole(const std::string& moduleFileName, const std::string& firstArgument, bool carriesPayload) {
   if (!NamedForSetup(moduleFileName, carriesPayload)) return Role::Uninstall;
-  return AnsiLowerCase(firstArgument) == "-u" ? Role::Uninstall : Role::Setup;
+  return Utf8LowerCase(firstArgument) == "-u" ? Role::Uninstall : Role::Setup;
 }
 
 int RoleArgumentCount(const std::string& moduleFileName, const std::string& firstArgument, bool carriesPayload) {
-  return NamedForSetup(moduleFileName, carriesPayload) && AnsiLowerCase(firstArgument) == "-u" ? 2 : 1;
+  return NamedForSetup(moduleFileName, carriesPayload) && Utf8LowerCase(firstArgument) == "-u" ? 2 : 1;
 }
 
 std::string CommandLineArgument(const std::string& commandLine, int index) {

@@ -1,7 +1,7 @@
 #include "app/switches.h"
 
-#include "sys/ansi.h"
 #include "sys/text.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ Switches ParseSwitches(const std::string& arguments, Role role) {
   for (size_t pos = SkipBlanks(arguments, 0); pos < arguments.size();) {
     const bool quoted = arguments[pos] == '"';
     const size_t start = quoted ? pos + 1 : pos;
-    if (setup && AnsiUpperCase(arguments.substr(start, 3)) == "/D=") {
+    if (setup && Utf8UpperCase(arguments.substr(start, 3)) == "/D=") {
       s.folder = RestOfLine(arguments.substr(start + 3), quoted);
       break;
     }
@@ -55,7 +55,7 @@ Switches ParseSwitches(const std::string& arguments, Role role) {
     const std::string argument = Unquoted(arguments.substr(pos, end - pos));
     pos = SkipBlanks(arguments, end);
     const size_t eq = argument.find('=');
-    const std::string name = AnsiUpperCase(argument.substr(0, eq));
+    const std::string name = Utf8UpperCase(argument.substr(0, eq));
     const std::string value = eq == std::string::npos ? std::string() : argument.substr(eq + 1);
     const bool flag = eq == std::string::npos;
     if (name == "/S" && flag) {

@@ -12,13 +12,13 @@ std::string AppsEntryKey() {
 SettingValues AppsEntryValues(const std::string& folder, const std::string& version, uint64_t bytes) {
   const std::string dir = AddBackslash(folder);
   const std::string uninstaller = "\"" + dir + UninstallerFile + "\"";
-  return {StringValue("DisplayName", ProductName),
-          StringValue("DisplayVersion", version),
-          StringValue("Publisher", "the " + ProductName + " authors"),
-          StringValue("InstallLocation", StripBackslash(folder)),
-          StringValue("DisplayIcon", dir + ClientExeFile + ",0"),
-          StringValue("UninstallString", uninstaller),
-          StringValue("QuietUninstallString", uninstaller + " /S"),
+  return {TextValue("DisplayName", ProductName),
+          TextValue("DisplayVersion", version),
+          TextValue("Publisher", "the " + ProductName + " authors"),
+          TextValue("InstallLocation", StripBackslash(folder)),
+          TextValue("DisplayIcon", dir + ClientExeFile + ",0"),
+          TextValue("UninstallString", uninstaller),
+          TextValue("QuietUninstallString", uninstaller + " /S"),
           IntegerValue("NoModify", 1),
           IntegerValue("NoRepair", 1),
           AppsEntrySizeValue(bytes)};

@@ -1,8 +1,8 @@
 #include "common/constants.h"
 
-#include "sys/ansi.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 // Entries are defined in table order in this one file, so each computed entry
 // sees the entries above it already built.
@@ -19,8 +19,8 @@ const std::string IniExt = ".ini";
 const std::string BackupExt = ".bak";
 const std::string TempExt = ".tmp";
 const std::string OrgExt = ".org";
-const std::string ProgramPathUpper = AnsiUpperCase(ModuleFileName());
-const std::string ProgramDirLower = AnsiLowerCase(ExtractFilePath(ProgramPathUpper));
+const std::string ProgramPathUpper = Utf8UpperCase(ModuleFileName());
+const std::string ProgramDirLower = Utf8LowerCase(ExtractFilePath(ProgramPathUpper));
 const std::string ProgramDatabaseFile = ChangeFileExt(ProgramPathUpper, DatabaseExt);
 const std::string ProgramDpcFile = ChangeFileExt(ProgramPathUpper, DpcExt);
 const std::string MixPoolKey = "MixPool";

@@ -1,6 +1,7 @@
 #include "common/journal_records.h"
 
-const char kJournalHeader[] = "Corvaline install journal 1";
+// 2: paths in UTF-8, registry values as the wide functions give them.
+const char kJournalHeader[] = "Corvaline install journal 2";
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <set>
 
-#include "sys/ansi.h"
 #include "sys/extended_path.h"
 #include "sys/file_identity.h"
 #include "sys/known_folders.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ std::string Openable(const std::string& folder) {
 // The folder ("\\?\" form) and every folder above it, as far as they open.
 // Known folders share their parents: each is opened once.
 void AddWithAncestors(std::string folder, ProtectedSet* set) {
-  for (; !folder.empty() && set->walked.insert(AnsiLowerCase(Openable(folder))).second;
+  for (; !folder.empty() && set->walked.insert(Utf8LowerCase(Openable(folder))).second;
        folder = ExtendedParent(folder)) {
     FileIdentity identity;
     if (IdentifyPath(Openable(folder), &identity)) set->identities.insert(identity);

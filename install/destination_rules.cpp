@@ -24,12 +24,19 @@ bool IsDeviceName(const std::string& component) {
          base[3] >= '1' && base[3] <= '9';
 }
 
-// The longest name a folder of NTFS or FAT may have.
+// The longest name a folder of NTFS or FAT may have, in UTF-16 units.
 constexpr size_t kLongestName = 255;
+
+// UTF-16 units of UTF-8 text: one per letter, two for one beyond U+FFFF.
+size_t Utf16Length(const std::string& utf8) {
+  size_t n = 0;
+  for (unsigned char c : utf8) n += ((c & 0xC0) != 0x80) + (c >= 0xF0);
+  return n;
+}
 
 bool IsUsableComponent(const std::string& c) {
   if (c == "." || c == "..") return true;
-  if (c.empty() || c.size() > kLongestName || c.back() == '.' || c.back() == ' ') return false;
+  if (c.empty() || Utf16Length(c) > kLongestName || c.back() == '.' || c.back() == ' ') return false;
   for (unsigned char ch : c)
     if (IsBadCharacter(ch)) return false;
   return !IsDeviceName(c);
@@ -67,6 +74,6 @@ NameVerdict JudgeDestinationName(const std::string& path) {
   return NameVerdict::Usable;
 }
 
-bool FitsClientPath(const std::string& folder, const std::string& name) {
-  return AddBackslash(folder).size() + name.size() <= kLongestClientPath;
+bool FitsClientPath(size_t folderLength, const std::string& name) {
+  return folderLength + 1 + name.size() <= kLongestClientPath;
 }

@@ -10,11 +10,12 @@
 #include "distribution/payload_reader.h"
 #include "distribution/source_digest.h"
 #include "install/file_sink.h"
-#include "sys/ansi.h"
 #include "sys/exception.h"
+#include "sys/code_page.h"
 #include "sys/file_access.h"
 #include "sys/files.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 const char kDamagedSetupText[] = "The setup file is damaged. Please download it again.";
 
@@ -23,7 +24,7 @@ namespace {
 const std::string kTemplate = ChangeFileExt(ClientExeFile, IniExt);
 
 std::string TargetName(const std::string& name) {
-  return AnsiLowerCase(name) == "setup.exe" ? UninstallerFile : name;
+  return Utf8LowerCase(name) == "setup.exe" ? UninstallerFile : name;
 }
 
 Distribution& Refused(Distribution& d, const std::string& message) {
@@ -40,7 +41,7 @@ std::string Incomplete(const std::string& folder, const std::string& what) {
 
 std::string VersionIn(const std::string& templatePath) {
   try {
-    return GetInitValue("Version", "", templatePath);
+    return Utf8FromAnsi(GetInitValue("Version", "", templatePath));
   } catch (const EFOpenError&) {
     return std::string();
   }
@@ -103,7 +104,7 @@ Distribution& OpenPayload(Distribution& d, const std::string& program, PayloadRe
     PlannedFile file{std::string(), TargetName(entries[i].file.name), entries[i].file.size};
     file.entry = static_cast<int>(i);
     d.files.push_back(file);
-    if (AnsiSameText(entries[i].file.name, kTemplate)) d.version = PayloadVersion(reader, i);
+    if (Utf8SameText(entries[i].file.name, kTemplate)) d.version = PayloadVersion(reader, i);
   }
   if (!FindListedFile(installed, ClientExeFile) || !FindListedFile(installed, kTemplate))
     return Refused(d, kDamagedSetupText);

@@ -1,8 +1,10 @@
 #include "install/earlier_installation.h"
 
 #include "common/constants.h"
+#include "common/stored_folder.h"
 #include "db/FileMan1.h"
 #include "msg/header_manager.h"
+#include "sys/code_page.h"
 #include "sys/exception.h"
 #include "sys/file_access.h"
 #include "sys/files.h"
@@ -18,12 +20,12 @@ EarlierInstallation ReadEarlierInstallation() {
   if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
     earlier.found = true;
     earlier.group = !registry.ReadStringOrEmpty("Program Group").empty();
-    earlier.folder = registry.ReadStringOrEmpty("AppDir");
-    earlier.version = registry.ReadStringOrEmpty("Version");
+    earlier.folder = StoredFolder(registry, "AppDir");
+    earlier.version = Utf8FromAnsi(registry.ReadStringOrEmpty("Version"));
     registry.CloseKey();
   }
   if (registry.OpenKeyReadOnly(MixRegistryKey)) {
-    earlier.mixFolder = registry.ReadStringOrEmpty("MixDir");
+    earlier.mixFolder = StoredFolder(registry, "MixDir");
     registry.CloseKey();
   }
   return earlier;
@@ -48,8 +50,8 @@ StoredAddress ReadStoredAddress(const std::string& folder) {
   } catch (const EFOpenError&) {
     return stored;  // unreadable: nothing known, and the file stays as it is
   }
-  stored.address = header.GetHeaderValue("From: ");
-  stored.host = header.GetHeaderValue("Host: ");
+  stored.address = Utf8FromAnsi(header.GetHeaderValue("From: "));
+  stored.host = Utf8FromAnsi(header.GetHeaderValue("Host: "));
   return stored;
 }
 

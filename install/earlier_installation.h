@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+// Values the client reads, in UTF-8; a folder stored in its short form for
+// the client is given by its real name when it is there.
 struct EarlierInstallation {
   bool found = false;  // the client's key is there
   std::string folder;  // "AppDir"

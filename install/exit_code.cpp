@@ -7,12 +7,14 @@ ExitCode ExitCodeFor(PlanProblem problem) {
     case PlanProblem::NewerInstalled: return ExitCode::NewerInstalled;
     case PlanProblem::DiskFull: return ExitCode::DiskFull;
     case PlanProblem::Distribution: return ExitCode::DistributionDamaged;
+    case PlanProblem::Unstorable: return ExitCode::BadCommandLine;
     case PlanProblem::NoRights:
     case PlanProblem::OtherFiles:
     case PlanProblem::Protected:
     case PlanProblem::BadName:
     case PlanProblem::Unreachable:
-    case PlanProblem::TooLong: return ExitCode::DestinationRefused;
+    case PlanProblem::TooLong:
+    case PlanProblem::Unreadable: return ExitCode::DestinationRefused;
   }
   return ExitCode::DestinationRefused;
 }

@@ -2,6 +2,8 @@
 // PlanInstall checks everything before anything changes and says what it
 // would do or why it cannot; RunInstall makes the changes, each written to
 // the install journal first, and takes them all back when one fails.
+// Every text here is UTF-8; the engine stores what the client reads (the
+// address, the host, the values under its key) in the code page.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -36,6 +38,8 @@ enum class PlanProblem {
   BadName,          // a name the file system cannot hold, or no folder at all
   Unreachable,      // a drive or share that is not there
   TooLong,          // the client could not use its files there
+  Unreadable,       // a name outside the code page, and no short form of it for the client
+  Unstorable,       // an address or host with letters outside the code page
   DiskFull,
   Distribution,     // the distribution is incomplete or damaged
 };

@@ -2,13 +2,39 @@
 #include "install/installer.h"
 
 #include "common/apps_entry.h"
-#include "sys/ansi.h"
 #include "sys/error_text.h"
 #include "sys/file_access.h"
 #include "sys/files.h"
 #include "sys/folder_size.h"
 #include "sys/path.h"
 #include "sys/registry.h"
+#include "sys/utf8_case.h"
+
+namespace {
+
+bool Write(Registry& key, const SettingValue& value) {
+  switch (value.kind) {
+    case SettingValue::Kind::Integer: return key.WriteInteger(value.name, value.number);
+    case SettingValue::Kind::Text: return key.WriteText(value.name, value.text);
+    case SettingValue::Kind::Ansi: break;
+  }
+  return key.WriteString(value.name, value.text);
+}
+
+bool ReadsBack(const Registry& key, const SettingValue& value) {
+  Registry::RawValue stored;
+  if (!key.ReadRaw(value.name, &stored) || !stored.present) return false;
+  switch (value.kind) {
+    case SettingValue::Kind::Integer:
+      return stored.type == REG_DWORD && stored.data.size() == 4 &&
+             *reinterpret_cast<const int*>(stored.data.data()) == value.number;
+    case SettingValue::Kind::Text: return stored.type == REG_SZ && key.ReadText(value.name) == value.text;
+    case SettingValue::Kind::Ansi: break;
+  }
+  return stored.type == REG_SZ && key.ReadStringOrEmpty(value.name) == value.text;
+}
+
+}  // namespace
 
 StepResult Installer::Fail(const std::string& caption, const std::string& message) {
   caption_ = caption;
@@ -27,7 +53,7 @@ bool Installer::MakeFolder(const std::string& folder) {
 }
 
 bool Installer::CreatedByThisRun(const std::string& path) const {
-  return created_.count(AnsiLowerCase(path)) > 0;
+  return created_.count(Utf8LowerCase(path)) > 0;
 }
 
 bool Installer::PrepareTarget(const std::string& target) {
@@ -37,7 +63,7 @@ bool Installer::PrepareTarget(const std::string& target) {
     if (!journal_.FileMovedAside(target, aside) || !MoveOneFile(target, aside, false)) return false;
   }
   if (!journal_.FileCreated(target)) return false;
-  created_.insert(AnsiLowerCase(target));
+  created_.insert(Utf8LowerCase(target));
   return true;
 }
 
@@ -73,23 +99,13 @@ bool Installer::WriteValues(const std::string& key, const SettingValues& values)
     return false;
   }
   if (!registry.OpenKey("\\" + key, true)) return false;
-  for (const SettingValue& value : values) {
-    const bool written = value.isInteger ? registry.WriteInteger(value.name, value.number)
-                                         : registry.WriteString(value.name, value.text);
-    if (!written) return false;
-  }
+  for (const SettingValue& value : values)
+    if (!Write(registry, value)) return false;
   // Done only when every value reads back as written.
   Registry check;
   if (!check.OpenKeyReadOnly("\\" + key)) return false;
-  for (const SettingValue& value : values) {
-    Registry::RawValue stored;
-    if (!check.ReadRaw(value.name, &stored) || !stored.present) return false;
-    const bool same = value.isInteger
-                          ? stored.type == REG_DWORD && stored.data.size() == 4 &&
-                                *reinterpret_cast<const int*>(stored.data.data()) == value.number
-                          : stored.type == REG_SZ && check.ReadStringOrEmpty(value.name) == value.text;
-    if (!same) return false;
-  }
+  for (const SettingValue& value : values)
+    if (!ReadsBack(check, value)) return false;
   return true;
 }
 

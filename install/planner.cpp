@@ -7,14 +7,16 @@
 #include "common/protected_folders.h"
 #include "common/running_client.h"
 #include "common/version.h"
+#include "install/client_folder.h"
 #include "install/destination_rules.h"
 #include "install/distribution.h"
 #include "install/earlier_installation.h"
 #include "install/install.h"
-#include "sys/ansi.h"
+#include "sys/code_page.h"
 #include "sys/file_access.h"
 #include "sys/files.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
@@ -51,7 +53,7 @@ bool HoldsOtherFiles(const std::string& folder, const std::string& earlierFolder
   if (!earlierFolder.empty() && SameFolder(folder, earlierFolder)) return false;
   for (const std::string& file : entries.files) {
     const std::string name = ExtractFileName(file);
-    if (AnsiSameText(name, ClientExeFile) || AnsiSameText(name, UninstallerFile) || IsUserDatabaseFile(name))
+    if (Utf8SameText(name, ClientExeFile) || Utf8SameText(name, UninstallerFile) || IsUserDatabaseFile(name))
       return false;
   }
   return true;
@@ -75,6 +77,23 @@ bool BlockedByAFile(const std::string& folder) {
     if (DirectoryExists(path) || StripBackslash(ExtractFilePath(path)) == path) return false;
   }
   return false;
+}
+
+// The client reads the address and the host in the code page: a letter it
+// cannot hold would be lost, or replaced by another.
+bool CheckStorable(InstallPlan& plan) {
+  const struct {
+    const char* what;
+    const std::string& text;
+  } texts[] = {{"the address ", plan.address}, {"the mail host ", plan.host}};
+  for (const auto& t : texts) {
+    if (FitsCodePage(t.text)) continue;
+    Problem(plan, PlanProblem::Unstorable,
+            ProductName + " cannot use " + t.what + t.text +
+                ": it has characters the client cannot read. Type it in other letters.");
+    return false;
+  }
+  return true;
 }
 
 bool CheckName(InstallPlan& plan, const std::string& typed) {
@@ -131,11 +150,17 @@ bool CheckDistribution(InstallPlan& plan, const InstallChoices& choices) {
   return true;
 }
 
-bool CheckLength(InstallPlan& plan) {
+// The client must be able to read the folder's name and open every file there.
+bool CheckClientPath(InstallPlan& plan) {
+  size_t folderLength = 0;
+  if (!ClientWillRead(plan.folder, &folderLength)) {
+    Problem(plan, PlanProblem::Unreadable, UnreadableFolderText(plan.folder));
+    return false;
+  }
   std::string longest = ChangeFileExt(ClientExeFile, DatabaseExt);
   for (const PlannedFile& file : plan.files)
     if (file.name.size() > longest.size()) longest = file.name;
-  if (FitsClientPath(plan.folder, longest)) return true;
+  if (FitsClientPath(folderLength, longest)) return true;
   Problem(plan, PlanProblem::TooLong,
           "The folder" + Quoted(plan.folder) + "is too long: the path of " + longest +
               " in it would be longer than " + std::to_string(kLongestClientPath) +
@@ -146,7 +171,7 @@ bool CheckLength(InstallPlan& plan) {
 bool CheckRights(InstallPlan& plan) {
   if (!LacksRightsFor(plan.folder)) return true;
   const std::string own = UserProgramsDestination();
-  if (own.empty() || SameFolder(own, plan.folder) || AnsiLowerCase(own) == AnsiLowerCase(plan.folder)) {
+  if (own.empty() || SameFolder(own, plan.folder) || Utf8SameText(own, plan.folder)) {
     Problem(plan, PlanProblem::NoRights, "You do not have the rights to install into" + Quoted(plan.folder));
     return false;
   }
@@ -196,8 +221,9 @@ InstallPlan PlanInstall(const InstallChoices& choices) {
   plan.address = choices.address;
   plan.host = choices.host;
   plan.group = choices.group;
-  if (!CheckName(plan, choices.folder) || !CheckPlace(plan) || !CheckDistribution(plan, choices) ||
-      !CheckLength(plan) || !CheckRights(plan))
+  // The probe of what the client can read needs the rights to the folder.
+  if (!CheckStorable(plan) || !CheckName(plan, choices.folder) || !CheckPlace(plan) ||
+      !CheckDistribution(plan, choices) || !CheckRights(plan) || !CheckClientPath(plan))
     return plan;
   if (!choices.otherFilesAccepted && HoldsOtherFiles(plan.folder, earlier.folder))
     return Problem(plan, PlanProblem::OtherFiles,

@@ -1,7 +1,9 @@
 // The client's values under its key, and the entry in Settings > Apps.
 #include "common/apps_entry.h"
 #include "common/constants.h"
+#include "install/client_folder.h"
 #include "install/installer.h"
+#include "sys/code_page.h"
 #include "sys/path.h"
 
 namespace {
@@ -9,7 +11,13 @@ const char kRegistryErrorText[] = "Unable to write to Win95 registry!\n\nEntries
 }  // namespace
 
 StepResult Installer::SaveRegistrySettings() {
-  SettingValues client = {StringValue("AppDir", plan_.folder), StringValue("Version", plan_.version)};
+  // The client reads its values in the code page: the folder in the form it
+  // can read, the version as its database gave it.
+  std::string folder, appDir, version;
+  if (!ClientFolderOf(plan_.folder, &folder) || !AnsiFromUtf8(folder, &appDir) ||
+      !AnsiFromUtf8(plan_.version, &version))
+    return Fail("Setup Error", UnreadableFolderText(plan_.folder));
+  SettingValues client = {StringValue("AppDir", appDir), StringValue("Version", version)};
   if (plan_.group) client.push_back(StringValue("Program Group", ProductName));
   // The client's window defaults are the user's own once it has run.
   if (!plan_.existing) {

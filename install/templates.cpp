@@ -5,6 +5,7 @@
 #include "install/earlier_installation.h"
 #include "install/installer.h"
 #include "msg/header_manager.h"
+#include "sys/code_page.h"
 #include "sys/exception.h"
 #include "sys/files.h"
 #include "sys/path.h"
@@ -39,12 +40,16 @@ bool IsCurrent(const std::string& key, const std::string& database, const std::s
 StepResult Installer::StoreDefaultTemplates() {
   // Without both the client fills them in itself, or a later setup does.
   if (plan_.address.empty() || plan_.host.empty()) return StepResult::Skipped;
+  // Records hold text in the code page; the planner has made sure both fit.
+  std::string address, hostName;
+  if (!AnsiFromUtf8(plan_.address, &address) || !AnsiFromUtf8(plan_.host, &hostName))
+    return Fail("Setup Error", "Error storing default message!");
   const std::string database = ClientDatabaseIn(plan_.folder);
   // The client keeps its database encrypted: not ours to read or write.
   if (FileExists(ChangeFileExt(database, EncryptedExt)) && !FileExists(database)) return StepResult::Skipped;
 
-  const std::string host = "Host: " + plan_.host;
-  const std::string from = "From: " + plan_.address;
+  const std::string host = "Host: " + hostName;
+  const std::string from = "From: " + address;
   const Lines message = {"Fcc: outbox", host, from, kChain, "To: ", "Subject: ", "",
                          GetInitValue("Cutmarks", "~~", ProgramDatabaseFile)};
   const Lines article = {"Fcc: outbox", host, from, kChain, std::string("To: ") + kNewsGateway,
@@ -56,7 +61,7 @@ StepResult Installer::StoreDefaultTemplates() {
   } records[] = {{DefaultMessageKey, message, "Error storing default message!"},
                  {DefaultArticleKey, article, "Error storing default article!"}};
   bool current[2];
-  for (int i = 0; i < 2; ++i) current[i] = IsCurrent(records[i].key, database, plan_.address, plan_.host);
+  for (int i = 0; i < 2; ++i) current[i] = IsCurrent(records[i].key, database, address, hostName);
   if (current[0] && current[1]) return StepResult::Done;
 
   const bool made = FileExists(database) ? BackUp(database) : PrepareTarget(database);

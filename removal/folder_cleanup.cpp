@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "common/database_files.h"
-#include "sys/ansi.h"
 #include "sys/extended_path.h"
 #include "sys/file_identity.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 #include "removal/kept_files.h"
 
 namespace {
@@ -20,7 +20,7 @@ using KeepRule = bool (*)(const std::string& name);
 bool IsFolder(const NamedEntry& entry) { return (entry.attributes & kDirectoryAttr) != 0; }
 
 bool IsPool(const NamedEntry& entry) {
-  return entry.attributes == kDirectoryAttr && AnsiSameText(entry.name, "pool");
+  return entry.attributes == kDirectoryAttr && Utf8SameText(entry.name, "pool");
 }
 
 // dir: "\\?\" form, ending in "\".
@@ -33,13 +33,17 @@ void DeleteFilesOf(const std::string& dir, KeepRule keep) {
 // the user expects, and is no failure.
 bool IsRunningProgram(const std::string& path) { return SamePath(path, ModuleFileName()); }
 
-// Sorted, so that the log lists them alike on every file system.
+// Sorted, so that the log lists them alike on every file system. A folder
+// still there that cannot be read to its end is left as a whole: nothing
+// says its files are gone.
 Lines FilesLeftIn(const std::string& dir, KeepRule keep) {
   Lines left;
-  for (const NamedEntry& entry : ListFolderAsNamed(dir))
+  bool complete = false;
+  for (const NamedEntry& entry : ListFolderAsNamed(dir, &complete))
     if (!IsFolder(entry) && !keep(entry.name) && !IsRunningProgram(dir + entry.name))
       left.push_back(dir + entry.name);
   std::sort(left.begin(), left.end());
+  if (!complete && DirectoryExists(dir)) left.push_back(StripBackslash(dir));
   return left;
 }
 

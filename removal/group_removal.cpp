@@ -30,8 +30,10 @@ Lines DeleteOurLinks(const std::string& dir) {
   for (const NamedEntry& entry : ListFolderAsNamed(dir))
     if (IsOurLink(entry)) RemoveFile(dir + entry.name);
   Lines left;
-  for (const NamedEntry& entry : ListFolderAsNamed(dir))
+  bool complete = false;
+  for (const NamedEntry& entry : ListFolderAsNamed(dir, &complete))
     if (IsOurLink(entry)) left.push_back(UsualPath(dir + entry.name));
+  if (!complete && DirectoryExists(dir)) left.push_back(UsualPath(StripBackslash(dir)));
   return left;
 }
 
@@ -42,6 +44,9 @@ bool HoldsOthers(const std::string& dir) {
 }
 
 // Asks Program Manager to delete the group; true once the folder is gone.
+// The name comes from the client's key, in the code page, which is what the
+// shell's Program Manager takes (Wine's passes the command through the code
+// page and leaves a group of other letters where it is).
 bool ShellDeletes(const std::string& macro, const std::string& folder) {
   DdeClient shell;
   if (!shell.SetLink("PROGMAN", "PROGMAN")) return false;

@@ -2,19 +2,21 @@
 #include "common/constants.h"
 #include "common/database_files.h"
 #include "common/running_client.h"
+#include "common/stored_folder.h"
 #include "removal/kept_files.h"
 #include "removal/removal.h"
-#include "sys/ansi.h"
+#include "sys/code_page.h"
 #include "sys/file_identity.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
 #include "sys/registry.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
 std::string Comparable(bool installed, const std::string& folder) {
-  return installed && !folder.empty() ? AnsiLowerCase(ShortPathName(folder)) : std::string();
+  return installed && !folder.empty() ? Utf8LowerCase(ShortPathName(folder)) : std::string();
 }
 
 // The plain files of folder that a files step would delete; the running
@@ -34,14 +36,14 @@ InstalledProducts ReadInstalledProducts() {
   Registry registry;
   if (registry.OpenKeyReadOnly(MixRegistryKey)) {
     p.mix = true;
-    p.mixDir = AddBackslash(registry.ReadStringOrEmpty("MixDir"));
+    p.mixDir = AddBackslash(StoredFolder(registry, "MixDir"));
     registry.CloseKey();
   }
   if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
     p.app = true;
-    p.appDir = AddBackslash(registry.ReadStringOrEmpty("AppDir"));
-    p.programGroup = registry.ReadStringOrEmpty("Program Group");
-    p.appVersion = registry.ReadStringOrEmpty("Version");
+    p.appDir = AddBackslash(StoredFolder(registry, "AppDir"));
+    p.programGroup = Utf8FromAnsi(registry.ReadStringOrEmpty("Program Group"));
+    p.appVersion = Utf8FromAnsi(registry.ReadStringOrEmpty("Version"));
     registry.CloseKey();
   }
   p.keepClient = p.app && FileExists(p.appDir + kKeepMarker);

@@ -10,6 +10,8 @@
 
 #include "sys/lines.h"
 
+// The registry's values in UTF-8; a folder the client has in its short form
+// is given by its real name (common/stored_folder.h).
 struct InstalledProducts {
   bool app = false;  // the client's key is there
   bool mix = false;  // Mixmaster's key is there

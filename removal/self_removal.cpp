@@ -2,10 +2,10 @@
 
 #include "common/constants.h"
 #include "sys/after_exit.h"
-#include "sys/ansi.h"
 #include "sys/files.h"
 #include "sys/path.h"
 #include "sys/sleep.h"
+#include "sys/utf8_case.h"
 
 const char kSelfRemovalSwitch[] = "/_REMOVE=";
 
@@ -20,7 +20,7 @@ bool ScheduleSelfRemoval(const std::string& path) {
 }
 
 void FinishSelfRemoval(const std::string& handle, const std::string& path) {
-  if (AnsiLowerCase(ExtractFileName(path)) != AnsiLowerCase(UninstallerFile) || !IsAbsolutePath(path)) return;
+  if (!Utf8SameText(ExtractFileName(path), UninstallerFile) || !IsAbsolutePath(path)) return;
   if (!WaitForStarter(handle, kStarterWaitMs)) return;
   // The system may hold the program's image a moment after its process ended.
   for (int i = 0; i < kDeleteTries && FileExists(path); ++i) {

@@ -77,6 +77,8 @@ class TSetupForm : public ui::Form {
   void ApplyNextRule();
   void FillSummary();
   void ReturnToStart();
+  // Back to the page where the address and host are typed.
+  void ReturnToAddress();
   // Plans with choices until nothing stands in the way, putting the engine's
   // questions to the user; false when the install does not go ahead.
   bool PlanAccepted(InstallChoices& choices, InstallPlan& plan);

@@ -1,9 +1,9 @@
 #include "setup/DirBrow.h"
-#include "sys/ansi.h"
 #include "sys/controls.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 using namespace ui;
 
@@ -61,5 +61,5 @@ std::string BrowseForDirectory(Form& owner, const std::string& requiredFile) {
   CenterOver(dialog.Handle(), owner.Handle());
   dialog.RequiredFile = requiredFile;
   int result = dialog.ShowModal();
-  return AnsiLowerCase(result == mrCancel ? std::string("cancel") : dialog.ChosenDir);
+  return Utf8LowerCase(result == mrCancel ? std::string("cancel") : dialog.ChosenDir);
 }

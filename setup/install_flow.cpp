@@ -6,11 +6,11 @@
 #include "install/exit_code.h"
 #include "install/earlier_installation.h"
 #include "setup/SetupDlg.h"
-#include "sys/ansi.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/process.h"
 #include "sys/text.h"
+#include "sys/utf8_case.h"
 #include "wizard/WaitDlg.h"
 #include "wizard/busy_cursor.h"
 #include "wizard/client_question.h"
@@ -68,6 +68,10 @@ bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
         }
         choices.otherFilesAccepted = true;
         break;
+      case PlanProblem::Unstorable:
+        ui::MsgBox(Handle(), plan.message, plan.caption, MB_OK);
+        ReturnToAddress();
+        return false;
       case PlanProblem::NewerInstalled:
         if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES)
           return Declined();
@@ -87,7 +91,7 @@ bool TSetupForm::RunInstall() {
   InstallChoices choices = Choices();
   InstallPlan plan;
   if (!PlanAccepted(choices, plan)) return false;
-  if (!RunWaitDialog(ProductName, "...installing " + AnsiLowerCase(ProductName) + "...", *this)) {
+  if (!RunWaitDialog(ProductName, "...installing " + Utf8LowerCase(ProductName) + "...", *this)) {
     LastResult = ExitCode::Cancelled;
     return false;
   }

@@ -1,5 +1,6 @@
 // The setup wizard's construction, navigation and close handling.
 #include "common/constants.h"
+#include "install/client_folder.h"
 #include "install/distribution.h"
 #include "install/earlier_installation.h"
 #include "setup/DirBrow.h"
@@ -168,6 +169,10 @@ void TSetupForm::ReturnToStart() {
   while (Notebook1.PageIndex() > kStart) BackBtnClick();
 }
 
+void TSetupForm::ReturnToAddress() {
+  while (Notebook1.PageIndex() > kAddress) BackBtnClick();
+}
+
 void TSetupForm::BrowseBtnClick() {
   std::string folder = BrowseForDirectory(*this, "");
   if (folder != "cancel") AppDIR.SetText(folder);
@@ -193,11 +198,15 @@ void TSetupForm::FormCloseQuery(bool& canClose) {
     canClose = false;
     return;
   }
-  SetCurrentDir(AppDIR.Text());
+  // The client starts in its folder as it reads it: its own path and its
+  // current folder come to it whole.
+  std::string folder;
+  if (!ClientFolderOf(AppDIR.Text(), &folder)) folder = AppDIR.Text();
+  SetCurrentDir(folder);
   // Quoted: unquoted, a folder with a blank ("C:\Program Files\...") lets the
   // system start C:\Program.exe instead, if there is one.
   if (Notebook1.ActivePage() == "Done" && CancelBtn.Text() == "Exit" && RunQuickBox.Checked())
-    RunProgram("\"" + AddBackslash(AppDIR.Text()) + ClientExeName + "\"", 1);
+    RunProgram("\"" + AddBackslash(folder) + ClientExeName + "\"", 1);
   canClose = true;
 }
 

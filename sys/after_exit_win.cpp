@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <vector>
 
 #include "sys/files.h"
 #include "sys/handle.h"
 #include "sys/module_path.h"
+#include "sys/process.h"
 #include "sys/text.h"
+#include "sys/wide.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ UniqueHandle TemporaryCopy(std::string* path) {
     *path = folder + "~cvrm" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(n) + ".exe";
     if (!CopyOneFile(ModuleFileName(), *path, true)) continue;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    UniqueHandle held(CreateFileA(path->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
-                                  OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    UniqueHandle held(CreateFileW(Widen(*path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  &inherit, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!held) RemoveFile(*path);
     return held;
   }
@@ -41,17 +42,13 @@ bool StartCopyAfterExit(const std::string& arguments) {
   const std::string commandLine =
       "\"" + program + "\" " +
       ReplaceAll(arguments, "%h", std::to_string(reinterpret_cast<uintptr_t>(self.Get())));
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
   // Out of any job the caller runs us in, where the job allows it: a job
   // closed when we end would end the copy with us.
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS | CREATE_BREAKAWAY_FROM_JOB,
-                      nullptr, nullptr, &startup, &info) &&
-      !CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr,
-                      &startup, &info))
+  if (!StartProcess(commandLine, true, DETACHED_PROCESS | CREATE_BREAKAWAY_FROM_JOB, &startup, &info) &&
+      !StartProcess(commandLine, true, DETACHED_PROCESS, &startup, &info))
     return false;
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);

@@ -2,12 +2,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "sys/console_runner.h"
 #include "sys/error_text.h"
 #include "sys/handle.h"
 #include "sys/message_pump.h"
+#include "sys/process.h"
 
 namespace {
 constexpr DWORD kPipeBufferSize = 2500000;  // a suggestion; the system may use less
@@ -117,7 +117,7 @@ uint32_t ConsoleRunner::Run() {
   // block on a full pipe forever once we stop reading, instead of failing.
   SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
 
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   startup.wShowWindow = ShowMode;
@@ -125,10 +125,7 @@ uint32_t ConsoleRunner::Run() {
   startup.hStdOutput = writeEnd.Get();
   startup.hStdError = writeEnd.Get();
   PROCESS_INFORMATION info = {};
-  std::vector<char> line(CommandLine.begin(), CommandLine.end());
-  line.push_back('\0');
-  ProcessCreated = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &info) != FALSE;
+  ProcessCreated = StartProcess(CommandLine, true, 0, &startup, &info);
   if (!ProcessCreated) {
     Output.push_back("CreateProcess Error: " + LastErrorText());
     return 0;

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "sys/controls.h"
@@ -18,26 +18,26 @@ void CenterOver(HWND control, HWND form) {
 }
 
 namespace {
-// The clipboard's text in the ANSI code page (the system converts Unicode
-// text for us), up to its first zero; false when there is none.
-bool ClipboardText(HWND owner, std::string* text) {
-  if (!IsClipboardFormatAvailable(CF_TEXT)) return false;
+// The clipboard's text, whatever its letters, up to its first zero; false
+// when there is none.
+bool ClipboardText(HWND owner, std::wstring* text) {
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return false;
   ClipboardScope clipboard(owner);
   if (!clipboard.Opened()) return false;
-  GlobalLockScope data(GetClipboardData(CF_TEXT));
+  GlobalLockScope data(GetClipboardData(CF_UNICODETEXT));
   if (!data.Data()) return false;
-  const char* chars = static_cast<const char*>(data.Data());
+  const wchar_t* chars = static_cast<const wchar_t*>(data.Data());
   // Never read past the block, even when its text lacks the zero.
-  const void* zero = std::memchr(chars, '\0', data.Size());
-  size_t n = zero ? static_cast<const char*>(zero) - chars : data.Size();
-  text->assign(chars, n);
+  const size_t room = data.Size() / sizeof(wchar_t);
+  const wchar_t* zero = std::wmemchr(chars, L'\0', room);
+  text->assign(chars, zero ? static_cast<size_t>(zero - chars) : room);
   return true;
 }
 }  // namespace
 
 void PasteAsPlainText(HWND edit) {
-  std::string text;
+  std::wstring text;
   // Without text on the clipboard, replacing the selection would only delete it.
   if (!ClipboardText(edit, &text)) return;
-  SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -5,13 +5,14 @@
 #include "sys/exception.h"
 #include "sys/files.h"
 #include "sys/handle.h"
+#include "sys/wide.h"
 
 namespace {
 // Whole-file reads and writes go in pieces: ReadFile/WriteFile take 32-bit counts.
 constexpr DWORD kPiece = 1 << 20;
 
 std::string ReadWhole(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw EFOpenError("Cannot open file " + path);
   LARGE_INTEGER size;
@@ -32,7 +33,7 @@ std::string ReadWhole(const std::string& path) {
 }
 
 void WriteWhole(const std::string& path, const std::string& content) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw EFCreateError("Cannot create file " + path);
   size_t done = 0;

@@ -1,7 +1,8 @@
 #include "sys/durable_file.h"
+#include "sys/wide.h"
 
 bool DurableFile::Open(const std::string& path, bool truncate) {
-  file_.Reset(CreateFileA(path.c_str(), FILE_APPEND_DATA | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  file_.Reset(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                           truncate ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   return file_.Valid();
 }

@@ -21,3 +21,8 @@ bool ClearReadOnly(const std::string& path);
 // folder, with access denied. Other failures (a bad name, a missing drive)
 // are not a matter of rights and give false.
 bool LacksRightsFor(const std::string& folder);
+
+// The short (8.3) name a new folder in folder gets when its name is name with
+// a suffix: a probe folder, made and removed at once. Empty when it cannot be
+// made; the probe's long name itself when the volume makes no short names.
+std::string ShortNameOfNewFolder(const std::string& folder, const std::string& name);

@@ -4,6 +4,7 @@
 #include "sys/files.h"
 #include "sys/handle.h"
 #include "sys/path.h"
+#include "sys/wide.h"
 
 namespace {
 
@@ -14,15 +15,15 @@ std::string ProbeName(const std::string& folder) {
 }
 
 bool RefusesNewFile(const std::string& folder) {
-  UniqueHandle probe(CreateFileA(ProbeName(folder).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  UniqueHandle probe(CreateFileW(Widen(ProbeName(folder)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
   return !probe && GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 bool RefusesNewFolder(const std::string& folder) {
-  const std::string probe = ProbeName(folder);
-  if (CreateDirectoryA(probe.c_str(), nullptr)) {
-    RemoveDirectoryA(probe.c_str());
+  const std::wstring probe = Widen(ProbeName(folder));
+  if (CreateDirectoryW(probe.c_str(), nullptr)) {
+    RemoveDirectoryW(probe.c_str());
     return false;
   }
   return GetLastError() == ERROR_ACCESS_DENIED;
@@ -31,7 +32,7 @@ bool RefusesNewFolder(const std::string& folder) {
 }  // namespace
 
 bool FileInUse(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) return false;
@@ -40,16 +41,17 @@ bool FileInUse(const std::string& path) {
 }
 
 bool CanReadFile(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return file.Valid();
 }
 
 bool ClearReadOnly(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring wide = Widen(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
-  return SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+  return SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
 }
 
 bool LacksRightsFor(const std::string& folder) {
@@ -62,4 +64,14 @@ bool LacksRightsFor(const std::string& folder) {
     existing = parent;
     if (DirectoryExists(existing)) return RefusesNewFolder(existing);
   }
+}
+
+std::string ShortNameOfNewFolder(const std::string& folder, const std::string& name) {
+  // Named after the folder it stands for, so that the volume treats its
+  // letters alike, and unlike anything there.
+  const std::string probe = AddBackslash(folder) + name + ProbeName("");
+  if (!CreateDirectoryW(Widen(probe).c_str(), nullptr)) return std::string();
+  const std::string shortName = ExtractFileName(ShortPathName(probe));
+  RemoveDirectoryW(Widen(probe).c_str());
+  return shortName;
 }

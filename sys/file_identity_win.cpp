@@ -4,24 +4,25 @@
 
 #include "sys/file_identity.h"
 #include "sys/handle.h"
+#include "sys/wide.h"
 
 namespace {
 
 // Attributes only, shared with every other opener: a file in use still tells
 // who it is, and nobody is kept from it meanwhile.
 UniqueHandle OpenForIdentity(const std::string& path) {
-  return UniqueHandle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+  return UniqueHandle(CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 std::string FinalPathOf(HANDLE file) {
-  DWORD needed = GetFinalPathNameByHandleA(file, nullptr, 0, VOLUME_NAME_DOS);
+  DWORD needed = GetFinalPathNameByHandleW(file, nullptr, 0, VOLUME_NAME_DOS);
   if (needed == 0) return std::string();
-  std::vector<char> buffer(needed + 1, '\0');
-  DWORD n = GetFinalPathNameByHandleA(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+  std::vector<wchar_t> buffer(needed + 1, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
                                       VOLUME_NAME_DOS);
-  return n == 0 || n >= buffer.size() ? std::string() : std::string(buffer.data(), n);
+  return n == 0 || n >= buffer.size() ? std::string() : Narrow(buffer.data(), n);
 }
 
 }  // namespace

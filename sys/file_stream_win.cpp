@@ -2,6 +2,7 @@
 
 #include "sys/exception.h"
 #include "sys/file_stream.h"
+#include "sys/wide.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ DWORD g_lockWait = 10000;  // milliseconds
 HANDLE OpenWaiting(const std::string& fileName, DWORD access, DWORD share, DWORD disposition) {
   const DWORD start = ::GetTickCount();
   for (DWORD nap = 1;; nap = nap < 32 ? nap * 2 : nap) {
-    HANDLE h = ::CreateFileA(fileName.c_str(), access, share, nullptr, disposition,
+    HANDLE h = ::CreateFileW(Widen(fileName).c_str(), access, share, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) return h;
     const DWORD error = ::GetLastError();
@@ -72,12 +73,12 @@ FileStream::FileStream(const std::string& fileName, Mode mode) {
 FileStream::~FileStream() { ::CloseHandle(AsHandle(handle_)); }
 
 bool FileStream::Exists(const std::string& fileName) {
-  DWORD attr = ::GetFileAttributesA(fileName.c_str());
+  DWORD attr = ::GetFileAttributesW(Widen(fileName).c_str());
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool FileStream::Remove(const std::string& fileName) {
-  return ::DeleteFileA(fileName.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  return ::DeleteFileW(Widen(fileName).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 int64_t FileStream::Seek(int64_t position) {

@@ -1,5 +1,7 @@
-// File-system helpers over Windows paths (ANSI, "\" separated). None of them
-// shows a message: failures come back as false, empty texts or counts.
+// File-system helpers over Windows paths ("\" separated), in UTF-8: every
+// name reaches the system whole, whatever its letters, through the wide
+// functions. None of them shows a message: failures come back as false,
+// empty texts or counts.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,7 +20,15 @@ constexpr uint32_t kArchiveAttr = 0x20;
 constexpr uint32_t kAnyFileAttr = 0x3F;
 
 // The short (8.3) form of an existing path; empty when the system gives none.
+// A part that has no short name stays as it is.
 std::string ShortPathName(const std::string& path);
+// For tests: a stand-in for the system's short-name lookup (what a volume
+// without short names gives); nullptr gives the system's back.
+using ShortNameLookup = std::string (*)(const std::string& path);
+void SetShortNameLookup(ShortNameLookup lookup);
+// The long form of an existing path (each short name replaced by its long
+// one); empty when the system gives none.
+std::string LongPathName(const std::string& path);
 // The full path of path: relative to the current folder, "/" read as "\",
 // "." and ".." resolved; empty when the system cannot form one.
 std::string FullPathName(const std::string& path);
@@ -89,8 +99,10 @@ struct NamedEntry {
 // The entries of folder (ending in "\"), "." and ".." left out, every
 // attribute admitted, in listing order, each name exactly as it is stored.
 // Delete by these names through a "\\?\" folder only: elsewhere the system
-// drops a trailing dot or blank and reaches another file.
-std::vector<NamedEntry> ListFolderAsNamed(const std::string& folder);
+// drops a trailing dot or blank and reaches another file. complete, when
+// given, tells whether the listing is the folder's whole content: false when
+// the folder could not be read, or not to its end.
+std::vector<NamedEntry> ListFolderAsNamed(const std::string& folder, bool* complete = nullptr);
 
 // DeleteTree for a folder in "\\?\" form, by exact names. A file whose name
 // keep accepts stays, and so do the folders above it. Only plain folders

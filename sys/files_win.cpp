@@ -3,9 +3,10 @@
 #include "sys/files.h"
 #include "sys/handle.h"
 #include "sys/path.h"
+#include "sys/wide.h"
 
 namespace {
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -28,14 +29,14 @@ bool ForceDirectories(const std::string& folder) {
   return CreateDir(dir) || DirectoryExists(dir);
 }
 
-bool CreateDir(const std::string& folder) { return CreateDirectoryA(folder.c_str(), nullptr) != FALSE; }
+bool CreateDir(const std::string& folder) { return CreateDirectoryW(Widen(folder).c_str(), nullptr) != FALSE; }
 
-bool RemoveDir(const std::string& folder) { return RemoveDirectoryA(folder.c_str()) != FALSE; }
+bool RemoveDir(const std::string& folder) { return RemoveDirectoryW(Widen(folder).c_str()) != FALSE; }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != FALSE; }
 
 bool AppendToFile(const std::string& path, const std::string& bytes) {
-  UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
@@ -43,7 +44,7 @@ bool AppendToFile(const std::string& path, const std::string& bytes) {
 }
 
 bool CopyOneFile(const std::string& source, const std::string& dest, bool failIfExists) {
-  return CopyFileA(source.c_str(), dest.c_str(), failIfExists) != FALSE;
+  return CopyFileW(Widen(source).c_str(), Widen(dest).c_str(), failIfExists) != FALSE;
 }
 
 bool FailedBecauseTargetExists() {
@@ -53,12 +54,12 @@ bool FailedBecauseTargetExists() {
 
 bool MoveOneFile(const std::string& from, const std::string& to, bool replace) {
   const DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-  return MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE;
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), flags) != FALSE;
 }
 
 bool FileSizeOf(const std::string& path, uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+  if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
   *size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -66,7 +67,7 @@ bool FileSizeOf(const std::string& path, uint64_t* size) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   bytes->clear();
@@ -80,7 +81,7 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 }
 
 bool FlushFileToDisk(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return file && FlushFileBuffers(file.Get());
 }
@@ -93,7 +94,7 @@ bool FreeDiskBytes(const std::string& path, uint64_t* bytes) {
     folder = parent;
   }
   ULARGE_INTEGER free;
-  if (folder.empty() || !GetDiskFreeSpaceExA(AddBackslash(folder).c_str(), &free, nullptr, nullptr))
+  if (folder.empty() || !GetDiskFreeSpaceExW(Widen(AddBackslash(folder)).c_str(), &free, nullptr, nullptr))
     return false;
   *bytes = free.QuadPart;
   return true;

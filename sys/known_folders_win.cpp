@@ -4,6 +4,7 @@
 
 #include "sys/known_folders.h"
 #include "sys/path.h"
+#include "sys/wide.h"
 
 namespace {
 
@@ -60,21 +61,19 @@ const KNOWNFOLDERID* FolderIdOf(KnownFolder folder) {
   }
 }
 
+// The shell's own names, whatever their letters: through the ANSI calls a
+// name outside the code page would come back as question marks and lead
+// nowhere.
 std::string ByCsidl(int csidl) {
-  char path[MAX_PATH] = "";
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-    return std::string();
-  return path;
+  wchar_t path[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::string();
+  return Narrow(path);
 }
 
 std::string ByFolderId(const KNOWNFOLDERID& id) {
   PWSTR wide = nullptr;
   std::string result;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide))) {
-    char path[MAX_PATH * 2] = "";
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr) > 0)
-      result = path;
-  }
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide))) result = Narrow(wide);
   CoTaskMemFree(wide);
   return result;
 }
@@ -82,9 +81,9 @@ std::string ByFolderId(const KNOWNFOLDERID& id) {
 // A 32-bit program is shown "Program Files (x86)" as its Program Files: the
 // native one is only named in the environment.
 std::string NativeProgramFiles() {
-  char path[MAX_PATH] = "";
-  DWORD n = GetEnvironmentVariableA("ProgramW6432", path, sizeof path);
-  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
+  wchar_t path[MAX_PATH] = L"";
+  DWORD n = GetEnvironmentVariableW(L"ProgramW6432", path, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? Narrow(path, n) : std::string();
 }
 
 std::string ShellPath(KnownFolder folder) {

@@ -1,29 +1,32 @@
 #include <windows.h>
 
-#include "sys/ansi.h"
 #include "sys/extended_path.h"
 #include "sys/files.h"
 #include "sys/handle.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
+#include "sys/wide.h"
 
 namespace {
-bool IsDotEntry(const char* name) {
+bool IsDotEntry(const wchar_t* name) {
   return (name[0] == '.' && name[1] == '\0') || (name[0] == '.' && name[1] == '.' && name[2] == '\0');
 }
 
 // Calls visit(name, attributes) for every entry matching mask except "." and
 // "..", in search order. As with the toolkit's find-first, an entry is skipped
 // when it carries a hidden, system, volume or folder bit attrMask lacks.
+// False when the search failed or stopped short: the list is not the folder's.
 template <typename Visit>
-void ForEachEntry(const std::string& mask, uint32_t attrMask, Visit visit) {
+bool ForEachEntry(const std::string& mask, uint32_t attrMask, Visit visit) {
   const DWORD excluded = ~attrMask & (kHiddenAttr | kSystemAttr | kVolumeIdAttr | kDirectoryAttr);
-  WIN32_FIND_DATAA data;
-  FindHandle search(FindFirstFileA(mask.c_str(), &data));
-  if (!search) return;
+  WIN32_FIND_DATAW data;
+  FindHandle search(FindFirstFileW(Widen(mask).c_str(), &data));
+  if (!search) return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
     if (IsDotEntry(data.cFileName) || (data.dwFileAttributes & excluded)) continue;
-    visit(data.cFileName, data.dwFileAttributes);
-  } while (FindNextFileA(search.Get(), &data));
+    visit(Narrow(data.cFileName), data.dwFileAttributes);
+  } while (FindNextFileW(search.Get(), &data));
+  return GetLastError() == ERROR_NO_MORE_FILES;
 }
 }  // namespace
 
@@ -31,7 +34,7 @@ int ListFiles(Lines* list, const std::string& mask, uint32_t attrMask) {
   if (list) list->clear();
   const std::string folder = ExtractFilePath(mask);
   Lines found;
-  ForEachEntry(mask, attrMask, [&](const char* name, DWORD) { found.push_back(folder + name); });
+  ForEachEntry(mask, attrMask, [&](const std::string& name, DWORD) { found.push_back(folder + name); });
   if (list) *list = found;
   return static_cast<int>(found.size());
 }
@@ -39,7 +42,7 @@ int ListFiles(Lines* list, const std::string& mask, uint32_t attrMask) {
 FolderEntries ListFolderEntries(const std::string& folder) {
   FolderEntries entries;
   for (const NamedEntry& entry : ListFolderAsNamed(folder)) {
-    std::string path = AnsiLowerCase(folder + entry.name);
+    std::string path = Utf8LowerCase(folder + entry.name);
     if (entry.attributes == kDirectoryAttr)
       entries.subfolders.push_back(path);
     else
@@ -48,10 +51,12 @@ FolderEntries ListFolderEntries(const std::string& folder) {
   return entries;
 }
 
-std::vector<NamedEntry> ListFolderAsNamed(const std::string& folder) {
+std::vector<NamedEntry> ListFolderAsNamed(const std::string& folder, bool* complete) {
   std::vector<NamedEntry> entries;
-  ForEachEntry(folder + "*.*", kAnyFileAttr,
-               [&](const char* name, DWORD attributes) { entries.push_back({name, attributes}); });
+  const bool all = ForEachEntry(folder + "*.*", kAnyFileAttr, [&](const std::string& name, DWORD attributes) {
+    entries.push_back({name, attributes});
+  });
+  if (complete) *complete = all;
   return entries;
 }
 

@@ -10,7 +10,7 @@ void SetMessageFilter(MessageFilter filter) { g_filter = filter; }
 
 void ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       // Swallowing it here would leave the application unable to end.
       PostQuitMessage(static_cast<int>(msg.wParam));
@@ -18,6 +18,6 @@ void ProcessMessages() {
     }
     if (g_filter && g_filter(msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }

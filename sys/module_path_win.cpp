@@ -1,9 +1,17 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "sys/module_path.h"
+#include "sys/wide.h"
 
 std::string ModuleFileName() {
-  char buffer[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  return std::string(buffer, n < sizeof buffer ? n : 0);
+  // A program may lie deeper than MAX_PATH: grow until the whole name fits.
+  for (DWORD size = MAX_PATH + 1; size <= 32768; size *= 2) {
+    std::vector<wchar_t> buffer(size);
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
+    if (n == 0) return std::string();
+    if (n < size) return Narrow(buffer.data(), n);
+  }
+  return std::string();
 }

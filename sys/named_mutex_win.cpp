@@ -4,7 +4,9 @@
 
 #include <vector>
 
-NamedMutex::NamedMutex(const std::string& name) : handle_(CreateMutexA(nullptr, FALSE, name.c_str())) {
+#include "sys/wide.h"
+
+NamedMutex::NamedMutex(const std::string& name) : handle_(CreateMutexW(nullptr, FALSE, Widen(name).c_str())) {
   if (!handle_) return;
   const DWORD wait = WaitForSingleObject(handle_.Get(), 0);
   held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;

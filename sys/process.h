@@ -19,3 +19,12 @@ uint32_t RunAndWait(const std::string& commandLine, uint16_t showMode);
 
 // Opens folder in an Explorer window (RunProgram of "explorer.exe " + folder).
 UniqueHandle OpenFolderWindow(const std::string& folder);
+
+// The command line this program was started with, whole.
+std::string ProgramCommandLine();
+
+// CreateProcess of commandLine (UTF-8), with no application name, this
+// process's environment and current folder; for the helpers that need their
+// own start-up record or flags.
+bool StartProcess(const std::string& commandLine, bool inheritHandles, uint32_t flags, STARTUPINFOW* startup,
+                  PROCESS_INFORMATION* info);

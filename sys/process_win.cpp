@@ -4,23 +4,30 @@
 
 #include "sys/message_pump.h"
 #include "sys/process.h"
+#include "sys/wide.h"
 
 namespace {
 constexpr DWORD kPollMs = 100;
 }  // namespace
 
+std::string ProgramCommandLine() { return Narrow(GetCommandLineW()); }
+
+bool StartProcess(const std::string& commandLine, bool inheritHandles, uint32_t flags, STARTUPINFOW* startup,
+                  PROCESS_INFORMATION* info) {
+  // CreateProcessW may write into the command line: give it a copy.
+  std::wstring line = Widen(commandLine);
+  line.push_back(L'\0');
+  return CreateProcessW(nullptr, &line[0], nullptr, nullptr, inheritHandles, flags, nullptr, nullptr, startup,
+                        info) != FALSE;
+}
+
 UniqueHandle RunProgram(const std::string& commandLine, uint16_t showMode) {
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = showMode;
   PROCESS_INFORMATION info = {};
-  // CreateProcessA may write into the command line: give it a copy.
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return UniqueHandle();
+  if (!StartProcess(commandLine, false, 0, &startup, &info)) return UniqueHandle();
   CloseHandle(info.hThread);
   return UniqueHandle(info.hProcess);
 }

@@ -2,6 +2,10 @@
 // 32-bit integers, keys deleted with everything below them. Failures come back
 // as false or empty texts; only a value of the wrong type (or a missing
 // integer) throws ERegistryException, as the toolkit's registry object does.
+// Key paths are UTF-8. Two kinds of string value: those the client reads keep
+// their ANSI bytes exactly (ReadString, WriteString); those Windows reads (the
+// entry in Settings > Apps, the shell's folders) are text in UTF-8, stored
+// whole through the wide functions (ReadText, WriteText, the section reads).
 #pragma once
 #include <windows.h>
 
@@ -44,8 +48,13 @@ class Registry {
   // A missing value or one that is not a 32-bit integer throws.
   int ReadInteger(const std::string& name) const;
   bool WriteString(const std::string& name, const std::string& value);
+  // A string value as text, whatever its letters; a missing value and one
+  // that is not a string read as "".
+  std::string ReadText(const std::string& name) const;
+  bool WriteText(const std::string& name, const std::string& value);
   bool WriteInteger(const std::string& name, int value);  // REG_DWORD
-  // A value of the open key exactly as stored, to put it back later.
+  // A value of the open key exactly as stored (a string in UTF-16), to put it
+  // back later.
   struct RawValue {
     bool present = false;
     DWORD type = 0;
@@ -56,8 +65,9 @@ class Registry {
   // Stores the value as it was; one that was not present is deleted.
   bool WriteRaw(const std::string& name, const RawValue& value);
 
-  // Ini-style read: value name of the subkey section of the open key (or of the
-  // root), def when the subkey or the value is missing. Creates nothing.
+  // Ini-style read of text: value name of the subkey section of the open key
+  // (or of the root), def when the subkey or the value is missing. Creates
+  // nothing.
   std::string ReadSectionString(const std::string& section, const std::string& name,
                                 const std::string& def) const;
   // The same, "" when the subkey or the value is missing or not a string.

@@ -17,7 +17,7 @@ bool AddRunOnce(const std::string& name, const std::string& command) {
     if (!registry.OpenKey(kRunOnceKey, false)) return false;
   }
   // A write that failed is not reported as written.
-  bool written = registry.WriteString(name, command);
+  bool written = registry.WriteText(name, command);
   registry.CloseKey();
   return written;
 }

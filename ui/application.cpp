@@ -23,7 +23,7 @@ Form*& Main() {
 void Application::Initialize() {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
-  // Registers the RichEdit20A class for the life of the program.
+  // Registers the RichEdit20W class for the life of the program.
   static HMODULE richEdit = LoadLibraryA("riched20.dll");
   (void)richEdit;
   // Long work that processes pending messages keeps the keyboard working too.
@@ -46,10 +46,10 @@ void Application::Run() {
     ShowException(e);
   }
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (!TranslateDialogMessage(msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
 }
@@ -61,7 +61,7 @@ void Application::ShowException(const std::exception& error) {
 
 bool Application::TranslateDialogMessage(MSG& msg) {
   Form* form = Form::FromHandle(msg.hwnd);
-  return form && IsDialogMessageA(form->Handle(), &msg);
+  return form && IsDialogMessageW(form->Handle(), &msg);
 }
 
 void Application::ProcessMessages() { ::ProcessMessages(); }

@@ -4,7 +4,7 @@ namespace ui {
 
 CaptionedControl::CaptionedControl(Form& form, const ControlSpec& row, HWND handle)
     : Control(form, row, handle), captions_(row.text) {
-  SetWindowTextA(handle, captions_.Initial().c_str());
+  Control::SetText(captions_.Initial());
 }
 
 std::string CaptionedControl::Text() const { return ReadableText(Control::Text()); }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "sys/wide.h"
 #include "ui/form.h"
 
 namespace ui {
@@ -22,13 +23,13 @@ void Control::SetVisible(bool visible) {
 }
 
 std::string Control::Text() const {
-  int n = GetWindowTextLengthA(handle_);
-  std::vector<char> buffer(static_cast<size_t>(n) + 1);
-  int got = GetWindowTextA(handle_, buffer.data(), n + 1);
-  return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+  int n = GetWindowTextLengthW(handle_);
+  std::vector<wchar_t> buffer(static_cast<size_t>(n) + 1);
+  int got = GetWindowTextW(handle_, buffer.data(), n + 1);
+  return Narrow(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
-void Control::SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+void Control::SetText(const std::string& text) { SetWindowTextW(handle_, Widen(text).c_str()); }
 
 void Control::SetTextColor(COLORREF color) {
   color_ = color;

@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include "sys/wide.h"
 #include "ui/button.h"
 #include "ui/check_box.h"
 #include "ui/dpi.h"
@@ -45,7 +46,7 @@ WindowKind KindOf(const ControlSpec& row) {
     case Kind::CheckBox:
       return {"BUTTON", BS_AUTOCHECKBOX | tab, 0};
     case Kind::RichText:
-      return {RICHEDIT_CLASSA, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | tab, edge};
+      return {"RichEdit20W", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | tab, edge};
     case Kind::Memo:
       return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | tab, edge};
     case Kind::DirList:
@@ -89,10 +90,11 @@ std::unique_ptr<Control> CreateControl(Form& form, const ControlSpec& row, HWND 
   // the layout's list of them is read.
   const bool textLater = row.kind == Kind::RichText || row.kind == Kind::Memo || row.kind == Kind::Notebook ||
                          row.kind == Kind::Button || row.kind == Kind::CheckBox;
-  HWND handle = CreateWindowExA(kind.exStyle, kind.className, textLater ? "" : row.text, style,
+  const std::wstring text = Widen(textLater || !row.text ? "" : row.text);
+  HWND handle = CreateWindowExW(kind.exStyle, Widen(kind.className).c_str(), text.c_str(), style,
                                 Scale(row.left), Scale(row.top), Scale(row.width), Scale(height),
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleA(nullptr), nullptr);
+                                GetModuleHandleW(nullptr), nullptr);
   if (!handle) return nullptr;
   SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return Wrap(form, row, handle);

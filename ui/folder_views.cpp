@@ -1,8 +1,9 @@
 #include "ui/folder_views.h"
 
-#include "sys/ansi.h"
 #include "sys/files.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
+#include "sys/wide.h"
 
 namespace ui {
 
@@ -10,17 +11,13 @@ namespace {
 
 std::vector<std::string> Entries(const std::string& folder, bool folders) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((AddBackslash(folder) + "*.*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (isFolder == folders) names.push_back(name);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
+  for (const NamedEntry& entry : ListFolderAsNamed(AddBackslash(folder)))
+    if (((entry.attributes & kDirectoryAttr) != 0) == folders) names.push_back(entry.name);
   return names;
+}
+
+void AddItem(HWND list, UINT message, const std::string& text) {
+  SendMessageW(list, message, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
 // "c:\a\b\" -> "c:\a\b"; "c:\" stays.
@@ -44,7 +41,7 @@ FileList::FileList(Form& form, const ControlSpec& row, HWND handle) : Control(fo
 void FileList::SetDirectory(const std::string& directory) {
   SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
   for (const std::string& name : Entries(directory, false))
-    SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AnsiLowerCase(name).c_str()));
+    AddItem(handle_, LB_ADDSTRING, Utf8LowerCase(name));
 }
 
 HBRUSH FileList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
@@ -53,7 +50,7 @@ DirList::DirList(Form& form, const ControlSpec& row, HWND handle) : Control(form
 
 void DirList::SetDirectory(const std::string& directory) {
   std::string path = Normalized(directory);
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (!DirectoryExists(path)) return;
   directory_ = path;
   Fill();
   if (fileList_) fileList_->SetDirectory(directory_);
@@ -67,7 +64,7 @@ void DirList::Fill() {
   // Ancestors: "c:\", then each folder on the way down, indented one step more.
   std::string prefix = directory_.substr(0, 3);
   paths_.push_back(prefix);
-  std::vector<std::string> labels{AnsiLowerCase(prefix)};
+  std::vector<std::string> labels{Utf8LowerCase(prefix)};
   std::string rest = directory_.size() > 3 ? directory_.substr(3) : std::string();
   std::string walked = prefix;
   int depth = 1;
@@ -85,8 +82,7 @@ void DirList::Fill() {
     paths_.push_back(AddBackslash(directory_) + name);
     labels.push_back(std::string(2 * depth, ' ') + name);
   }
-  for (const std::string& label : labels)
-    SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+  for (const std::string& label : labels) AddItem(handle_, LB_ADDSTRING, label);
   SendMessageA(handle_, LB_SETCURSEL, current, 0);
   SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(handle_, nullptr, TRUE);
@@ -101,23 +97,22 @@ void DirList::OnCommand(WORD code) {
 HBRUSH DirList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
 
 DriveCombo::DriveCombo(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {
-  char drives[512];
-  DWORD n = GetLogicalDriveStringsA(sizeof drives, drives);
-  for (const char* p = drives; n > 0 && n < sizeof drives && *p; p += lstrlenA(p) + 1) {
-    roots_.push_back(p);
-    std::string label = AnsiLowerCase(std::string(p, 2));
-    char volume[MAX_PATH + 1] = "";
-    if (GetDriveTypeA(p) == DRIVE_FIXED &&
-        GetVolumeInformationA(p, volume, sizeof volume, nullptr, nullptr, nullptr, nullptr, 0) &&
-        *volume)
-      label += std::string(" [") + volume + "]";
-    SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+  wchar_t drives[512];
+  DWORD n = GetLogicalDriveStringsW(512, drives);
+  for (const wchar_t* p = drives; n > 0 && n < 512 && *p; p += lstrlenW(p) + 1) {
+    roots_.push_back(Narrow(p));
+    std::string label = Utf8LowerCase(roots_.back().substr(0, 2));
+    wchar_t volume[MAX_PATH + 1] = L"";
+    if (GetDriveTypeW(p) == DRIVE_FIXED &&
+        GetVolumeInformationW(p, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) && *volume)
+      label += " [" + Narrow(volume) + "]";
+    AddItem(handle_, CB_ADDSTRING, label);
   }
 }
 
 void DriveCombo::ShowDriveOf(const std::string& path) {
   for (size_t i = 0; i < roots_.size(); ++i)
-    if (path.size() >= 2 && AnsiSameText(path.substr(0, 2), roots_[i].substr(0, 2)))
+    if (path.size() >= 2 && Utf8SameText(path.substr(0, 2), roots_[i].substr(0, 2)))
       SendMessageA(handle_, CB_SETCURSEL, i, 0);
 }
 

@@ -1,9 +1,10 @@
 #include "ui/form.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 #include "sys/exception.h"
+#include "sys/wide.h"
 #include "ui/application.h"
 #include "ui/button.h"
 #include "ui/control_factory.h"
@@ -15,20 +16,21 @@ namespace ui {
 
 namespace {
 
-const char kFormClass[] = "CorvalineForm";
+// A Unicode window class: every text reaches the window whole.
+const wchar_t kFormClass[] = L"CorvalineForm";
 
 void RegisterFormClass() {
   static bool registered = false;
   if (registered) return;
-  WNDCLASSEXA wc = {};
+  WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcA;  // replaced per window in Form::Form
-  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Form::Form
+  wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
-  wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
-  RegisterClassExA(&wc);
+  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+  RegisterClassExW(&wc);
   registered = true;
 }
 
@@ -75,12 +77,12 @@ Form::Form(const FormSpec& layout, const ControlSpec* controls, size_t count, Fo
     left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
-  handle_ = CreateWindowExA(exStyle, kFormClass, layout.caption, style, left, top, width, height,
-                            owner ? owner->Handle() : nullptr, nullptr, GetModuleHandleA(nullptr),
+  handle_ = CreateWindowExW(exStyle, kFormClass, Widen(layout.caption).c_str(), style, left, top, width,
+                            height, owner ? owner->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr),
                             nullptr);
   if (!handle_) throw Exception("Cannot create the window " + std::string(layout.caption));
-  SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
+  SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
   Build(layout, controls, count);
 }
 
@@ -88,7 +90,7 @@ Form::~Form() {
   // Timers belong to the derived form and are gone by now; the window takes
   // its controls with it.
   if (handle_) {
-    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
     if (owner_ && IsWindowVisible(handle_)) SetActiveWindow(owner_->Handle());
     DestroyWindow(handle_);
   }
@@ -145,9 +147,9 @@ Control* Form::Find(const std::string& name) const {
 Form* Form::FromHandle(HWND handle) {
   HWND root = handle ? GetAncestor(handle, GA_ROOT) : nullptr;
   if (!root) return nullptr;
-  char cls[64];
-  if (!GetClassNameA(root, cls, sizeof cls) || std::strcmp(cls, kFormClass) != 0) return nullptr;
-  return reinterpret_cast<Form*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+  wchar_t cls[64];
+  if (!GetClassNameW(root, cls, 64) || std::wcscmp(cls, kFormClass) != 0) return nullptr;
+  return reinterpret_cast<Form*>(GetWindowLongPtrW(root, GWLP_USERDATA));
 }
 
 void Form::Show() {
@@ -168,7 +170,7 @@ int Form::ShowModal() {
   while (true) {
     if (modalResult_ != mrNone && !CloseQuery()) modalResult_ = mrNone;
     if (modalResult_ != mrNone) break;
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {  // the program is ending: let the outer loop see it too
       PostQuitMessage(static_cast<int>(msg.wParam));
       if (modalResult_ == mrNone) modalResult_ = mrCancel;
@@ -177,7 +179,7 @@ int Form::ShowModal() {
     if (got < 0) break;
     if (!Application::TranslateDialogMessage(msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
   if (ownerEnabled) EnableWindow(ownerHandle, TRUE);
@@ -206,12 +208,12 @@ bool Form::CloseQuery() {
 bool Form::Visible() const { return IsWindowVisible(handle_) != FALSE; }
 
 std::string Form::Caption() const {
-  char buffer[512];
-  int n = GetWindowTextA(handle_, buffer, sizeof buffer);
-  return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  wchar_t buffer[512];
+  int n = GetWindowTextW(handle_, buffer, 512);
+  return Narrow(buffer, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
-void Form::SetCaption(const std::string& caption) { SetWindowTextA(handle_, caption.c_str()); }
+void Form::SetCaption(const std::string& caption) { SetWindowTextW(handle_, Widen(caption).c_str()); }
 
 void Form::SetActiveControl(Control& control) {
   active_ = &control;
@@ -317,8 +319,8 @@ void Form::UserClose() {
 void Form::AppendSystemMenuItem(UINT id, const std::string& text) {
   HMENU menu = GetSystemMenu(handle_, FALSE);
   if (!menu) return;
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, id, text.c_str());
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, id, Widen(text).c_str());
 }
 
 void Form::SetBusyCursor(bool busy) {
@@ -431,12 +433,12 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
   }
-  return DefWindowProcA(handle_, msg, wp, lp);
+  return DefWindowProcW(handle_, msg, wp, lp);
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!form) return DefWindowProcA(hwnd, msg, wp, lp);
+  Form* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
   // Nothing may unwind through the system's frames: an error of a handler is
   // shown and the program goes on.
   try {

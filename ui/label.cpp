@@ -1,5 +1,7 @@
 #include "ui/label.h"
 
+#include "sys/wide.h"
+
 namespace ui {
 
 Label::Label(Form& form, const ControlSpec& row, HWND handle)
@@ -19,7 +21,7 @@ void Label::FitToText() {
   if (!dc) return;
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
   RECT r = {0, 0, 0, 0};
-  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  DrawTextW(dc, Widen(text.empty() ? " " : text).c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
   SelectObject(dc, old);
   ReleaseDC(handle_, dc);
   if (text.empty()) r.right = 0;

@@ -1,5 +1,7 @@
 #include "ui/message_box.h"
 
+#include "sys/wide.h"
+
 namespace ui {
 
 namespace {
@@ -11,7 +13,7 @@ MsgBoxHook& Hook() {
 
 int MsgBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
   const int answer = Hook() ? Hook()(MsgBoxRequest{owner, text, caption, type})
-                            : MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+                            : MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
   // Escape or the close box can end a question with an answer that is
   // neither (Wine does): only Yes, or OK, agrees.
   switch (type & MB_TYPEMASK) {

@@ -11,18 +11,19 @@ namespace {
 // The right end of the widest row's last character other than a blank, in
 // client coordinates; rows are lines, as nothing wraps.
 int WidestRow(HWND handle) {
-  GETTEXTLENGTHEX lengthOf = {GTL_NUMCHARS, CP_ACP};
-  LRESULT length = SendMessageA(handle, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthOf), 0);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GETTEXTEX get = {static_cast<DWORD>(text.size()), GT_DEFAULT, CP_ACP, nullptr, nullptr};
-  text.resize(static_cast<size_t>(SendMessageA(handle, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+  // In UTF-16, as the control counts its characters.
+  GETTEXTLENGTHEX lengthOf = {GTL_NUMCHARS, 1200};
+  LRESULT length = SendMessageW(handle, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthOf), 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  GETTEXTEX get = {static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+  text.resize(static_cast<size_t>(SendMessageW(handle, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
                                                reinterpret_cast<LPARAM>(&text[0]))));
   int widest = 0;
   for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\r', start);
-    if (end == std::string::npos) end = text.size();
-    size_t last = text.find_last_not_of(' ', end - 1);
-    if (end > start && last != std::string::npos && last >= start) {
+    size_t end = text.find(L'\r', start);
+    if (end == std::wstring::npos) end = text.size();
+    size_t last = text.find_last_not_of(L' ', end - 1);
+    if (end > start && last != std::wstring::npos && last >= start) {
       POINTL after = {0, 0};
       SendMessageA(handle, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&after), static_cast<LPARAM>(last + 1));
       if (after.x > widest) widest = after.x;

@@ -1,9 +1,9 @@
 // The uninstall wizard's opening checks, navigation, check-box coupling,
 // review and close handling.
 #include "common/constants.h"
-#include "sys/ansi.h"
 #include "sys/path.h"
 #include "sys/sound.h"
+#include "sys/utf8_case.h"
 #include "uninstall/UninstDlg.h"
 #include "uninstall/uninstall_form_layout.h"
 #include "wizard/WaitDlg.h"
@@ -18,7 +18,7 @@ constexpr UINT kAboutCommand = 4096;
 // A key without its folder value names no folder either.
 std::string FolderCaption(bool installed, const std::string& folder) {
   const bool named = installed && !folder.empty();
-  return AnsiLowerCase(named ? StripBackslash(folder) : std::string("not installed"));
+  return Utf8LowerCase(named ? StripBackslash(folder) : std::string("not installed"));
 }
 
 }  // namespace

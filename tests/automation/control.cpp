@@ -45,7 +45,7 @@ Control StaticControl(const std::string& text, Control::Match match) {
 
 Control RichEditControl(int index) {
   Control c;
-  c.cls = "RichEdit20A";
+  c.cls = "RichEdit20W";
   c.index = index;
   return c;
 }

@@ -3,6 +3,7 @@
 // blocks on a modal loop the action opens.
 #include <windows.h>
 
+#include "sys/wide.h"
 #include "tests/automation/automation.h"
 
 namespace automation {
@@ -24,8 +25,9 @@ void RequireReachable(const Window& w, const std::string& action) {
   if (!why.empty()) throw Failure("cannot " + action + " " + w.Describe() + ": " + why);
 }
 
+// Wide: a character reaches a Unicode window whole, an ANSI one in its code page.
 void Post(const Window& w, UINT message, WPARAM wp, LPARAM lp) {
-  if (!PostMessageA(w.Handle(), message, wp, lp))
+  if (!PostMessageW(w.Handle(), message, wp, lp))
     throw Failure("cannot post to " + w.Describe() + ": error " + std::to_string(GetLastError()));
 }
 
@@ -38,9 +40,13 @@ void ClickInto(const Window& edit) {
   Post(edit, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
+// text is UTF-8: one WM_CHAR per UTF-16 unit, as typing gives them.
 void PostChars(const Window& edit, const std::string& text) {
-  for (unsigned char c : text) Post(edit, WM_CHAR, c, 1);
+  for (wchar_t c : Widen(text)) Post(edit, WM_CHAR, c, 1);
 }
+
+// Positions in an edit count UTF-16 units.
+size_t Units(const std::string& text) { return Widen(text).size(); }
 
 }  // namespace
 
@@ -63,15 +69,16 @@ void Type(const Window& edit, const std::string& text, Duration timeout) {
 void Append(const Window& edit, const std::string& text, Duration timeout) {
   std::string before = edit.Text();
   ClickInto(edit);
-  Post(edit, EM_SETSEL, before.size(), before.size());
+  Post(edit, EM_SETSEL, Units(before), Units(before));
   PostChars(edit, text);
   WaitText(edit, before + text, timeout);
 }
 
 void Backspace(const Window& edit, int count, Duration timeout) {
-  std::string expected = edit.Text();
-  size_t end = expected.size();
-  expected.resize(end > static_cast<size_t>(count) ? end - count : 0);
+  std::wstring units = Widen(edit.Text());
+  const size_t end = units.size();
+  units.resize(end > static_cast<size_t>(count) ? end - count : 0);
+  const std::string expected = Narrow(units);
   ClickInto(edit);
   Post(edit, EM_SETSEL, end, end);  // the caret at the end, nothing selected
   for (int i = 0; i < count; ++i) Post(edit, WM_CHAR, VK_BACK, 1);

@@ -5,6 +5,7 @@
 
 #include "sys/path.h"
 #include "sys/module_path.h"
+#include "sys/wide.h"
 #include "tests/automation/automation.h"
 
 namespace automation {
@@ -30,12 +31,14 @@ Process Process::Start(const std::string& exe, const std::string& args, const st
   // The first window of a session starts Wine's desktop process as a child of
   // whoever asks first; that must be us, not the job that ends with the test.
   GetDesktopWindow();
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
+  std::wstring line = Widen(commandLine);
+  const std::wstring in = Widen(folder);
   // Suspended until it is in the job, so that nothing it starts escapes.
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      folder.empty() ? nullptr : in.c_str(), &startup, &info))
     throw Failure("cannot start " + commandLine + (folder.empty() ? "" : " in " + folder) + ": error " +
                   std::to_string(GetLastError()));
   Process p;

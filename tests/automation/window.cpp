@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "sys/wide.h"
 #include "tests/automation/automation.h"
 
 namespace automation {
@@ -63,16 +64,16 @@ bool Window::Exists() const { return hwnd_ && IsWindow(hwnd_); }
 
 std::string Window::Text() const {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(hwnd_, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+  if (!SendMessageTimeoutW(hwnd_, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
     return std::string();
   // The length may be an upper bound (it can count double-byte conversions).
-  std::string text(length + 1, '\0');
+  std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(hwnd_, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+  if (!SendMessageTimeoutW(hwnd_, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
                            SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
     return std::string();
   text.resize(std::min<size_t>(copied, length));
-  return text;
+  return Narrow(text);
 }
 
 std::string Window::ClassName() const {

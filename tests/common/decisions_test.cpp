@@ -45,7 +45,7 @@ TEST(JournalRecords, AnyFieldRoundTripsAndATornLastLineIsDropped) {
     const char* name;
     std::string bytes;
   } refused[] = {{"no header", "dir\tC:\\x\r\n"},
-                 {"another format", "Corvaline install journal 2\r\ndir\tC:\\x\r\n"},
+                 {"the format before paths were UTF-8", "Corvaline install journal 1\r\ndir\tC:\\x\r\n"},
                  {"a bad escape", std::string(kJournalHeader) + "\r\ndir\tC:\\%4\r\n"},
                  {"a cut escape", std::string(kJournalHeader) + "\r\ndir\tC:\\%\r\n"},
                  {"no operation", std::string(kJournalHeader) + "\r\n\tC:\\x\r\n"}};
@@ -63,7 +63,8 @@ TEST(DestinationNames, WhatTheFileSystemCanHold) {
     NameVerdict verdict;
   } cases[] = {
       {"C:\\Program Files\\Corvaline", NameVerdict::Usable},
-      {"C:\\Apps\\Caf\xE9 \xDC" "ber\\", NameVerdict::Usable},
+      {"C:\\Apps\\Café Über\\", NameVerdict::Usable},
+      {"C:\\Apps\\Почта\\邮件", NameVerdict::Usable},
       {"\\\\server\\share\\Mail", NameVerdict::Usable},
       {"Apps\\..\\Mail\\.", NameVerdict::Usable},
       {"C:/Apps/Mail/", NameVerdict::Usable},
@@ -87,9 +88,17 @@ TEST(DestinationNames, WhatTheFileSystemCanHold) {
   for (const auto& c : cases) EXPECT_EQ(JudgeDestinationName(c.path), c.verdict) << c.path;
   EXPECT_EQ(JudgeDestinationName("C:\\" + std::string(255, 'a')), NameVerdict::Usable);
   EXPECT_EQ(JudgeDestinationName("C:\\" + std::string(256, 'a')), NameVerdict::BadName);
-  // The longest file's whole path, at most 259 characters.
-  EXPECT_TRUE(FitsClientPath("C:\\" + std::string(241, 'a'), "QuickStart.rtf"));
-  EXPECT_FALSE(FitsClientPath("C:\\" + std::string(242, 'a'), "QuickStart.rtf"));
+  // Names are counted in letters, not in the bytes of their UTF-8.
+  std::string cyrillic, astral;
+  for (int i = 0; i < 255; ++i) cyrillic += "ж";
+  for (int i = 0; i < 127; ++i) astral += "\U0001F600";
+  EXPECT_EQ(JudgeDestinationName("C:\\" + cyrillic), NameVerdict::Usable);
+  EXPECT_EQ(JudgeDestinationName("C:\\" + cyrillic + "ж"), NameVerdict::BadName);
+  EXPECT_EQ(JudgeDestinationName("C:\\" + astral + "a"), NameVerdict::Usable);  // two UTF-16 units each
+  EXPECT_EQ(JudgeDestinationName("C:\\" + astral + "ab"), NameVerdict::BadName);
+  // The longest file's whole path, at most 259 bytes of the code page.
+  EXPECT_TRUE(FitsClientPath(3 + 241, "QuickStart.rtf"));
+  EXPECT_FALSE(FitsClientPath(3 + 242, "QuickStart.rtf"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "sys/console_runner.h"
 #include "sys/handle.h"
 #include "sys/text.h"
+#include "sys/wide.h"
 
 namespace e2e {
 
@@ -59,10 +60,19 @@ void WriteDword(const std::string& key, const std::string& name, DWORD value) {
       << key << " " << name;
 }
 
-RegValue ReadValue(const std::string& key, const std::string& name) {
+RegValue ReadValue(const std::string& key, const std::string& name, bool text) {
   RegValue value;
   UniqueRegKey k = OpenKey(key, KEY_READ, false);
   if (!k) return value;
+  if (text) {
+    wchar_t data[2048] = L"";
+    DWORD size = sizeof data - sizeof data[0];
+    if (RegQueryValueExW(k.Get(), Widen(name).c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS)
+      value.type = REG_NONE;
+    value.text = Narrow(data);
+    return value;
+  }
   DWORD type = 0, size = 0;
   if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
     return value;

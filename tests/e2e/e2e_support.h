@@ -28,7 +28,9 @@ struct RegValue {
   DWORD type = REG_NONE;  // REG_NONE: missing
   std::string text;       // a REG_DWORD as decimal
 };
-RegValue ReadValue(const std::string& key, const std::string& name);
+// text: a string as Windows reads it, in UTF-8; else its ANSI bytes, as the
+// client reads them.
+RegValue ReadValue(const std::string& key, const std::string& name, bool text = false);
 // The value names of the key, sorted.
 Lines ValueNames(const std::string& key);
 

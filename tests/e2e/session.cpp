@@ -5,6 +5,7 @@
 
 #include "sys/handle.h"
 #include "sys/text.h"
+#include "sys/wide.h"
 
 namespace e2e {
 
@@ -42,8 +43,9 @@ std::vector<ProcessEntry> Processes() {
 }  // namespace
 
 std::string Lower(std::string text) {
-  CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-  return text;
+  std::wstring wide = Widen(text);
+  CharLowerBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
 }
 
 bool KeyExists(const std::string& key) {
@@ -59,38 +61,38 @@ void DeleteKey(const std::string& key) {
 }
 
 std::string ProgramsFolder() {
-  char path[MAX_PATH] = "";
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
-  return path;
+  wchar_t path[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
+  return Narrow(path);
 }
 
 std::string GroupFolder() { return ProgramsFolder() + "\\" + kProduct; }
 
 void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileW(Widen(folder + "\\*").c_str(), &data));
   if (find) {
     do {
-      std::string name = data.cFileName;
+      std::string name = Narrow(data.cFileName);
       if (name == "." || name == "..") continue;
       std::string full = folder + "\\" + name;
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      SetFileAttributesW(Widen(full).c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(full);
       else
-        DeleteFileA(full.c_str());
-    } while (FindNextFileA(find.Get(), &data));
+        DeleteFileW(Widen(full).c_str());
+    } while (FindNextFileW(find.Get(), &data));
   }
-  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryW(Widen(folder).c_str());
 }
 
 bool FolderExists(const std::string& folder) {
-  DWORD a = GetFileAttributesA(folder.c_str());
+  DWORD a = GetFileAttributesW(Widen(folder).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileExists(const std::string& file) {
-  DWORD a = GetFileAttributesA(file.c_str());
+  DWORD a = GetFileAttributesW(Widen(file).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -207,7 +209,7 @@ void SetupWizard::Install() const {
   ConfirmAndWait("Install", "Install now?", kDoneHeading);
 }
 
-Lines SetupWizard::Summary() const { return RowsOf(Form().FieldOf("Setup Configuration", "RichEdit20A")); }
+Lines SetupWizard::Summary() const { return RowsOf(Form().FieldOf("Setup Configuration", "RichEdit20W")); }
 
 void SetupWizard::DontRunClient() const { Uncheck("Run Corvaline"); }
 

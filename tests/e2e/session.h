@@ -33,7 +33,7 @@ extern const char kAddressHeading[];
 extern const char kReviewHeading[];
 extern const char kDoneHeading[];
 
-// The text in lower case, as Windows converts it.
+// The text (UTF-8, as every path here) in lower case, as Windows converts it.
 std::string Lower(std::string text);
 
 // Registry under the current user's hive.

@@ -144,6 +144,9 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
       // Drive S: is a small volume of the session's own, where one can be made.
       {"disk full", [] { FillSmallDrive(); }, setup, "/S" + logged + " /D=S:\\Corvaline", 7,
        "Setup Error: There is not enough free disk space to install into S:\\Corvaline"},
+      // The client reads its default message in the code page: no letter may be lost.
+      {"address outside the code page", [] {}, setup, "/S \"/ADDRESS=Дмитрий <d@example.org>\" /HOST=h" + logged + to,
+       1, "Setup Error: Corvaline cannot use the address Дмитрий <d@example.org>: it has characters the client"},
   };
   for (const auto& r : runs) {
     if (r.code == 7 && !HasSmallDrive()) continue;

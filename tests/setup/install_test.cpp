@@ -11,7 +11,10 @@
 #include "common/normalized_folder.h"
 #include "db/FileMan1.h"
 #include "distribution/file_list.h"
+#include "install/exit_code.h"
 #include "sys/exception.h"
+#include "sys/files.h"
+#include "sys/wide.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace {
@@ -298,6 +301,45 @@ TEST_F(InstallTest, ASmallDriveIsRefusedAndADriveThatFillsUpIsTakenBack) {
   EXPECT_EQ(FolderNames("S:\\"), Lines{"filler"});
   EXPECT_FALSE(KeyExists(kClientKey));
   DeleteFileA(filler.c_str());
+}
+
+// What a volume without short names gives: the long name itself; or a
+// lookup that fails outright.
+std::string NoShortNames(const std::string& path) { return path; }
+std::string NoLookup(const std::string&) { return ""; }
+
+// A name outside the code page goes to the client in its short form; where
+// there is none, the folder is refused before anything changes. An address
+// the client could not read is refused too.
+TEST_F(InstallTest, ANameOutsideTheCodePageReachesTheClientInItsShortForm) {
+  const std::string folder = dest / "Почта\\邮件";
+  for (int made = 0; made < 2; ++made) {
+    for (ShortNameLookup lookup : {NoShortNames, NoLookup}) {
+      SetShortNameLookup(lookup);
+      const Installed refused = Install(NoGroup(folder));
+      SetShortNameLookup(nullptr);
+      EXPECT_EQ(refused.plan.problem, PlanProblem::Unreadable);
+      EXPECT_EQ(refused.plan.message, "Corvaline cannot use the folder " + folder +
+                                          ": its name has characters the client cannot read. Choose another folder.");
+      EXPECT_EQ(ExitCodeFor(refused.plan.problem), ExitCode::DestinationRefused);
+      EXPECT_EQ(FolderNames(dest.Path()), made ? Lines{"Почта\\"} : Lines{});
+      EXPECT_FALSE(KeyExists(kClientKey));
+    }
+    ASSERT_TRUE(Install(NoGroup(folder)).Done());
+    wchar_t shortForm[MAX_PATH] = L"";
+    GetShortPathNameW(Widen(folder).c_str(), shortForm, MAX_PATH);
+    EXPECT_EQ(ReadClientValue("AppDir").text, Narrow(shortForm));
+    EXPECT_NE(Narrow(shortForm), folder);
+    DeleteKey(kClientKey);
+    DeleteKey(kAppsEntryKey);
+  }
+  InstallChoices cyrillic = NoGroup(dest / "Mail");
+  cyrillic.address = "Дмитрий <d@example.org>";
+  const Installed refused = Install(cyrillic);
+  EXPECT_EQ(refused.plan.problem, PlanProblem::Unstorable);
+  EXPECT_EQ(refused.plan.message, "Corvaline cannot use the address Дмитрий <d@example.org>: it has characters the "
+                                  "client cannot read. Type it in other letters.");
+  EXPECT_EQ(ExitCodeFor(refused.plan.problem), ExitCode::BadCommandLine);
 }
 
 TEST_F(InstallTest, AnOlderVersionReplacesANewerOneOnlyWhenAskedTo) {

@@ -69,7 +69,7 @@ void ExpectEverythingFits(ui::Form& form) {
       EXPECT_LE(CaptionWidth(control), room) << label;
     } else if (cls == "Static" && !TextOf(control).empty()) {
       EXPECT_LE(CaptionWidth(control), width) << label;
-    } else if (cls == "RichEdit20A" && (style & WS_VISIBLE)) {
+    } else if (cls == "RichEdit20W" && (style & WS_VISIBLE)) {
       EXPECT_TRUE(formtest::ShowsWhole(control)) << label;
     }
   }

@@ -11,6 +11,7 @@
 #include "setup/SetupDlg.h"
 #include "sys/exception.h"
 #include "sys/path.h"
+#include "sys/wide.h"
 #include "tests/setup/setup_fixture.h"
 
 using formtest::PressKey;
@@ -21,9 +22,9 @@ namespace {
 const std::string kMessageKey = "default\xFF" "message";
 const char kQuitText[] = "Quit without installing Corvaline?";
 
-// Types text into an edit as the keyboard would, one character at a time.
+// Types text (UTF-8) into an edit as the keyboard would, one character at a time.
 void Type(ui::Edit& edit, const std::string& text) {
-  for (char c : text) PostMessageA(edit.Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
+  for (wchar_t c : Widen(text)) PostMessageW(edit.Handle(), WM_CHAR, c, 1);
   ui::Application::ProcessMessages();
 }
 
@@ -383,9 +384,27 @@ TEST_F(WizardTest, ARunningClientIsToBeClosedFirst) {
   EXPECT_EQ(form.EAddr.Text(), "jane@example.org");
 }
 
+// An address the client could not read is refused before anything changes,
+// and the wizard goes back to the page where it was typed.
+TEST_F(WizardTest, AnAddressOutsideTheCodePageGoesBackToItsPage) {
+  TSetupForm form;
+  form.AppDIR.SetText(dest / "Corvaline");
+  form.NextBtnClick();
+  Type(form.EAddr, "Дмитрий <d@example.org>");
+  Type(form.Host, "mail.example.com");
+  form.NextBtnClick();
+  boxes.Then(IDOK);
+  form.NextBtnClick();
+  ASSERT_EQ(boxes.Count(), 2u);
+  EXPECT_EQ(boxes[1].text, "Corvaline cannot use the address Дмитрий <d@example.org>: it has characters the "
+                           "client cannot read. Type it in other letters.");
+  EXPECT_EQ(form.Notebook1.PageIndex(), 1);
+  EXPECT_TRUE(FolderNames(dest.Path()).empty());
+}
+
 TEST_F(WizardTest, StrangeDestinationsPassThePagesIntact) {
   const std::string strange[] = {"C:\\bad<name>|here?", std::string(300, 'x'), "Q:\\Corvaline", "",
-                                 "C:\\J\xF6rg\\\xC6sir"};
+                                 "C:\\Jörg\\Æsir", "C:\\Apps\\Почта\\邮件"};
   for (const std::string& folder : strange) {
     TSetupForm form;
     form.AppDIR.SetText(folder);

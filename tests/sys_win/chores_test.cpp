@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "sys/code_page.h"
 #include "sys/colors.h"
 #include "sys/error_text.h"
+#include "sys/utf8_case.h"
+#include "sys/wide.h"
 #include "sys/wipe.h"
 
 TEST(ColorByIndex, RedInTheLowByteAndWhiteOutsideTheTable) {
@@ -52,4 +55,38 @@ TEST(ErrorText, TheSystemsWordingForTheLastError) {
   EXPECT_NE(SystemErrorText(ERROR_ACCESS_DENIED), notFound);
   // No text for a code the message table does not know.
   EXPECT_EQ(SystemErrorText(0x2FFFFFFF), "");
+}
+
+// The program's UTF-8 at the system's edge: whole through the wide functions,
+// into the code page only when every letter has its own place there (no
+// look-alike, no question mark), and cased letter by letter.
+TEST(TextAtTheEdge, ConvertsExactlyOrNotAtAll) {
+  ASSERT_EQ(GetACP(), 1252u) << "the table is for Windows-1252";
+  const struct {
+    std::string utf8;
+    bool fits;
+    std::string ansi;
+    std::string lower;
+  } cases[] = {
+      {"C:\\Apps\\Café Über", true, "C:\\Apps\\Caf\xE9 \xDC" "ber", "c:\\apps\\café über"},
+      {"€‰Ÿ", true, "\x80\x89\x9F", "€‰ÿ"},
+      {"C:\\Apps\\Łódź", false, "", "c:\\apps\\łódź"},
+      {"C:\\Apps\\Почта", false, "", "c:\\apps\\почта"},
+      {"C:\\Apps\\邮件", false, "", "c:\\apps\\邮件"},
+      {"\U0001F600", false, "", "\U0001F600"},
+      {"", true, "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Narrow(Widen(c.utf8)), c.utf8) << c.utf8;
+    std::string ansi = "stale";
+    EXPECT_EQ(AnsiFromUtf8(c.utf8, &ansi), c.fits) << c.utf8;
+    EXPECT_EQ(ansi, c.ansi) << c.utf8;
+    if (c.fits) {
+      EXPECT_EQ(Utf8FromAnsi(c.ansi), c.utf8);
+    }
+    EXPECT_EQ(Utf8LowerCase(c.utf8), c.lower) << c.utf8;
+    EXPECT_TRUE(Utf8SameText(Utf8UpperCase(c.utf8), c.lower)) << c.utf8;
+  }
+  // Bytes that are no UTF-8 (ANSI text passed by mistake) fit nowhere.
+  EXPECT_FALSE(FitsCodePage("Caf\xE9"));
 }

@@ -1,5 +1,5 @@
 // Test support: reads a saved shortcut (.LNK) back through the shell's own
-// link object, to check what a program wrote.
+// link object, to check what a program wrote. Texts are UTF-8.
 #pragma once
 #include <gtest/gtest.h>
 

@@ -97,6 +97,24 @@ TEST_F(RegistryTest, AValueOfAnotherTypeThrows) {
   }
 }
 
+// Text Windows reads keeps every letter (the client's ANSI bytes stay as they
+// are, above); a value read raw goes back exactly; a key of any name goes.
+TEST_F(RegistryTest, TextKeepsEveryLetterAndRawValuesGoBackExactly) {
+  const std::string text = "C:\\Apps\\Почта\\邮件 Łódź";
+  Registry reg;
+  ASSERT_TRUE(reg.OpenKey(key_ + "\\Почта", true));
+  ASSERT_TRUE(reg.WriteText("InstallLocation", text));
+  EXPECT_EQ(reg.ReadText("InstallLocation"), text);
+  Registry::RawValue raw;
+  ASSERT_TRUE(reg.ReadRaw("InstallLocation", &raw));
+  ASSERT_TRUE(reg.WriteText("InstallLocation", "changed"));
+  ASSERT_TRUE(reg.WriteRaw("InstallLocation", raw));
+  EXPECT_EQ(reg.ReadText("InstallLocation"), text);
+  reg.CloseKey();
+  EXPECT_TRUE(reg.DeleteKey(key_));
+  EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, key_));
+}
+
 TEST_F(RegistryTest, DeleteKeyTakesEverySubkey) {
   {
     Registry reg;

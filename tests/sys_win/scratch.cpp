@@ -7,35 +7,38 @@
 
 #include "sys/module_path.h"
 #include "sys/path.h"
+#include "sys/wide.h"
 
+// Paths are UTF-8 and reach the system through the wide functions: a session
+// whose user or folders have names outside the code page works like another.
 namespace {
 // Independent of the code under test: a plain recursive removal.
 void RemoveAll(const std::string& dir) {
-  WIN32_FIND_DATAA data;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(Widen(dir + "*").c_str(), &data);
   if (h != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = data.cFileName;
+      std::string name = Narrow(data.cFileName);
       if (name == "." || name == "..") continue;
       // By the exact name: a plain "x." would reach "x".
-      std::string full = "\\\\?\\" + dir + name;
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      std::wstring full = Widen("\\\\?\\" + dir + name);
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
       // A link is never followed: its target is not ours.
       if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
           !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         RemoveAll(dir + name + "\\");
       else
-        DeleteFileA(full.c_str());
-    } while (FindNextFileA(h, &data));
+        DeleteFileW(full.c_str());
+    } while (FindNextFileW(h, &data));
     FindClose(h);
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Widen("\\\\?\\" + dir).c_str());
 }
 
 std::string TempFolder() {
-  char buffer[MAX_PATH + 1];
-  DWORD n = GetTempPathA(sizeof buffer, buffer);
-  return std::string(buffer, n);
+  wchar_t buffer[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  return Narrow(buffer, n);
 }
 }  // namespace
 
@@ -50,7 +53,7 @@ ScratchDir::ScratchDir(const std::string& name) {
 ScratchDir::~ScratchDir() { RemoveAll(path_); }
 
 void WriteTextFile(const std::string& path, const std::string& content) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
   DWORD n = 0;
   WriteFile(f, content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
@@ -59,7 +62,7 @@ void WriteTextFile(const std::string& path, const std::string& content) {
 }
 
 std::string ReadTextFile(const std::string& path) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return "<missing>";
   std::string content;
   char buffer[65536];
@@ -71,21 +74,21 @@ std::string ReadTextFile(const std::string& path) {
 
 Lines FolderNames(const std::string& folder) {
   Lines names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    std::string name = data.cFileName;
+    std::string name = Narrow(data.cFileName);
     if (name == "." || name == "..") continue;
     names.push_back(name + ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "\\" : ""));
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
   std::sort(names.begin(), names.end());
   return names;
 }
 
 void MakeDir(const std::string& path) {
-  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+  ASSERT_TRUE(CreateDirectoryW(Widen(path).c_str(), nullptr)) << path;
 }
 
 std::string TestProgramDir() { return ExtractFilePath(ModuleFileName()); }

@@ -1,5 +1,5 @@
 // Test support: a fresh folder under the temporary folder, removed with all it
-// holds (attributes cleared first) when the test ends.
+// holds (attributes cleared first) when the test ends. Paths are UTF-8.
 #pragma once
 #include <windows.h>
 

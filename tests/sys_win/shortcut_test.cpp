@@ -2,6 +2,7 @@
 
 #include "sys/files.h"
 #include "sys/shortcut.h"
+#include "sys/wide.h"
 #include "tests/sys_win/link_reader.h"
 #include "tests/sys_win/scratch.h"
 
@@ -26,6 +27,24 @@ TEST(CreateShortcut, SavesTheFieldsTheShellReadsBack) {
   EXPECT_STRCASEEQ(f.iconFile.c_str(), target.c_str());
   EXPECT_EQ(f.iconIndex, 0);
   EXPECT_EQ(f.arguments, "");
+}
+
+// A link file and a description of any letters. Wine keeps a link's target
+// path in the code page, so the target is given in its short form, as setup
+// gives the group's shortcuts the folder in the client's form.
+TEST(CreateShortcut, NamesOfAnyLettersAreSavedWhole) {
+  ScratchDir dir("linknames");
+  MakeDir(dir / "Почта");
+  WriteTextFile(dir / "Почта\\CV.exe", "MZ");
+  wchar_t shortPath[MAX_PATH] = L"";
+  ASSERT_GT(GetShortPathNameW(Widen(dir / "Почта\\CV.exe").c_str(), shortPath, MAX_PATH), 0u);
+  const std::string target = Narrow(shortPath);
+  const std::string link = dir / "邮件.LNK";
+  ASSERT_EQ(CreateShortcut(target, link, target, "Почта", ""), S_OK);
+  ShellLinkFields f;
+  ASSERT_TRUE(ReadShellLink(link, &f));
+  EXPECT_STRCASEEQ(f.path.c_str(), target.c_str());
+  EXPECT_EQ(f.description, "Почта");
 }
 
 TEST(CreateShortcut, ArgumentsOnlyWhenGivenAndAnOldLinkIsReplaced) {

@@ -95,11 +95,21 @@ TEST(Edit, ChangeHandlerRunsOnEveryChangeTypedOrSet) {
   EXPECT_EQ(form.Name.Text(), "x");
 }
 
-TEST(Edit, KeepsBytesAboveSevenBitAscii) {
+// Unicode windows: any letter, set or typed, comes back whole in UTF-8.
+TEST(Edit, KeepsEveryLetter) {
   SampleForm form;
-  const std::string text = "J\xF6rg \xC6sir \xA7 \xFF";
-  form.Name.SetText(text);
-  EXPECT_EQ(form.Name.Text(), text);
+  EXPECT_TRUE(IsWindowUnicode(form.Handle()));
+  EXPECT_TRUE(IsWindowUnicode(form.Name.Handle()));
+  for (const std::string text : {"Jörg Æsir § ÿ", "C:\\Apps\\Почта", "C:\\Apps\\邮件 Łódź", "\U0001F600"}) {
+    form.Name.SetText(text);
+    EXPECT_EQ(form.Name.Text(), text);
+    form.SetCaption(text);
+    EXPECT_EQ(form.Caption(), text);
+  }
+  form.Name.SetText("");
+  PostMessageW(form.Name.Handle(), WM_CHAR, L'Ж', 1);
+  PostMessageW(form.Name.Handle(), WM_CHAR, L'邮', 1);
+  ASSERT_TRUE(PumpUntil([&] { return form.Name.Text() == "Ж邮"; }));
 }
 
 TEST(Label, TakesTheSizeOfItsTextAlsoWhenTheTextChanges) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sys/ansi.h"
+#include "sys/wide.h"
 #include "tests/sys_win/scratch.h"
 #include "tests/ui/form_test_support.h"
 #include "ui/ui.h"
@@ -44,12 +45,12 @@ class Picker : public Form {
 
 std::vector<std::string> Items(HWND list, UINT countMsg, UINT lengthMsg, UINT textMsg) {
   std::vector<std::string> items;
-  LRESULT n = SendMessageA(list, countMsg, 0, 0);
+  LRESULT n = SendMessageW(list, countMsg, 0, 0);
   for (LRESULT i = 0; i < n; ++i) {
-    std::string text(static_cast<size_t>(SendMessageA(list, lengthMsg, i, 0)) + 1, '\0');
-    SendMessageA(list, textMsg, i, reinterpret_cast<LPARAM>(&text[0]));
+    std::wstring text(static_cast<size_t>(SendMessageW(list, lengthMsg, i, 0)) + 1, L'\0');
+    SendMessageW(list, textMsg, i, reinterpret_cast<LPARAM>(&text[0]));
     text.resize(text.size() - 1);
-    items.push_back(text);
+    items.push_back(Narrow(text));
   }
   return items;
 }
@@ -78,6 +79,8 @@ TEST(DirList, ShowsAncestorsThenSubfoldersAndFeedsTheFileList) {
   ScratchDir dir("dirlist");
   MakeDir(dir / "Alpha");
   MakeDir(dir / "beta");
+  MakeDir(dir / "Почта");
+  WriteTextFile(dir / "Почта\\ПИСЬМО.txt", "p");
   WriteTextFile(dir / "Readme.TXT", "r");
   WriteTextFile(dir / "b.dat", "b");
   WriteTextFile(dir / "Alpha\\inner.txt", "i");
@@ -94,11 +97,10 @@ TEST(DirList, ShowsAncestorsThenSubfoldersAndFeedsTheFileList) {
   size_t depth = 0;
   for (char c : folder.substr(3)) depth += c == '\\';
   const size_t ancestors = depth + 2;  // the root, the folders between, the folder itself
-  ASSERT_EQ(items.size(), ancestors + 2);
+  ASSERT_EQ(items.size(), ancestors + 3);
   EXPECT_EQ(items[0], "c:\\");
   EXPECT_EQ(items[1].find_first_not_of(' '), 2u);
-  const std::string subIndent(2 * ancestors, ' ');
-  EXPECT_TRUE(items[ancestors] == subIndent + "Alpha" || items[ancestors] == subIndent + "beta");
+  EXPECT_EQ(items[ancestors].find_first_not_of(' '), 2 * ancestors);
   EXPECT_NE(IndexOf(items, "Alpha"), -1);
   EXPECT_NE(IndexOf(items, "beta"), -1);
   // The folder itself is highlighted.
@@ -117,6 +119,12 @@ TEST(DirList, ShowsAncestorsThenSubfoldersAndFeedsTheFileList) {
   EXPECT_EQ(picker.Dirs.Directory(), folder + "\\Alpha");
   EXPECT_EQ(ListItems(picker.Files.Handle()), std::vector<std::string>({"inner.txt"}));
   EXPECT_EQ(picker.changes, 2);
+
+  // A name of any letters, whole; its files in lower case.
+  picker.Dirs.SetDirectory(dir.Path());
+  DoubleClick(picker, IndexOf(items, "Почта"));
+  EXPECT_EQ(picker.Dirs.Directory(), folder + "\\Почта");
+  EXPECT_EQ(ListItems(picker.Files.Handle()), std::vector<std::string>({"письмо.txt"}));
 
   // Up to the drive root, which keeps its backslash.
   DoubleClick(picker, 0);

@@ -40,6 +40,21 @@ TEST_F(UninstFilesStep, ClientKeepsNamesTheSystemReadsAsItsDatabases) {
   EXPECT_EQ(ReadTextFile(root / "CV.dbc"), "CV.dbc");
 }
 
+// Deeper than the old path limit every file is still reached, through the
+// "\\?\" form and the wide functions, and goes.
+TEST_F(UninstFilesStep, ClientFilesBeyondThePathLimitGo) {
+  ScratchDir root("deep");
+  std::string folder = root.Path();
+  while (folder.size() < 300) {
+    folder += std::string(40, 'd');
+    MakeDir("\\\\?\\" + folder);
+    folder += "\\";
+  }
+  for (const char* name : {"CV.exe", "ReadMe.txt", "CV.dbc"}) WriteTextFile("\\\\?\\" + folder + name, name);
+  EXPECT_EQ(RemoveClientFiles(folder), Lines());
+  EXPECT_EQ(FolderNames("\\\\?\\" + folder), Lines({"CV.dbc"}));
+}
+
 TEST_F(UninstFilesStep, ClientFileInUseStaysAndTheRestGoes) {
   ScratchDir root("inuse");
   WriteTextFile(root / "a.txt", "a");

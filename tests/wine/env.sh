@@ -10,6 +10,12 @@
 #                         C:\Program Files takes no new entries, as on Windows
 #                         under UAC for a program that is not elevated.
 # Once sourced, `wine`, `wineserver` and `winepath` run as the session's user.
+# Names: CV_WINE_NAME gives the session's Windows user name (the profile
+# folder C:\users\<name>; Wine takes it from USER, which the session sets for
+# every Wine call), CV_WINE_DESKTOP the Desktop folder's name in that profile
+# (the shell's "User Shell Folders"); both may be outside the code page
+# (CV_WINE_NAME=Дмитрий CV_WINE_DESKTOP="Рабочий стол"). Such a session runs
+# in a UTF-8 locale, so that Linux file names keep every letter.
 # With CV_WINE_NO_DISPLAY=1 no Xvfb is started (DISPLAY unset): no desktop, no
 # Program Manager. Where the caller may mount (root), drive S: is a small
 # volume of its own (CV_WINE_SMALL_DRIVE_KB, 2048 by default) for running out
@@ -29,6 +35,7 @@ CV_WINE_TEMPLATE_VERSION=2
 CV_WINE_PROFILE_DIRS=(Desktop Documents Downloads Music Pictures Videos)
 
 wine_env_common() {
+  if [ -n "${CV_WINE_NAME:-}${CV_WINE_DESKTOP:-}" ]; then export LC_ALL=C.UTF-8; fi
   export WINEDEBUG=-all
   # No menu entries in the Linux user's ~/.local for every shortcut we make.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -67,7 +74,13 @@ wine_grant_path() {
 }
 
 wine_template_dir() {
-  if [ "${CV_WINE_KIND:-root}" = user ]; then echo "$CV_WINE_ROOT/template-user"; else echo "$CV_WINE_ROOT/template"; fi
+  local t=$CV_WINE_ROOT/template
+  if [ "${CV_WINE_KIND:-root}" = user ]; then t=$t-user; fi
+  # One template per set of names, under a name the file system surely takes.
+  if [ -n "${CV_WINE_NAME:-}${CV_WINE_DESKTOP:-}" ]; then
+    t=$t-$(printf '%s/%s' "${CV_WINE_NAME:-}" "${CV_WINE_DESKTOP:-}" | md5sum | cut -c1-8)
+  fi
+  echo "$t"
 }
 
 wine_env_template() {
@@ -81,11 +94,23 @@ wine_env_template() {
     wine_env_common
     export WINEPREFIX=$t/prefix HOME=$t/home WINEARCH=win32
     unset DISPLAY
+    if [ -n "${CV_WINE_NAME:-}" ]; then export USER=$CV_WINE_NAME; fi
     wine wineboot -i </dev/null >/dev/null 2>&1
     # Unmanaged windows: no 2 s wait each time a top-level window hides.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    if [ -n "${CV_WINE_DESKTOP:-}" ]; then
+      wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' /v Desktop \
+        /t REG_EXPAND_SZ /d "%USERPROFILE%\\$CV_WINE_DESKTOP" /f </dev/null >/dev/null 2>&1
+    fi
     wineserver -w
   ) || return 1
+  if [ -n "${CV_WINE_DESKTOP:-}" ]; then
+    # Like Wine's own Desktop: a link into HOME (the session's, once copied).
+    local profile=$t/prefix/drive_c/users/${CV_WINE_NAME:-$USER}
+    mkdir -p "$t/home/$CV_WINE_DESKTOP"
+    ln -sfn "$t/home/$CV_WINE_DESKTOP" "$profile/$CV_WINE_DESKTOP"
+    if [ -n "${CV_WINE_AS:-}" ]; then chown -h "$CV_WINE_AS:" "$t/home/$CV_WINE_DESKTOP" "$profile/$CV_WINE_DESKTOP"; fi
+  fi
   # Wine's own fonts are not found in its data folder; the caption buttons
   # are drawn with Marlett's symbols, letters without it.
   local fonts=$t/prefix/drive_c/windows/Fonts
@@ -132,6 +157,9 @@ wine_env_start() {
   CV_WINE_AS=$(wine_kind_user)
   CV_WINE_SESSION_KIND=${CV_WINE_KIND:-root}
   export CV_WINE_AS CV_WINE_SESSION_KIND
+  # Wine names the user after USER on every start, not only when booting.
+  CV_WINE_SAVED_USER=${USER:-}
+  if [ -n "${CV_WINE_NAME:-}" ]; then export USER=$CV_WINE_NAME; fi
   if [ -n "$CV_WINE_AS" ]; then
     wine_ensure_user || { echo "wine: cannot create the user $CV_WINE_USER" >&2; return 1; }
     mkdir -p "$CV_WINE_ROOT"
@@ -200,4 +228,20 @@ wine_env_stop() {
     rm -rf "$CV_WINE_SESSION"
   fi
   CV_XVFB_PID= ; CV_WINE_SESSION= ; CV_WINE_AS= ; CV_WINE_SESSION_KIND= ; CV_WINE_SMALL=
+  if [ -n "${CV_WINE_SAVED_USER:-}" ]; then export USER=$CV_WINE_SAVED_USER; fi
+}
+
+# Runs a GoogleTest program of the cross build in the session, printing what
+# it says; fails unless every selected test ran and passed.
+#   wine_run_gtest <program> [gtest arguments...]
+wine_run_gtest() {
+  local out rc
+  out=$(wine "$@" </dev/null 2>&1)
+  rc=$?
+  echo "$out"
+  [ "$rc" -eq 0 ] || return "$rc"
+  if echo "$out" | grep -q '\[  SKIPPED \]' || ! echo "$out" | grep -q '\[  PASSED  \] [1-9]'; then
+    echo "$1: the selected tests did not all run" >&2
+    return 1
+  fi
 }

@@ -69,9 +69,10 @@ bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
         choices.otherFilesAccepted = true;
         break;
       case PlanProblem::Unstorable:
+        // The user's typing to mend, not a bad command line: a quit from here is a cancel.
         ui::MsgBox(Handle(), plan.message, plan.caption, MB_OK);
         ReturnToAddress();
-        return false;
+        return Declined();
       case PlanProblem::NewerInstalled:
         if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES)
           return Declined();

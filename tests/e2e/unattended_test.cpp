@@ -232,7 +232,7 @@ TEST_F(UnattendedTest, AnInterruptedInstallIsRolledBackAtTheNextStart) {
   WriteTextFile(half + "\\CV.exe", "half a copy");
   WriteString(kClientKey, "AppDir", half);
   // The last record was being written when the process died: its change was never made.
-  WriteTextFile(journal, "Corvaline install journal 1\r\ndir\t" + half + "\r\nfile\t" + half +
+  WriteTextFile(journal, "Corvaline install journal 2\r\ndir\t" + half + "\r\nfile\t" + half +
                              "\\CV.exe\r\nkey\tSoftware\\Corvaline\r\nfile\t" + half + "\\Lic");
   EXPECT_EQ(Run(DistFolder() + "\\setup.exe", "-u /S /LOG=" + log), 9u);
   EXPECT_EQ(Log().front(), "An interrupted installation was rolled back.");

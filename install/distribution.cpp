@@ -123,24 +123,56 @@ Distribution& OpenPayload(Distribution& d, const std::string& program, PayloadRe
 
 }  // namespace
 
-CarriedFiles FilesCarriedBy(const std::string& program) {
+namespace {
+
+// What a program carries, checked whole once for the run: at start, for the
+// wizard's title and for the plan, it is the same file.
+struct Carried {
+  std::string program;
+  CarriedFiles state = CarriedFiles::None;
   std::unique_ptr<FileSource> source;
   PayloadReader reader;
-  if (!FileSource::Open(program, source).ok()) return CarriedFiles::Damaged;
-  const DistStatus payload = reader.Open(*source);
-  if (payload.ok()) return CarriedFiles::Sound;
-  return payload.error == DistError::kNoPayload ? CarriedFiles::None : CarriedFiles::Damaged;
+};
+
+Carried& CarriedBy(const std::string& program) {
+  static Carried carried;
+  static bool checked = false;
+  if (checked && carried.program == program) return carried;
+  checked = true;
+  carried = Carried();
+  carried.program = program;
+  if (!FileSource::Open(program, carried.source).ok()) {
+    carried.state = CarriedFiles::Damaged;
+    return carried;
+  }
+  const DistStatus payload = carried.reader.Open(*carried.source);
+  carried.state = payload.ok() ? CarriedFiles::Sound
+                  : payload.error == DistError::kNoPayload ? CarriedFiles::None
+                                                          : CarriedFiles::Damaged;
+  return carried;
+}
+
+}  // namespace
+
+CarriedFiles FilesCarriedBy(const std::string& program) { return CarriedBy(program).state; }
+
+std::string DistributionVersion(const std::string& program, const std::string& folder) {
+  if (!program.empty() && CarriedBy(program).state == CarriedFiles::Sound) {
+    Carried& carried = CarriedBy(program);
+    const std::vector<PayloadEntry>& entries = carried.reader.Entries();
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (Utf8SameText(entries[i].file.name, kTemplate)) return PayloadVersion(carried.reader, i);
+    return std::string();
+  }
+  return VersionIn(AddBackslash(folder) + kTemplate);
 }
 
 Distribution OpenDistribution(const std::string& program, const std::string& folder) {
   Distribution d;
   if (!program.empty()) {
-    std::unique_ptr<FileSource> source;
-    PayloadReader reader;
-    if (!FileSource::Open(program, source).ok()) return Refused(d, kDamagedSetupText);
-    const DistStatus payload = reader.Open(*source);
-    if (payload.ok()) return OpenPayload(d, program, reader, *source);
-    if (payload.error != DistError::kNoPayload) return Refused(d, kDamagedSetupText);
+    Carried& carried = CarriedBy(program);
+    if (carried.state == CarriedFiles::Sound) return OpenPayload(d, program, carried.reader, *carried.source);
+    if (carried.state == CarriedFiles::Damaged) return Refused(d, kDamagedSetupText);
   }
   const std::string dir = AddBackslash(folder);
   std::string listText;

@@ -22,6 +22,9 @@ extern const char kDamagedSetupText[];  // "The setup file is damaged. Please do
 enum class CarriedFiles { None, Sound, Damaged };
 CarriedFiles FilesCarriedBy(const std::string& program);
 
+// The version of the distribution, without checking its files: for a title.
+std::string DistributionVersion(const std::string& program, const std::string& folder);
+
 // program: the running setup.exe, looked into for a payload ("" for none);
 // folder: where it lies. setup.exe arrives as the uninstaller, the file list
 // (written afresh for the one-file form) as the record of what was installed.

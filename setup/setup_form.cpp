@@ -78,7 +78,7 @@ TSetupForm::TSetupForm()
   DatabaseName = ChangeFileExt(ClientExeName, DatabaseExt);
   // The template database of the distribution. One that cannot be read names
   // no version; installing tells what is missing.
-  VersionText = OpenDistribution(ModuleFileName(), SourceDir).version;
+  VersionText = DistributionVersion(ModuleFileName(), SourceDir);
   Appname.SetText(ProductName + " " + VersionText);
   Notebook1.SetPageIndex(kStart);
   LoadExistingSettings();

@@ -8,7 +8,12 @@
 ; the client's own database, which NSIS cannot write.
 ;   makensis -DDIST=<distribution> -DVERSION=<version> -DOUTFILE=<exe> corvaline.nsi
 ;   -DNOFILES: the same installer without the files (its size alone).
-; peer.bench.sh builds it as build/bench/peer/nsis-setup.exe, which runs
+;   -DSECTION_TIMES=<name>: the install section times itself with the
+;   system's high-resolution counter (System plug-in) and writes
+;   "<start> <end> <counts per second>" to <name> beside the installer once
+;   it ends, so that its own work can be told apart from its page changes.
+; peer.bench.sh builds it as build/bench/peer/nsis-setup.exe (and, timing
+; its section, as nsis-timed.exe, the one it runs), which runs
 ; interactively too (wine build/bench/peer/nsis-setup.exe); /S /D=<folder>
 ; installs without a window, and UninstCV.exe /S removes it again.
 
@@ -46,6 +51,14 @@ InstallDirRegKey HKCU "${CLIENT_KEY}" "AppDir"
 
 Var Existing
 
+!ifdef SECTION_TIMES
+Var SectionStart
+!macro SectionClock var
+  System::Call 'kernel32::QueryPerformanceCounter(*l .s)'
+  Pop ${var}
+!macroend
+!endif
+
 Function .onInit
   ClearErrors
   ReadRegStr $0 HKCU "${CLIENT_KEY}" "AppDir"
@@ -55,6 +68,10 @@ Function .onInit
 FunctionEnd
 
 Section "Install"
+  ; The counter is read after the plug-in is unpacked: its first call unpacks it.
+  !ifdef SECTION_TIMES
+    !insertmacro SectionClock $SectionStart
+  !endif
   SetOutPath "$INSTDIR"
   !ifndef NOFILES
     File "${DIST}\CV.exe"
@@ -106,6 +123,15 @@ Section "Install"
   IfSilent shown
   Exec '"explorer.exe" "${GROUP}"'
   shown:
+  ; The end read first; writing it down is not the section's work.
+  !ifdef SECTION_TIMES
+    !insertmacro SectionClock $R8
+    System::Call 'kernel32::QueryPerformanceFrequency(*l .s)'
+    Pop $R9
+    FileOpen $R7 "$EXEDIR\${SECTION_TIMES}" w
+    FileWrite $R7 "$SectionStart $R8 $R9$\r$\n"
+    FileClose $R7
+  !endif
 SectionEnd
 
 Section "Uninstall"

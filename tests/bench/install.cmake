@@ -3,6 +3,6 @@
 # (install.bench.sh).
 if(WIN32)
   add_executable(bench_install install_bench.cpp)
-  target_link_libraries(bench_install PRIVATE cv_bench_timing)
+  target_link_libraries(bench_install PRIVATE cv_bench_timing cv_distribution)
   add_dependencies(bench_install setup)
 endif()

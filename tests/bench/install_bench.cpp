@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "distribution/file_list.h"
+#include "distribution/file_source.h"
+#include "distribution/source_digest.h"
 #include "sys/handle.h"
 #include "tests/bench/bench_paths.h"
 #include "tests/bench/install_timing.h"
@@ -74,8 +77,28 @@ bool WriteRandomFile(const std::string& path, int64_t size, uint32_t& seed) {
   return true;
 }
 
+// The distribution's file list naming every other file of dist, as the
+// build writes it: setup checks and installs exactly the listed files.
+bool WriteFileList(const std::string& dist) {
+  FileList list;
+  for (const Entry& e : PlainFiles(dist)) {
+    if (e.name == kFileListName) continue;
+    ListedFile listed{e.name, uint64_t(e.size), {}};
+    std::unique_ptr<FileSource> file;
+    if (!FileSource::Open(dist + "\\" + e.name, file).ok() || !Sha256OfSource(*file, listed.sha256).ok())
+      return false;
+    list.push_back(listed);
+  }
+  std::string text;
+  if (!FormatFileList(list, text).ok()) return false;
+  UniqueHandle file(CreateFileA((dist + "\\" + kFileListName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr));
+  DWORD written = 0;
+  return file && WriteFile(file.Get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
+}
+
 // The sample distribution's files plus generated ones: kFiles files of
-// kBytes in all.
+// kBytes in all, and the list of them.
 bool MakeDistribution(const std::string& sample, const std::string& dist) {
   if (!CreateDirectoryA(dist.c_str(), nullptr)) return false;
   int64_t used = 0;
@@ -98,7 +121,7 @@ bool MakeDistribution(const std::string& sample, const std::string& dist) {
     if (!WriteRandomFile(dist + name, size, seed)) return false;
     left -= size;
   }
-  return true;
+  return WriteFileList(dist);
 }
 
 InstallTimes TimeInstall(const std::string& dist, const std::string& dest) {
@@ -147,7 +170,9 @@ int Run(const std::string& sample, int runs) {
 
   std::printf("# Install benchmark\n\n");
   std::printf("Distribution: %zu files, %.1f MiB (the sample distribution and generated files), "
-              "installed by setup.exe into a fresh folder, as a first installation, and copied "
+              "listed with their SHA-256 in its CVFiles.txt, which setup checks before it changes "
+              "anything, and journals every change; installed by setup.exe into a fresh folder, "
+              "as a first installation, and copied "
               "by Wine's xcopy (/E /I /Y) into another; %d runs in one Wine session. Times in ms. "
               "Install = from the click confirming \"Install now?\" to the Done page, less the "
               "wait dialog's lifetime; xcopy = its process from start to end; xcopy start-up = "

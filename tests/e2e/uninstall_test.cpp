@@ -105,7 +105,6 @@ TEST_F(UninstallTest, ARunningClientIsClosedFirstAndTheUsersItemsStay) {
   const Lines installed = Listing(dest);
   Process client = Process::Start(dest + "\\CV.exe", "", dest);
   Window clientWindow = client.WaitForWindow("Corvaline");
-  const Lines installed = Listing(dest);
 
   Wizard wizard(dest + "\\UninstCV.exe", "", dest, kUninstallCaption);
   wizard.Press("Next");

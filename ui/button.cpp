@@ -4,8 +4,8 @@
 
 namespace ui {
 
-Button::Button(Form& form, const ControlSpec& row, HWND handle)
-    : CaptionedControl(form, row, handle),
+Button::Button(Form& form, const ControlSpec& row)
+    : CaptionedControl(form, row),
       modalResult_((row.flags & kModalOk) ? mrOk : (row.flags & kModalCancel) ? mrCancel : mrNone) {}
 
 void Button::Click() {

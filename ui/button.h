@@ -8,7 +8,7 @@ namespace ui {
 // A push button. A button with a modal result closes a modal form with it.
 class Button : public CaptionedControl {
  public:
-  Button(Form& form, const ControlSpec& row, HWND handle);
+  Button(Form& form, const ControlSpec& row);
   std::function<void()> onClick;
   int ModalResult() const { return modalResult_; }
   // Runs the click as the user's click would: not while the button is

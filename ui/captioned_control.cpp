@@ -2,12 +2,15 @@
 
 namespace ui {
 
-CaptionedControl::CaptionedControl(Form& form, const ControlSpec& row, HWND handle)
-    : Control(form, row, handle), captions_(row.text) {
+CaptionedControl::CaptionedControl(Form& form, const ControlSpec& row)
+    : Control(form, row), captions_(row.text) {
   Control::SetText(captions_.Initial());
 }
 
-std::string CaptionedControl::Text() const { return ReadableText(Control::Text()); }
+// A button keeps its text as it was set: the kept one reads the same.
+std::string CaptionedControl::Text() const {
+  return ReadableText(HasWindow() ? Control::Text() : KeptText());
+}
 
 void CaptionedControl::SetText(const std::string& text) { Control::SetText(captions_.Shown(text)); }
 

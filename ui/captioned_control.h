@@ -9,7 +9,7 @@ namespace ui {
 // place the mnemonics (see Captions).
 class CaptionedControl : public Control {
  public:
-  CaptionedControl(Form& form, const ControlSpec& row, HWND handle);
+  CaptionedControl(Form& form, const ControlSpec& row);
   std::string Text() const override;
   void SetText(const std::string& text) override;
 

@@ -2,16 +2,23 @@
 
 namespace ui {
 
-CheckBox::CheckBox(Form& form, const ControlSpec& row, HWND handle)
-    : CaptionedControl(form, row, handle) {
-  if (row.flags & kChecked) SendMessageA(handle, BM_SETCHECK, BST_CHECKED, 0);
+CheckBox::CheckBox(Form& form, const ControlSpec& row)
+    : CaptionedControl(form, row), checked_((row.flags & kChecked) != 0) {}
+
+void CheckBox::OnCreated() {
+  if (checked_) SendMessageA(Handle(), BM_SETCHECK, BST_CHECKED, 0);
 }
 
-bool CheckBox::Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool CheckBox::Checked() const {
+  return HasWindow() ? SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED : checked_;
+}
 
 void CheckBox::SetChecked(bool checked) {
   if (Checked() == checked) return;
-  SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (HasWindow())
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  else
+    checked_ = checked;
   if (onClick) onClick();
 }
 

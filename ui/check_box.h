@@ -10,11 +10,17 @@ namespace ui {
 // what it already is. The handler runs inside SetChecked, so rules cascade.
 class CheckBox : public CaptionedControl {
  public:
-  CheckBox(Form& form, const ControlSpec& row, HWND handle);
+  CheckBox(Form& form, const ControlSpec& row);
   std::function<void()> onClick;
   bool Checked() const;
   void SetChecked(bool checked);
   void OnCommand(WORD code) override;
+
+ protected:
+  void OnCreated() override;
+
+ private:
+  bool checked_;  // until the window is made
 };
 
 }  // namespace ui

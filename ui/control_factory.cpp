@@ -1,7 +1,5 @@
 #include "ui/control_factory.h"
 
-#include <richedit.h>
-
 #include "sys/wide.h"
 #include "ui/button.h"
 #include "ui/check_box.h"
@@ -59,45 +57,39 @@ WindowKind KindOf(const ControlSpec& row) {
   return {"STATIC", 0, 0};
 }
 
-std::unique_ptr<Control> Wrap(Form& form, const ControlSpec& row, HWND handle) {
+}  // namespace
+
+std::unique_ptr<Control> NewControl(Form& form, const ControlSpec& row) {
   switch (row.kind) {
-    case Kind::Panel: return std::make_unique<Panel>(form, row, handle);
-    case Kind::Notebook: return std::make_unique<Notebook>(form, row, handle);
-    case Kind::Label: return std::make_unique<Label>(form, row, handle);
-    case Kind::Edit: return std::make_unique<Edit>(form, row, handle);
-    case Kind::Button: return std::make_unique<Button>(form, row, handle);
-    case Kind::CheckBox: return std::make_unique<CheckBox>(form, row, handle);
-    case Kind::RichText: return std::make_unique<RichText>(form, row, handle);
-    case Kind::Memo: return std::make_unique<Memo>(form, row, handle);
-    case Kind::DirList: return std::make_unique<DirList>(form, row, handle);
-    case Kind::FileList: return std::make_unique<FileList>(form, row, handle);
-    case Kind::DriveCombo: return std::make_unique<DriveCombo>(form, row, handle);
+    case Kind::Panel: return std::make_unique<Panel>(form, row);
+    case Kind::Notebook: return std::make_unique<Notebook>(form, row);
+    case Kind::Label: return std::make_unique<Label>(form, row);
+    case Kind::Edit: return std::make_unique<Edit>(form, row);
+    case Kind::Button: return std::make_unique<Button>(form, row);
+    case Kind::CheckBox: return std::make_unique<CheckBox>(form, row);
+    case Kind::RichText: return std::make_unique<RichText>(form, row);
+    case Kind::Memo: return std::make_unique<Memo>(form, row);
+    case Kind::DirList: return std::make_unique<DirList>(form, row);
+    case Kind::FileList: return std::make_unique<FileList>(form, row);
+    case Kind::DriveCombo: return std::make_unique<DriveCombo>(form, row);
   }
   return nullptr;
 }
 
-}  // namespace
-
-std::unique_ptr<Control> CreateControl(Form& form, const ControlSpec& row, HWND parent,
-                                       HFONT font, int id) {
+HWND CreateControlWindow(const ControlSpec& row, const std::string& text, bool enabled, bool visible,
+                         HWND parent, HFONT font, int id) {
   WindowKind kind = KindOf(row);
   DWORD style = WS_CHILD | kind.style;
-  if (!(row.flags & kHidden)) style |= WS_VISIBLE;
-  if (row.flags & kDisabled) style |= WS_DISABLED;
+  if (visible) style |= WS_VISIBLE;
+  if (!enabled) style |= WS_DISABLED;
   int height = row.height;
   if (row.kind == Kind::DriveCombo) height = 200;  // room for the drop-down list
-  // Rich text and memo texts are set as lines after creation, captions once
-  // the layout's list of them is read.
-  const bool textLater = row.kind == Kind::RichText || row.kind == Kind::Memo || row.kind == Kind::Notebook ||
-                         row.kind == Kind::Button || row.kind == Kind::CheckBox;
-  const std::wstring text = Widen(textLater || !row.text ? "" : row.text);
-  HWND handle = CreateWindowExW(kind.exStyle, Widen(kind.className).c_str(), text.c_str(), style,
+  HWND handle = CreateWindowExW(kind.exStyle, Widen(kind.className).c_str(), Widen(text).c_str(), style,
                                 Scale(row.left), Scale(row.top), Scale(row.width), Scale(height),
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
-  if (!handle) return nullptr;
-  SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return Wrap(form, row, handle);
+  if (handle) SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return handle;
 }
 
 }  // namespace ui

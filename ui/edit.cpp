@@ -2,7 +2,14 @@
 
 namespace ui {
 
-Edit::Edit(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {}
+Edit::Edit(Form& form, const ControlSpec& row) : Control(form, row) {}
+
+void Edit::SetText(const std::string& text) {
+  Control::SetText(text);
+  // The window tells of the change itself; without one the handler runs as
+  // it would have.
+  if (!HasWindow() && onChange) onChange();
+}
 
 void Edit::OnCommand(WORD code) {
   if (code == EN_CHANGE && onChange) onChange();

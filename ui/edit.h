@@ -9,8 +9,9 @@ namespace ui {
 // typed or set by the program.
 class Edit : public Control {
  public:
-  Edit(Form& form, const ControlSpec& row, HWND handle);
+  Edit(Form& form, const ControlSpec& row);
   std::function<void()> onChange;
+  void SetText(const std::string& text) override;
   void OnCommand(WORD code) override;
   HBRUSH OnCtlColor(HDC dc) override;
 };

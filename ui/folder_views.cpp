@@ -36,17 +36,17 @@ HBRUSH WindowBrush(HDC dc, COLORREF color) {
 
 }  // namespace
 
-FileList::FileList(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {}
+FileList::FileList(Form& form, const ControlSpec& row) : Control(form, row) {}
 
 void FileList::SetDirectory(const std::string& directory) {
-  SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
+  SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
   for (const std::string& name : Entries(directory, false))
-    AddItem(handle_, LB_ADDSTRING, Utf8LowerCase(name));
+    AddItem(Handle(), LB_ADDSTRING, Utf8LowerCase(name));
 }
 
 HBRUSH FileList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
 
-DirList::DirList(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {}
+DirList::DirList(Form& form, const ControlSpec& row) : Control(form, row) {}
 
 void DirList::SetDirectory(const std::string& directory) {
   std::string path = Normalized(directory);
@@ -58,8 +58,8 @@ void DirList::SetDirectory(const std::string& directory) {
 }
 
 void DirList::Fill() {
-  SendMessageA(handle_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(handle_, LB_RESETCONTENT, 0, 0);
+  SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+  SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
   paths_.clear();
   // Ancestors: "c:\", then each folder on the way down, indented one step more.
   std::string prefix = directory_.substr(0, 3);
@@ -82,21 +82,23 @@ void DirList::Fill() {
     paths_.push_back(AddBackslash(directory_) + name);
     labels.push_back(std::string(2 * depth, ' ') + name);
   }
-  for (const std::string& label : labels) AddItem(handle_, LB_ADDSTRING, label);
-  SendMessageA(handle_, LB_SETCURSEL, current, 0);
-  SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(handle_, nullptr, TRUE);
+  for (const std::string& label : labels) AddItem(Handle(), LB_ADDSTRING, label);
+  SendMessageA(Handle(), LB_SETCURSEL, current, 0);
+  SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void DirList::OnCommand(WORD code) {
   if (code != LBN_DBLCLK) return;
-  LRESULT i = SendMessageA(handle_, LB_GETCURSEL, 0, 0);
+  LRESULT i = SendMessageA(Handle(), LB_GETCURSEL, 0, 0);
   if (i >= 0 && static_cast<size_t>(i) < paths_.size()) SetDirectory(paths_[static_cast<size_t>(i)]);
 }
 
 HBRUSH DirList::OnCtlColor(HDC dc) { return WindowBrush(dc, color_); }
 
-DriveCombo::DriveCombo(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {
+DriveCombo::DriveCombo(Form& form, const ControlSpec& row) : Control(form, row) {}
+
+void DriveCombo::OnCreated() {
   wchar_t drives[512];
   DWORD n = GetLogicalDriveStringsW(512, drives);
   for (const wchar_t* p = drives; n > 0 && n < 512 && *p; p += lstrlenW(p) + 1) {
@@ -106,19 +108,19 @@ DriveCombo::DriveCombo(Form& form, const ControlSpec& row, HWND handle) : Contro
     if (GetDriveTypeW(p) == DRIVE_FIXED &&
         GetVolumeInformationW(p, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) && *volume)
       label += " [" + Narrow(volume) + "]";
-    AddItem(handle_, CB_ADDSTRING, label);
+    AddItem(Handle(), CB_ADDSTRING, label);
   }
 }
 
 void DriveCombo::ShowDriveOf(const std::string& path) {
   for (size_t i = 0; i < roots_.size(); ++i)
     if (path.size() >= 2 && Utf8SameText(path.substr(0, 2), roots_[i].substr(0, 2)))
-      SendMessageA(handle_, CB_SETCURSEL, i, 0);
+      SendMessageA(Handle(), CB_SETCURSEL, i, 0);
 }
 
 void DriveCombo::OnCommand(WORD code) {
   if (code != CBN_SELCHANGE || !dirList_) return;
-  LRESULT i = SendMessageA(handle_, CB_GETCURSEL, 0, 0);
+  LRESULT i = SendMessageA(Handle(), CB_GETCURSEL, 0, 0);
   if (i < 0 || static_cast<size_t>(i) >= roots_.size()) return;
   // The drive's current folder, as the system keeps it.
   dirList_->SetDirectory(roots_[static_cast<size_t>(i)].substr(0, 2));

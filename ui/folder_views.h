@@ -12,7 +12,7 @@ namespace ui {
 
 class FileList : public Control {
  public:
-  FileList(Form& form, const ControlSpec& row, HWND handle);
+  FileList(Form& form, const ControlSpec& row);
   void SetDirectory(const std::string& directory);
   HBRUSH OnCtlColor(HDC dc) override;
 };
@@ -21,7 +21,7 @@ class FileList : public Control {
 // Double-click (or Enter) opens the highlighted folder.
 class DirList : public Control {
  public:
-  DirList(Form& form, const ControlSpec& row, HWND handle);
+  DirList(Form& form, const ControlSpec& row);
   // The current folder: a full path without a trailing backslash, except at a drive root.
   const std::string& Directory() const { return directory_; }
   void SetDirectory(const std::string& directory);
@@ -39,12 +39,16 @@ class DirList : public Control {
 
 class DriveCombo : public Control {
  public:
-  DriveCombo(Form& form, const ControlSpec& row, HWND handle);
+  DriveCombo(Form& form, const ControlSpec& row);
   void SetDirList(DirList* list) { dirList_ = list; }
   // Selects the drive of path without moving the directory list.
   void ShowDriveOf(const std::string& path);
   void OnCommand(WORD code) override;
   HBRUSH OnCtlColor(HDC dc) override;
+
+ protected:
+  // Lists the drives there are.
+  void OnCreated() override;
 
  private:
   std::vector<std::string> roots_;

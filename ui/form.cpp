@@ -16,6 +16,10 @@ namespace ui {
 
 namespace {
 
+// The timer that builds the pages not built yet while the form is idle; the
+// form's Timer objects count up from 1.
+constexpr UINT_PTR kIdleBuildTimer = 0x7FFF0000;
+
 // A Unicode window class: every text reaches the window whole.
 const wchar_t kFormClass[] = L"CorvalineForm";
 
@@ -100,43 +104,97 @@ void Form::Build(const FormSpec& layout, const ControlSpec* controls, size_t cou
   const std::string formFace = layout.font.face ? layout.font.face : "MS Sans Serif";
   const int formHeight = layout.font.height ? layout.font.height : -11;
   SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(formFace, formHeight)), 0);
+  std::set<const Control*> laterPages;
   int nextId = 100;
   for (size_t i = 0; i < count; ++i) {
     const ControlSpec& row = controls[i];
-    HWND parent = handle_;
+    Control* parent = nullptr;
     if (row.parent && *row.parent) {
-      Control* p = Find(row.parent);
-      if (!p) throw Exception(std::string("no parent ") + row.parent + " for " + row.name);
-      parent = p->Handle();
+      parent = Find(row.parent);
+      if (!parent) throw Exception(std::string("no parent ") + row.parent + " for " + row.name);
     }
     HFONT font = fonts_.Get(row.font.face ? row.font.face : formFace,
                             row.font.height ? row.font.height : formHeight);
     int id = nextId++;
-    std::unique_ptr<Control> control = CreateControl(*this, row, parent, font, id);
-    if (!control) throw Exception(std::string("Cannot create the control ") + row.name);
+    std::unique_ptr<Control> control = NewControl(*this, row);
     Control* c = control.get();
     byName_[row.name] = c;
-    byHandle_[c->Handle()] = c;
     byId_[id] = c;
     controls_.push_back(std::move(control));
     if (auto* button = dynamic_cast<Button*>(c)) {
       if (row.flags & kDefault) defaultButton_ = button;
       if (row.flags & kCancel) cancelButton_ = button;
     }
+    Place(*c, row, parent, font, id, laterPages);
     if (auto* notebook = dynamic_cast<Notebook*>(c)) {
       for (const std::string& page : SplitPages(row.text)) {
         ControlSpec pageSpec = {Kind::Panel, nullptr, row.name, 0, 0, row.width, row.height, "", {}, kNoBorder};
         pageSpec.name = page.c_str();
-        std::unique_ptr<Control> pagePanel = CreateControl(*this, pageSpec, notebook->Handle(), font, nextId++);
-        if (!pagePanel) throw Exception("Cannot create the page " + page);
+        std::unique_ptr<Control> pagePanel = NewControl(*this, pageSpec);
         Panel* panel = static_cast<Panel*>(pagePanel.get());
         byName_[page] = panel;
-        byHandle_[panel->Handle()] = panel;
-        notebook->AddPage(*panel);
         controls_.push_back(std::move(pagePanel));
+        Place(*panel, pageSpec, notebook, font, nextId++, laterPages);
+        if (notebook->PageCount() > 0) laterPages.insert(panel);
+        notebook->AddPage(*panel);
       }
     }
   }
+}
+
+void Form::Place(Control& control, const ControlSpec& row, Control* parent, HFONT font, int id,
+                 const std::set<const Control*>& laterPages) {
+  Deferred entry = {&control, row, parent, font, id, nullptr};
+  entry.row.name = entry.row.parent = entry.row.text = nullptr;
+  if (parent && laterPages.count(parent)) {
+    entry.page = parent;
+  } else if (parent && !parent->HasWindow()) {
+    for (const Deferred& d : deferred_)
+      if (d.control == parent) entry.page = d.page;
+  }
+  if (entry.page)
+    deferred_.push_back(entry);
+  else
+    CreateWindowOf(entry);
+}
+
+void Form::CreateWindowOf(const Deferred& entry) {
+  Control& c = *entry.control;
+  const HWND parent = entry.parent ? entry.parent->Handle() : handle_;
+  const HWND window = CreateControlWindow(entry.row, c.text_, c.enabled_, c.visible_, parent, entry.font, entry.id);
+  if (!window) throw Exception("Cannot create the control " + c.Name());
+  c.Attach(window);
+  byHandle_[window] = &c;
+}
+
+void Form::BuildPage(const Control& page) {
+  page.Handle();  // a page on a page not built yet comes with that one
+  bool made = false;
+  // Taken off the list before it is made: a handler run meanwhile may build
+  // the rest.
+  for (size_t i = 0; i < deferred_.size();) {
+    if (deferred_[i].page != &page) {
+      ++i;
+      continue;
+    }
+    const Deferred entry = deferred_[i];
+    deferred_.erase(deferred_.begin() + static_cast<std::ptrdiff_t>(i));
+    CreateWindowOf(entry);
+    made = true;
+  }
+  // Buttons are made drawn as the layout has them.
+  if (made) ShowDefaultButton();
+}
+
+void Form::BuildWindowOf(const Control& control) {
+  for (const Deferred& d : deferred_)
+    if (d.control == &control) return BuildPage(*d.page);
+}
+
+// One page at each tick of a timer: its message comes only when nothing else waits.
+void Form::BuildWhenIdle() {
+  if (!deferred_.empty()) BuildPage(*deferred_.front().page);
+  if (deferred_.empty()) KillTimer(handle_, kIdleBuildTimer);
 }
 
 Control* Form::Find(const std::string& name) const {
@@ -157,6 +215,7 @@ void Form::Show() {
   ShowWindow(handle_, SW_SHOW);
   SetForegroundWindow(handle_);
   FocusActiveControl();
+  if (!deferred_.empty()) SetTimer(handle_, kIdleBuildTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 int Form::ShowModal() {
@@ -233,16 +292,17 @@ Button* Form::DefaultButton() const {
     if (auto* button = dynamic_cast<Button*>(focused->second)) return button;
   if (!defaultButton_ || defaultButton_->Enabled() || !cancelButton_ || !cancelButton_->Enabled())
     return defaultButton_;
-  // Shown as far as the form: a button on a page not showing does not count.
-  auto showing = [this](HWND window) {
-    for (; window && window != handle_; window = GetParent(window))
+  // Shown as far as the form: a button on a page not showing (nor built) does not count.
+  auto showing = [this](const Control& control) {
+    if (!control.HasWindow()) return false;
+    for (HWND window = control.Handle(); window && window != handle_; window = GetParent(window))
       if (!(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return false;
     return true;
   };
-  if (!showing(cancelButton_->Handle())) return defaultButton_;
+  if (!showing(*cancelButton_)) return defaultButton_;
   for (const auto& control : controls_) {
     auto* button = dynamic_cast<Button*>(control.get());
-    if (button && button != cancelButton_ && button->Enabled() && showing(button->Handle()))
+    if (button && button != cancelButton_ && button->Enabled() && showing(*button))
       return defaultButton_;
   }
   return cancelButton_;
@@ -252,7 +312,7 @@ void Form::ShowDefaultButton() {
   Button* current = DefaultButton();
   for (const auto& control : controls_) {
     auto* button = dynamic_cast<Button*>(control.get());
-    if (!button) continue;
+    if (!button || !button->HasWindow()) continue;  // made as the layout draws it, then drawn again
     const bool drawn = (GetWindowLongA(button->Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     if (drawn != (button == current))
       SendMessageA(button->Handle(), BM_SETSTYLE, button == current ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
@@ -281,7 +341,7 @@ void Form::MoveFocus(HWND from, HWND preferred) {
   const HWND candidates[] = {
       preferred ? FirstTabStop(preferred) : nullptr,
       fromShown ? GetNextDlgTabItem(handle_, from, FALSE) : nullptr,
-      button ? button->Handle() : nullptr,
+      button && button->HasWindow() ? button->Handle() : nullptr,
       FirstTabStop(handle_),
   };
   for (HWND candidate : candidates) {
@@ -397,6 +457,10 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_TIMER: {
+      if (wp == kIdleBuildTimer) {
+        BuildWhenIdle();
+        return 0;
+      }
       auto it = timers_.find(static_cast<UINT_PTR>(wp));
       if (it != timers_.end()) it->second->Fire();
       return 0;

@@ -1,12 +1,19 @@
 // A top-level window built from a form description. It owns its controls,
 // fonts and timers, shows itself normally or modally, and asks its close-query
 // handler before it closes.
+//
+// The controls on a notebook's pages other than the first get their windows
+// only when needed, the first window shows sooner so: when their page shows,
+// when one of them is asked for its handle or a reading only its window can
+// give, or, once the form has shown, one page at a time while it is idle.
+// Their objects are there from the start and keep what is set on them.
 #pragma once
 #include <windows.h>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,6 +111,13 @@ class Form {
   // The form that owns a window (any of its controls), or null.
   static Form* FromHandle(HWND handle);
 
+  // Makes the windows of the controls on page (a notebook's page) that have none yet.
+  void BuildPage(const Control& page);
+  // Makes the window of control, with its page, when it has none yet.
+  void BuildWindowOf(const Control& control);
+  // Whether every control has its window.
+  bool Built() const { return deferred_.empty(); }
+
  protected:
   // Messages the form handles itself before the toolkit does; true when handled.
   virtual bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -111,7 +125,21 @@ class Form {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  // A control whose window waits for its page; the row's texts are not kept.
+  struct Deferred {
+    Control* control;
+    ControlSpec row;
+    Control* parent;  // null: the form
+    HFONT font;
+    int id;
+    const Control* page;
+  };
   void Build(const FormSpec& layout, const ControlSpec* controls, size_t count);
+  // Makes the control's window, or leaves it to its page when that is not built.
+  void Place(Control& control, const ControlSpec& row, Control* parent, HFONT font, int id,
+             const std::set<const Control*>& laterPages);
+  void CreateWindowOf(const Deferred& entry);
+  void BuildWhenIdle();
   void OnCommand(WPARAM wp, LPARAM lp);
   bool CloseQuery();
   void FocusActiveControl();
@@ -137,6 +165,7 @@ class Form {
   std::map<HWND, Control*> byHandle_;
   std::map<int, Control*> byId_;
   std::map<UINT_PTR, Timer*> timers_;
+  std::vector<Deferred> deferred_;  // in the table's order
   UINT_PTR nextTimerId_ = 1;
 };
 

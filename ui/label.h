@@ -9,9 +9,12 @@ namespace ui {
 // focus to the control created after the label.
 class Label : public Control {
  public:
-  Label(Form& form, const ControlSpec& row, HWND handle);
+  Label(Form& form, const ControlSpec& row);
   void SetText(const std::string& text) override;
   void FitToText();
+
+ protected:
+  void OnCreated() override { FitToText(); }
 };
 
 }  // namespace ui

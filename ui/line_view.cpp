@@ -2,19 +2,28 @@
 
 namespace ui {
 
+LineView::LineView(Form& form, const ControlSpec& row) : Control(form, row) {
+  if (row.text && *row.text) lines_ = TextToLines(row.text);
+  Control::SetText("");
+}
+
 void LineView::SetLines(const Lines& lines) {
   lines_ = lines;
-  Render();
+  if (HasWindow()) Render();
 }
 
 void LineView::AddLine(const std::string& line) {
   lines_.push_back(line);
-  Render();
+  if (HasWindow()) Render();
 }
 
 void LineView::Clear() {
   lines_.clear();
-  Render();
+  if (HasWindow()) Render();
+}
+
+void LineView::OnCreated() {
+  if (!lines_.empty()) Render();
 }
 
 void LineView::Render() {

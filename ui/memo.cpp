@@ -2,9 +2,7 @@
 
 namespace ui {
 
-Memo::Memo(Form& form, const ControlSpec& row, HWND handle) : LineView(form, row, handle) {
-  if (row.text && *row.text) SetLines(TextToLines(row.text));
-}
+Memo::Memo(Form& form, const ControlSpec& row) : LineView(form, row) {}
 
 HBRUSH Memo::OnCtlColor(HDC dc) {
   if (color_ != kInherit) ::SetTextColor(dc, color_);
@@ -12,6 +10,6 @@ HBRUSH Memo::OnCtlColor(HDC dc) {
   return GetSysColorBrush(COLOR_WINDOW);
 }
 
-void Memo::ScrollPageUp() { SendMessageA(handle_, EM_SCROLL, SB_PAGEUP, 0); }
+void Memo::ScrollPageUp() { SendMessageA(Handle(), EM_SCROLL, SB_PAGEUP, 0); }
 
 }  // namespace ui

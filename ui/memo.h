@@ -6,7 +6,7 @@ namespace ui {
 // A read-only multi-line edit holding lines.
 class Memo : public LineView {
  public:
-  Memo(Form& form, const ControlSpec& row, HWND handle);
+  Memo(Form& form, const ControlSpec& row);
   HBRUSH OnCtlColor(HDC dc) override;
   void ScrollPageUp();
 };

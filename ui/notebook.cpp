@@ -4,7 +4,8 @@
 
 namespace ui {
 
-Notebook::Notebook(Form& form, const ControlSpec& row, HWND handle) : Panel(form, row, handle) {}
+// The layout's text names the pages; the window shows none.
+Notebook::Notebook(Form& form, const ControlSpec& row) : Panel(form, row) { SetText(""); }
 
 void Notebook::AddPage(Panel& page) {
   pages_.push_back(&page);
@@ -16,8 +17,11 @@ void Notebook::SetPageIndex(int index) {
   if (index < 0) index = 0;
   if (index >= PageCount()) index = PageCount() - 1;
   index_ = index;
+  // The page's controls get their windows before it shows (see Form).
+  Panel& page = *pages_[static_cast<size_t>(index_)];
+  form_.BuildPage(page);
   // A focus on the page going away goes to the new page's first control.
-  const HWND shown = pages_[static_cast<size_t>(index_)]->Handle();
+  const HWND shown = page.Handle();
   form_.KeepFocus(nullptr, [&] {
     // Show the new page before hiding the old one, so nothing flickers through.
     ShowWindow(shown, SW_SHOW);

@@ -9,7 +9,7 @@ namespace ui {
 // A notebook of named pages, one shown at a time.
 class Notebook : public Panel {
  public:
-  Notebook(Form& form, const ControlSpec& row, HWND handle);
+  Notebook(Form& form, const ControlSpec& row);
   void AddPage(Panel& page);
   int PageCount() const { return static_cast<int>(pages_.size()); }
   int PageIndex() const { return index_; }

@@ -35,8 +35,8 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
 
 void MakeContainer(HWND handle) { SetWindowSubclass(handle, ContainerProc, 0, 0); }
 
-Panel::Panel(Form& form, const ControlSpec& row, HWND handle) : Control(form, row, handle) {
-  MakeContainer(handle);
-}
+Panel::Panel(Form& form, const ControlSpec& row) : Control(form, row) {}
+
+void Panel::OnCreated() { MakeContainer(Handle()); }
 
 }  // namespace ui

@@ -7,7 +7,10 @@ namespace ui {
 // that passes its children's notifications on to the form.
 class Panel : public Control {
  public:
-  Panel(Form& form, const ControlSpec& row, HWND handle);
+  Panel(Form& form, const ControlSpec& row);
+
+ protected:
+  void OnCreated() override;
 };
 
 // Makes a STATIC window pass WM_COMMAND, WM_NOTIFY and WM_CTLCOLOR* of its

@@ -35,26 +35,28 @@ int WidestRow(HWND handle) {
 
 }  // namespace
 
-RichText::RichText(Form& form, const ControlSpec& row, HWND handle)
-    : LineView(form, row, handle), wrap_((row.flags & kWrap) != 0), baseHeight_(0) {
+RichText::RichText(Form& form, const ControlSpec& row)
+    : LineView(form, row), wrap_((row.flags & kWrap) != 0), border_((row.flags & kNoBorder) == 0), baseHeight_(0) {}
+
+void RichText::OnCreated() {
+  const HWND handle = Handle();
   CHARFORMAT2A format = {};
   format.cbSize = sizeof format;
   SendMessageA(handle, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
   baseHeight_ = format.yHeight;
   // Borderless rich text reads as part of the page.
-  SendMessageA(handle, EM_SETBKGNDCOLOR, 0,
-               GetSysColor((row.flags & kNoBorder) ? COLOR_BTNFACE : COLOR_WINDOW));
+  SendMessageA(handle, EM_SETBKGNDCOLOR, 0, GetSysColor(border_ ? COLOR_WINDOW : COLOR_BTNFACE));
   // One line of text is one row on screen, as the lines were written; a line
   // too long for the box is cut rather than wrapped into the next. A box
   // laid out to wrap breaks such a line at the box's edge instead.
   SendMessageA(handle, EM_SETTARGETDEVICE, 0, wrap_ ? 0 : 1);
-  if (row.text && *row.text) SetLines(TextToLines(row.text));
+  LineView::OnCreated();
   ApplyColor();
 }
 
 void RichText::SetTextColor(COLORREF color) {
   color_ = color;
-  ApplyColor();
+  if (HasWindow()) ApplyColor();
 }
 
 void RichText::Render() {
@@ -70,14 +72,14 @@ void RichText::FitWidth() {
   if (wrap_ || baseHeight_ <= 0) return;
   SetTextHeight(baseHeight_);
   RECT client;
-  GetClientRect(handle_, &client);
+  GetClientRect(Handle(), &client);
   const int room = client.right - 1;
-  int widest = WidestRow(handle_);
+  int widest = WidestRow(Handle());
   for (LONG height = baseHeight_; widest > room && height > baseHeight_ * 3 / 4;) {
     const LONG scaled = height * room / widest;
     height = scaled < height - 10 ? scaled : height - 10;  // at least half a point
     SetTextHeight(height);
-    widest = WidestRow(handle_);
+    widest = WidestRow(Handle());
   }
 }
 
@@ -86,8 +88,8 @@ void RichText::ApplyColor() {
   format.cbSize = sizeof format;
   format.dwMask = CFM_COLOR;
   format.crTextColor = color_ == kInherit ? GetSysColor(COLOR_WINDOWTEXT) : color_;
-  SendMessageA(handle_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-  SendMessageA(handle_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
 void RichText::SetTextHeight(LONG twips) {
@@ -95,8 +97,8 @@ void RichText::SetTextHeight(LONG twips) {
   format.cbSize = sizeof format;
   format.dwMask = CFM_SIZE;
   format.yHeight = twips;
-  SendMessageA(handle_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-  SendMessageA(handle_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
 }  // namespace ui

@@ -8,17 +8,19 @@ namespace ui {
 // wider than the box is shown a little smaller rather than cut.
 class RichText : public LineView {
  public:
-  RichText(Form& form, const ControlSpec& row, HWND handle);
+  RichText(Form& form, const ControlSpec& row);
   void SetTextColor(COLORREF color) override;
 
  protected:
   void Render() override;
+  void OnCreated() override;
 
  private:
   void ApplyColor();
   void FitWidth();
   void SetTextHeight(LONG twips);
   bool wrap_;
+  bool border_;
   LONG baseHeight_;  // the text's height as laid out, in twips
 };
 

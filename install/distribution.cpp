@@ -167,7 +167,14 @@ std::string DistributionVersion(const std::string& program, const std::string& f
   return VersionIn(AddBackslash(folder) + kTemplate);
 }
 
-Distribution OpenDistribution(const std::string& program, const std::string& folder) {
+PayloadReader* CarriedPayload(const std::string& program) {
+  Carried& carried = CarriedBy(program);
+  return carried.state == CarriedFiles::Sound ? &carried.reader : nullptr;
+}
+
+namespace {
+
+Distribution CheckDistribution(const std::string& program, const std::string& folder) {
   Distribution d;
   if (!program.empty()) {
     Carried& carried = CarriedBy(program);
@@ -182,4 +189,19 @@ Distribution OpenDistribution(const std::string& program, const std::string& fol
     return OpenListedFolder(d, dir, listText);
   }
   return OpenFolder(d, dir);
+}
+
+}  // namespace
+
+Distribution OpenDistribution(const std::string& program, const std::string& folder) {
+  // A wizard plans twice (before its wait and after): the files are read and
+  // hashed again only when one of them has changed since.
+  static std::string checkedKey;
+  static Distribution checked;
+  const std::string key = program + '\n' + folder + '\n' + FolderStamp(folder);
+  if (checkedKey.empty() || key != checkedKey) {
+    checked = CheckDistribution(program, folder);
+    checkedKey = key;
+  }
+  return checked;
 }

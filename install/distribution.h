@@ -25,6 +25,10 @@ CarriedFiles FilesCarriedBy(const std::string& program);
 // The version of the distribution, without checking its files: for a title.
 std::string DistributionVersion(const std::string& program, const std::string& folder);
 
+// The payload program carries, checked, or nullptr.
+class PayloadReader;
+PayloadReader* CarriedPayload(const std::string& program);
+
 // program: the running setup.exe, looked into for a payload ("" for none);
 // folder: where it lies. setup.exe arrives as the uninstaller, the file list
 // (written afresh for the one-file form) as the record of what was installed.

@@ -49,9 +49,6 @@ class Installer {
   bool WriteValues(const std::string& key, const SettingValues& values);
   bool CreatedByThisRun(const std::string& path) const;
 
-  // The running setup.exe's payload, opened (and checked again) when first needed.
-  struct Payload;
-  std::shared_ptr<Payload> payload_;
   const InstallPlan& plan_;
   InstallJournal& journal_;
   std::set<std::string> created_;  // files this run made, in lower case

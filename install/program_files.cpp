@@ -28,21 +28,12 @@ uint64_t SizeOf(const std::string& path) {
 
 }  // namespace
 
-struct Installer::Payload {
-  std::unique_ptr<FileSource> program;
-  PayloadReader reader;
-};
-
+// Each entry's bytes are checked against its SHA-256 again as they are unpacked.
 bool Installer::PlaceEntry(int entry, const std::string& target) {
-  if (!payload_) {
-    auto payload = std::make_shared<Payload>();
-    if (!FileSource::Open(plan_.program, payload->program).ok() || !payload->reader.Open(*payload->program).ok())
-      return false;
-    payload_ = payload;
-  }
-  if (!PrepareTarget(target)) return false;
+  PayloadReader* payload = CarriedPayload(plan_.program);
+  if (!payload || !PrepareTarget(target)) return false;
   FileSink sink(target);
-  return sink.Opened() && payload_->reader.Extract(static_cast<size_t>(entry), sink).ok() && sink.Close();
+  return sink.Opened() && payload->Extract(static_cast<size_t>(entry), sink).ok() && sink.Close();
 }
 
 bool Installer::PlaceContent(const std::string& content, const std::string& target) {

@@ -58,6 +58,9 @@ bool FailedBecauseTargetExists();
 bool MoveOneFile(const std::string& from, const std::string& to, bool replace);
 // The size of an existing file; false when it cannot be read.
 bool FileSizeOf(const std::string& path, uint64_t* size);
+// The size and the time of the last write of each plain file of folder, as
+// one text: it changes when any of them does. Empty for a missing folder.
+std::string FolderStamp(const std::string& folder);
 // The whole content of a file; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 // Writes what the system still holds of the file to the disk; false when the

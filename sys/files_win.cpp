@@ -66,6 +66,19 @@ bool FileSizeOf(const std::string& path, uint64_t* size) {
   return true;
 }
 
+std::string FolderStamp(const std::string& folder) {
+  std::string stamp;
+  for (const NamedEntry& entry : ListFolderAsNamed(AddBackslash(folder))) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Widen(AddBackslash(folder) + entry.name).c_str(), GetFileExInfoStandard, &data))
+      continue;
+    stamp += entry.name + '|' + std::to_string(data.nFileSizeLow) + '|' + std::to_string(data.nFileSizeHigh) + '|' +
+             std::to_string(data.ftLastWriteTime.dwLowDateTime) + '|' +
+             std::to_string(data.ftLastWriteTime.dwHighDateTime) + '\n';
+  }
+  return stamp;
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
   UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev libsqlite3-dev
   g++-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 xvfb xdotool imagemagick liblnk-utils
-  nsis
+  nsis strace
   osslsigncode openssl
 )
 

@@ -262,8 +262,9 @@ TEST_F(InstallTest, DestinationsThatCannotWorkAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(run.plan.problem, c.problem) << c.folder;
     EXPECT_FALSE(run.plan.message.empty()) << c.folder;
   }
-  if (GetDriveTypeA("Q:\\") == DRIVE_NO_ROOT_DIR)
+  if (GetDriveTypeA("Q:\\") == DRIVE_NO_ROOT_DIR) {
     EXPECT_EQ(Install(NoGroup("Q:\\Corvaline")).plan.problem, PlanProblem::Unreachable);
+  }
   EXPECT_EQ(FolderNames(dest.Path()), Lines{"my notes.txt"});
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kAppsEntryKey));

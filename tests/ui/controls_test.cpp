@@ -171,6 +171,37 @@ TEST(Notebook, ShowsOnePageAtATimeByIndexWithItsName) {
   EXPECT_EQ(shown(), "One");
 }
 
+// The first page shows sooner: the others get their windows when they show,
+// or while the shown form is idle, with what the program set on them before.
+TEST(Notebook, LaterPagesGetTheirWindowsWithWhatWasSetOnThemMeanwhile) {
+  SampleForm form;
+  ui::Edit* edit = &form.Get<ui::Edit>("TwoEdit");
+  EXPECT_TRUE(form.Name.HasWindow());
+  EXPECT_FALSE(form.OnTwo.HasWindow());
+  EXPECT_FALSE(edit->HasWindow());
+  int changes = 0;
+  edit->onChange = [&] { ++changes; };
+  edit->SetText("kept");
+  EXPECT_EQ(changes, 1);  // as the window would have told
+  edit->SetEnabled(false);
+  const char caption[] = "A longer caption on page two";
+  form.OnTwo.SetText(caption);
+  EXPECT_FALSE(edit->HasWindow());
+
+  form.Pages.SetPageIndex(1);
+  ASSERT_TRUE(edit->HasWindow());
+  EXPECT_EQ(edit->Text(), "kept");
+  EXPECT_FALSE(IsWindowEnabled(edit->Handle()));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(WindowSize(form.OnTwo.Handle()).cx, TextExtent(form.OnTwo.Handle(), caption).cx);
+
+  SampleForm shown;
+  EXPECT_FALSE(shown.Built());
+  shown.Show();
+  EXPECT_TRUE(PumpUntil([&] { return shown.Built(); }, 2000));
+  EXPECT_TRUE(shown.OnTwo.HasWindow());
+}
+
 TEST(RichText, HoldsLinesOnePerRowInOneColour) {
   SampleForm form;
   HWND notes = form.Notes.Handle();

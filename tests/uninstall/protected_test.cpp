@@ -45,11 +45,14 @@ class Probe {
 };
 
 // The files steps' lines of a removal of what the keys name.
-Lines FilesStepsLog(bool client, bool mixmaster) {
+// complete: whether the removal counted itself complete.
+Lines FilesStepsLog(bool client, bool mixmaster, bool* complete = nullptr) {
   Lines files;
-  RunRemoval(ReadInstalledProducts(), {client, mixmaster}, [&files](const std::string& line, bool) {
-    if (line.rfind("   program files", 0) == 0) files.push_back(line);
-  });
+  const RemovalOutcome outcome =
+      RunRemoval(ReadInstalledProducts(), {client, mixmaster}, [&files](const std::string& line, bool) {
+        if (line.rfind("   program files", 0) == 0) files.push_back(line);
+      });
+  if (complete) *complete = outcome.complete;
   return files;
 }
 
@@ -114,7 +117,9 @@ TEST_P(UninstProtectedFolders, FilesStepsDeleteNothingThere) {
   InstallClient(folder);
   InstallMixmaster(folder);
 
-  EXPECT_EQ(FilesStepsLog(true, true), Lines({kSkipped, kSkipped}));
+  bool complete = true;
+  EXPECT_EQ(FilesStepsLog(true, true, &complete), Lines({kSkipped, kSkipped}));
+  EXPECT_FALSE(complete);  // the product's files are still there
   EXPECT_TRUE(probe.Survived()) << folder;
   EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
 }

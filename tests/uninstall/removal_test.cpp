@@ -7,7 +7,9 @@
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
 #include "uninstall/UninstDlg.h"
+#include "common/apps_entry.h"
 #include "removal/folder_cleanup.h"
+#include "sys/registry.h"
 
 namespace {
 
@@ -175,6 +177,7 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   InstallClient(app, "Corvaline Test Group None");
   InstallMixmaster(mix);
   CreateEmptyKey(std::string(kClientKey) + "\\Sub");
+  CreateEmptyKey(AppsEntryKey());
 
   TUninstWiz wizard;
   wizard.RunRemoval();
@@ -189,6 +192,7 @@ TEST_F(UninstRemoval, WholeRunLogsEveryStepInOrder) {
   EXPECT_EQ(GetFileAttributesA(mix.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kMixKey));
+  EXPECT_FALSE(KeyExists(AppsEntryKey()));
   EXPECT_EQ(wizard.Label4.Text(), "Un-Installation complete!");
   EXPECT_EQ(wizard.Label6.Text(), "Thanks!");
   EXPECT_FALSE(wizard.BackBtn.Enabled());
@@ -233,6 +237,29 @@ TEST_F(UninstRemoval, WhatStaysIsReportedAndTheRunIsIncomplete) {
   EXPECT_EQ(FolderNames(mix + "\\pool\\"), Lines({"queued"}));
   EXPECT_TRUE(KeyExists(kClientKey));
   EXPECT_TRUE(KeyExists(kMixKey));
+}
+
+// The client gone but Mixmaster's pool held: the entry in Settings > Apps
+// stays, the way back to finish the removal.
+TEST_F(UninstRemoval, TheAppsEntryStaysWhileAnyProductIsLeft) {
+  ScratchDir root("entrystays");
+  const std::string app = root / "Corvaline", mix = root / "Mixmaster";
+  MakeDirs(app);
+  MakeDirs(mix + "\\pool");
+  WriteTextFile(app + "\\cv.exe", "x");
+  WriteTextFile(mix + "\\pool\\queued", "q");
+  HeldFile held(mix + "\\pool\\queued");
+  InstallClient(app, "Corvaline Test Group None");
+  InstallMixmaster(mix);
+  CreateEmptyKey(AppsEntryKey());
+
+  TUninstWiz wizard;
+  wizard.RunRemoval();
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_TRUE(KeyExists(kMixKey));
+  EXPECT_TRUE(KeyExists(AppsEntryKey()));
+  EXPECT_EQ(wizard.Result(), ExitCode::FailedSomethingLeft);
+  Registry().DeleteKey(AppsEntryKey());
 }
 
 TEST_F(UninstRemoval, OnlyMixmasterChecked) {

@@ -5,7 +5,7 @@
 
 FileSink::FileSink(const std::string& path) {
   try {
-    file_ = std::make_unique<FileStream>(path, FileStream::Mode::Create);
+    file_ = std::make_unique<FileStream>(path, FileStream::Mode::CreateNew);
   } catch (const Exception&) {
     file_.reset();
   }

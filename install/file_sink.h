@@ -9,7 +9,8 @@ class FileStream;
 
 class FileSink : public ByteSink {
  public:
-  // Creates (or empties) path.
+  // Creates path, which must not be there yet: a file of that name is left
+  // alone and the sink is not opened.
   explicit FileSink(const std::string& path);
   ~FileSink() override;
   bool Opened() const { return file_ != nullptr; }

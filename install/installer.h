@@ -9,6 +9,8 @@
 #include "common/setting_values.h"
 #include "install/install.h"
 
+class FileSink;
+
 enum class StepResult { Done, Skipped, Failed };
 
 class Installer {
@@ -40,6 +42,7 @@ class Installer {
   // Unpacks the payload's entry into target.
   bool PlaceEntry(int entry, const std::string& target);
   bool PlaceContent(const std::string& content, const std::string& target);
+  bool OpenedNew(const FileSink& sink, const std::string& target);
   // Keeps the present file at target aside (if there is one) and records
   // the file about to be made there.
   bool PrepareTarget(const std::string& target);

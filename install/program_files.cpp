@@ -28,18 +28,25 @@ uint64_t SizeOf(const std::string& path) {
 
 }  // namespace
 
+// A file that appeared since the journal named the target is another
+// program's: the roll-back keeps it.
+bool Installer::OpenedNew(const FileSink& sink, const std::string& target) {
+  if (!sink.Opened() && FileExists(target)) journal_.NotCreated(target);
+  return sink.Opened();
+}
+
 // Each entry's bytes are checked against its SHA-256 again as they are unpacked.
 bool Installer::PlaceEntry(int entry, const std::string& target) {
   PayloadReader* payload = CarriedPayload(plan_.program);
   if (!payload || !PrepareTarget(target)) return false;
   FileSink sink(target);
-  return sink.Opened() && payload->Extract(static_cast<size_t>(entry), sink).ok() && sink.Close();
+  return OpenedNew(sink, target) && payload->Extract(static_cast<size_t>(entry), sink).ok() && sink.Close();
 }
 
 bool Installer::PlaceContent(const std::string& content, const std::string& target) {
   if (!PrepareTarget(target)) return false;
   FileSink sink(target);
-  return sink.Opened() && sink.Write(content.data(), content.size()) && sink.Close();
+  return OpenedNew(sink, target) && sink.Write(content.data(), content.size()) && sink.Close();
 }
 
 bool Installer::PlaceFile(const PlannedFile& file, const std::string& target, std::string* message) {

@@ -15,6 +15,7 @@ class FileStream {
   enum class Mode {
     OpenExisting,  // failure raises EFOpenError("Cannot open file " + name)
     Create,        // failure raises EFCreateError("Cannot create file " + name)
+    CreateNew,     // as Create, but a file already there is not opened: EFCreateError
     // For reading only, shared with other readers: a file on read-only media
     // opens, a file held by a writer does not (EFOpenError), and while it is
     // open no writer gets in.

@@ -65,12 +65,12 @@ void FileStream::SetLockWait(int milliseconds) { g_lockWait = milliseconds < 0 ?
 int FileStream::LockWait() { return g_lockWait; }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
-  if (mode != Mode::Create) {
+  if (mode != Mode::Create && mode != Mode::CreateNew) {
     handle_ = OpenLocked(fileName, mode == Mode::ReadOnly ? O_RDONLY : O_RDWR);
     if (handle_ < 0) throw EFOpenError("Cannot open file " + fileName);
   } else {
     // No O_TRUNC: a file that appeared since the caller looked is kept, not emptied.
-    handle_ = OpenLocked(fileName, O_CREAT | O_RDWR);
+    handle_ = OpenLocked(fileName, O_CREAT | O_RDWR | (mode == Mode::CreateNew ? O_EXCL : 0));
     if (handle_ < 0) throw EFCreateError("Cannot create file " + fileName);
   }
 }

@@ -58,14 +58,14 @@ void FileStream::SetLockWait(int milliseconds) {
 int FileStream::LockWait() { return static_cast<int>(g_lockWait); }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
-  if (mode != Mode::Create) {
+  if (mode != Mode::Create && mode != Mode::CreateNew) {
     handle_ =
         mode == Mode::ReadOnly ? OpenShared(fileName) : OpenExclusive(fileName, OPEN_EXISTING);
     if (handle_ == kInvalid) throw EFOpenError("Cannot open file " + fileName);
   } else {
     // OPEN_ALWAYS, not CREATE_ALWAYS: a file that appeared since the caller
     // looked is kept, not emptied.
-    handle_ = OpenExclusive(fileName, OPEN_ALWAYS);
+    handle_ = OpenExclusive(fileName, mode == Mode::CreateNew ? CREATE_NEW : OPEN_ALWAYS);
     if (handle_ == kInvalid) throw EFCreateError("Cannot create file " + fileName);
   }
 }

@@ -64,6 +64,9 @@ TEST_F(FileStreamTest, CreateKeepsAnExistingFileAndFailsInAMissingFolder) {
   WriteBytes(db, "keep");
   { FileStream file(db, FileStream::Mode::Create); }
   EXPECT_EQ(ReadBytes(db), "keep");
+  // A new file only: one already there is not opened at all.
+  EXPECT_THROW(FileStream(db, FileStream::Mode::CreateNew), EFCreateError);
+  EXPECT_EQ(ReadBytes(db), "keep");
   const std::string missing = InDir("no-such-folder") + "/x.dbc";
   try {
     FileStream file(missing, FileStream::Mode::Create);

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "common/install_journal.h"
+#include "common/journal_records.h"
+#include "distribution/payload_writer.h"
 #include "db/FileMan1.h"
 #include "tests/setup/setup_fixture.h"
 
@@ -150,6 +154,77 @@ TEST_P(InstallFaults, EveryChangeTakenBackExactly) {
   }
   // A first install makes well over a dozen changes, a reinstall more.
   EXPECT_GT(points, 15u);
+}
+
+// The sample distribution as one file: a program (this test's own, a plain
+// Windows program) carrying the distribution's files.
+std::string MakeOneFile(const ScratchDir& dist, const std::string& path) {
+  struct StringSink : ByteSink {
+    std::string bytes;
+    bool Write(const void* data, size_t count) override {
+      bytes.append(static_cast<const char*>(data), count);
+      return true;
+    }
+  };
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string program = ReadTextFile(self);
+  std::vector<std::string> contents;
+  for (const char* name : {"CV.exe", "CV.ini", "License.txt", "ReadMe.txt", "QuickStart.rtf"})
+    contents.push_back(ReadTextFile(dist / name));
+  MemorySource programSource(program);
+  std::vector<std::unique_ptr<MemorySource>> sources;
+  std::vector<PackFile> files;
+  const char* names[] = {"CV.exe", "CV.ini", "License.txt", "ReadMe.txt", "QuickStart.rtf"};
+  for (size_t i = 0; i < contents.size(); ++i) {
+    sources.push_back(std::make_unique<MemorySource>(contents[i]));
+    files.push_back({names[i], sources.back().get()});
+  }
+  StringSink out;
+  EXPECT_TRUE(WritePayload(programSource, files, out).ok());
+  WriteTextFile(path, out.bytes);
+  return path;
+}
+
+// Another program makes a file of ours just after the journal says setup
+// makes it, in either form of the distribution: the copy or the unpacking
+// fails, and the roll-back keeps that program's file and so its folder.
+TEST_F(SetupTest, AFileMadeMeanwhileByAnotherProgramSurvivesTheRollBack) {
+  MakeDistribution();
+  // The journal as it stands, read beside its writer.
+  auto lastRecord = [] {
+    std::string bytes;
+    HANDLE f = CreateFileA(InstallJournalPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    char buffer[4096];
+    DWORD n = 0;
+    while (f != INVALID_HANDLE_VALUE && ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0)
+      bytes.append(buffer, n);
+    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+    std::vector<JournalRecord> records;
+    return DecodeJournal(bytes, &records) && !records.empty() ? records.back() : JournalRecord();
+  };
+  const std::string oneFile = MakeOneFile(dist, dest / "Corvaline-setup.exe");
+  for (const std::string& program : {std::string(), oneFile}) {
+    const std::string target = dest / (program.empty() ? "Folder" : "OneFile");
+    const std::string readMe = target + "\\ReadMe.txt";
+    InstallJournal::SetRecordHook([&](size_t, bool written) {
+      if (written && lastRecord() == JournalRecord{"file", {readMe}}) WriteTextFile(readMe, "another program's");
+      return true;
+    });
+    InstallChoices choices = Choices(target);
+    choices.program = program;
+    const Installed run = Install(choices);
+    InstallJournal::SetRecordHook(nullptr);
+    EXPECT_EQ(run.outcome.result, InstallResult::Left) << target;
+    EXPECT_EQ(run.outcome.left, Lines{target});
+    EXPECT_EQ(FolderNames(target + "\\"), Lines{"ReadMe.txt"});
+    EXPECT_EQ(ReadTextFile(readMe), "another program's");
+    // That program's file gone, the next start finishes the roll-back.
+    DeleteFileA(readMe.c_str());
+    EXPECT_TRUE(RecoverInterruptedInstall(InstallJournalPath()).left.empty());
+    EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 const FaultCase kCases[] = {

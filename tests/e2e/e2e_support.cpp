@@ -115,6 +115,21 @@ Lines Listing(const std::string& folder) {
 
 std::string FileContent(const std::string& path) { return ReadTextFile(path); }
 
+void WaitForSelfRemoval() {
+  wchar_t temp[MAX_PATH + 1] = L"";
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::string copies = Narrow(temp) + "~cvrm*.exe";
+  automation::WaitUntil(
+      [&] {
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW(Widen(copies).c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return true;
+        FindClose(find);
+        return false;
+      },
+      std::chrono::seconds(20), "the uninstaller's copy in " + Narrow(temp) + " to end");
+}
+
 Lines Cvdb(const std::vector<std::string>& args) {
   std::string command = "\"" + CvdbPath() + "\"";
   for (const std::string& a : args) command += " \"" + a + "\"";

@@ -39,6 +39,11 @@ Lines ValueNames(const std::string& key);
 Lines Listing(const std::string& folder);
 std::string FileContent(const std::string& path);
 
+// After a complete removal the uninstaller goes through a copy of itself in
+// %TEMP%, which then tries its folder too (and under Wine, a listing of that
+// folder fails meanwhile). Waits until that copy has ended and deleted itself.
+void WaitForSelfRemoval();
+
 // What cvdb.exe, run as its own process with these arguments, prints: the
 // record store's view of a file, independent of the installer
 // ("get FILE KEY..." gives a record's lines, the KEY parts joined by the tool).

@@ -103,8 +103,8 @@ TEST_F(NamesTest, UnattendedInstallRunAndRemoval) {
     EXPECT_FALSE(KeyExists(kClientKey));
     EXPECT_FALSE(KeyExists(kAppsEntryKey));
     EXPECT_FALSE(FolderExists(GroupFolder()));
-    automation::WaitUntil([&] { return !FileExists(dest + "\\UninstCV.exe"); }, 10s, "the uninstaller gone");
-    EXPECT_EQ(Listing(dest), Lines{"CV.dbc"});
+    WaitForSelfRemoval();
+    EXPECT_EQ(Listing(dest), Lines{"CV.dbc"});  // the uninstaller gone too
     RemoveTree(dest);
   }
   RemoveTree("C:\\Apps");

@@ -216,8 +216,8 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kAppsEntryKey));
   // The uninstaller goes too, once it has ended.
-  automation::WaitUntil([&] { return !FileExists(dest + "\\UninstCV.exe"); }, 10s, "the uninstaller gone");
-  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));
+  WaitForSelfRemoval();
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));  // the uninstaller gone too
 }
 
 // What a killed install left is taken back at the next start, before

@@ -93,8 +93,8 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
 
   // After the removal, Exit closes without a question.
   Exit(wizard);
-  automation::WaitUntil([&] { return !FileExists(dest + "\\UninstCV.exe"); }, 10s, "the uninstaller gone");
-  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));
+  WaitForSelfRemoval();
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));  // the uninstaller gone too
 }
 
 // The client runs: nothing is deleted until it is closed. Items the user put

@@ -322,6 +322,21 @@ TEST_F(UnattendedTest, OneAtATime) {
   EXPECT_EQ(second.WaitExit(), 5u);
 }
 
+// As LocalSystem the wizards refuse too, in a box with the log's words.
+TEST_F(UnattendedTest, AsLocalSystemTheWizardsRefuseInABox) {
+  SetEnvironmentVariableA(kAsSystem, "1");
+  for (const char* args : {"", "-u"}) {
+    Process wizard = Process::Start(DistFolder() + "\\setup.exe", args, DistFolder());
+    MsgBox box = wizard.WaitForMsgBox(
+        "Corvaline installs for one user: run it as that user (Intune: install behaviour User)");
+    EXPECT_EQ(box.Buttons(), std::vector<std::string>{"OK"}) << args;
+    box.Answer(IDOK);
+    EXPECT_EQ(wizard.WaitExit(), 8u) << args;
+  }
+  SetEnvironmentVariableA(kAsSystem, nullptr);
+  EXPECT_FALSE(KeyExists(kClientKey));
+}
+
 // A package manager has no address to give and often no display: the first
 // install goes ahead and leaves the templates to the client.
 TEST_F(UnattendedTest, AFirstInstallNeedsNoAddressAndNoDisplay) {

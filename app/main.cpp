@@ -14,6 +14,7 @@
 #include "install/distribution.h"
 #include "removal/self_removal.h"
 #include "setup/SetupDlg.h"
+#include "sys/account.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
@@ -28,7 +29,7 @@ namespace {
 void ShowDbReport(const std::string& caption, const std::string& text, bool ownedByMainWindow) {
   ui::Form* main = ui::Application::MainForm();
   HWND owner = ownedByMainWindow && main ? main->Handle() : nullptr;
-  ui::MsgBox(owner, text, caption, MB_OK);
+  ui::MsgBox(owner, text, caption, ui::BoxKind::Error);
 }
 
 // after(wizard) runs once the wizard has closed.
@@ -53,7 +54,7 @@ void Recover() {
   ui::MsgBox(nullptr,
              "An interrupted installation could not be rolled back completely:\n" +
                  LinesToText(LeftReport(recovery.left)),
-             ProductName, MB_OK | MB_ICONWARNING);
+             ProductName, ui::BoxKind::Warning);
 }
 
 ExitCode RunWizards(Role role, const std::string& program) {
@@ -62,7 +63,7 @@ ExitCode RunWizards(Role role, const std::string& program) {
   SetDbReporter(ShowDbReport);
   SetupMutex mutex;
   if (!mutex.Held()) {
-    ui::MsgBox(nullptr, kAnotherSetupRunningText, ProductName, MB_OK | MB_ICONSTOP);
+    ui::MsgBox(nullptr, kAnotherSetupRunningText, ProductName, ui::BoxKind::Error);
     return ExitCode::AnotherSetupRunning;
   }
   Recover();
@@ -99,8 +100,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const bool damaged = role == Role::Setup && carried == CarriedFiles::Damaged;
   if (switches.silent) return static_cast<int>(RunUnattended(role, switches, damaged));
   if (damaged) {
-    ui::MsgBox(nullptr, kDamagedSetupText, ProductName, MB_OK | MB_ICONSTOP);
+    ui::MsgBox(nullptr, kDamagedSetupText, ProductName, ui::BoxKind::Error);
     return static_cast<int>(ExitCode::DistributionDamaged);
+  }
+  // As LocalSystem everything would go into a profile no user sees: the
+  // wizard refuses with the words of the unattended run's log.
+  if (RunsAsLocalSystem()) {
+    ui::MsgBox(nullptr, kLocalSystemText, ProductName, ui::BoxKind::Error);
+    return static_cast<int>(ExitCode::DestinationRefused);
   }
   ExitCode code = ExitCode::FailedNothingLeft;
   try {

@@ -1,5 +1,7 @@
 #include "app/switches.h"
 
+#include <cctype>
+
 #include "sys/text.h"
 #include "sys/utf8_case.h"
 
@@ -21,6 +23,25 @@ size_t SkipBlanks(const std::string& text, size_t pos) {
 }
 
 std::string Unquoted(const std::string& argument) { return ReplaceAll(argument, "\"", ""); }
+
+// A switch starts at pos: "/" and a letter, perhaps inside quotes.
+bool SwitchAt(const std::string& text, size_t pos) {
+  if (pos < text.size() && text[pos] == '"') ++pos;
+  return pos + 1 < text.size() && text[pos] == '/' &&
+         std::isalpha(static_cast<unsigned char>(text[pos + 1])) != 0;
+}
+
+// Where the folder of /D= that starts at pos ends: at a blank outside quotes
+// that a switch follows, else at the end of the line. No folder name holds
+// " /" and a letter (a name does not end in a blank), so a switch written
+// after /D= is still a switch.
+size_t FolderEnd(const std::string& text, size_t pos, bool quoted) {
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] == '"') quoted = !quoted;
+    if (!quoted && IsBlank(text[pos]) && SwitchAt(text, SkipBlanks(text, pos))) return pos;
+  }
+  return pos;
+}
 
 // The folder of /D=: the rest of the line, without blanks around it and
 // without the quotes that may enclose it or the whole switch.
@@ -48,8 +69,10 @@ Switches ParseSwitches(const std::string& arguments, Role role) {
     const bool quoted = arguments[pos] == '"';
     const size_t start = quoted ? pos + 1 : pos;
     if (setup && Utf8UpperCase(arguments.substr(start, 3)) == "/D=") {
-      s.folder = RestOfLine(arguments.substr(start + 3), quoted);
-      break;
+      const size_t end = FolderEnd(arguments, start + 3, quoted);
+      s.folder = RestOfLine(arguments.substr(start + 3, end - start - 3), quoted);
+      pos = SkipBlanks(arguments, end);
+      continue;
     }
     const size_t end = ArgumentEnd(arguments, pos);
     const std::string argument = Unquoted(arguments.substr(pos, end - pos));

@@ -3,8 +3,9 @@
 //   setup.exe /S [/ADDRESS=address] [/HOST=host] [/NOGROUP] [/ALLOWDOWNGRADE] [/LOG=file] [/D=folder]
 //   UninstCV.exe /S [/LOG=file]        (or setup.exe -u /S [/LOG=file])
 // Switch names are matched in any case. A value may be quoted as a whole
-// ("/ADDRESS=Jane Doe <jane@example.org>") or after the "=". /D= comes last
-// and takes the rest of the command line, blanks included, as the folder.
+// ("/ADDRESS=Jane Doe <jane@example.org>") or after the "=". /D= takes the
+// rest of the command line, blanks included, as the folder, up to a further
+// switch: a blank, then "/" and a letter (a folder holding that is quoted).
 #pragma once
 #include <optional>
 #include <string>

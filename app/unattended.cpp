@@ -4,7 +4,6 @@
 #include "common/install_journal.h"
 #include "common/left_report.h"
 #include "common/one_at_a_time.h"
-#include "common/running_client.h"
 #include "db/report.h"
 #include "install/distribution.h"
 #include "install/earlier_installation.h"
@@ -12,6 +11,7 @@
 #include "install/install.h"
 #include "removal/removal.h"
 #include "removal/self_removal.h"
+#include "sys/account.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/text.h"
@@ -33,6 +33,8 @@ class RunLog {
   std::string path_;
 };
 
+const char kRunningRefusalText[] = "Corvaline is running and holds its files: nothing was changed.";
+
 const RunLog* g_log = nullptr;
 
 // The record store's zlib messages become log lines too.
@@ -50,6 +52,28 @@ void Recover(const RunLog& log) {
   }
   log.Line("An interrupted installation could not be rolled back completely:");
   for (const std::string& line : LeftReport(recovery.left)) log.Line(line);
+}
+
+// What the wizard would ask, said as the refusal it is without a user: the
+// log of an unattended run never holds a question.
+std::string RefusalText(const InstallPlan& plan) {
+  switch (plan.problem) {
+    case PlanProblem::NoRights:
+      return "You do not have the rights to install into " + plan.folder + ": not installed." +
+             (plan.ownFolder.empty() ? ""
+                                     : " /D=" + plan.ownFolder + " installs into your own programs folder.");
+    case PlanProblem::OtherFiles:
+      return "The folder " + plan.folder +
+             " already holds other files, and uninstalling Corvaline later would delete every file "
+             "in it except the database: not installed there. Give an empty folder with /D=.";
+    case PlanProblem::NewerInstalled:
+      return "A newer version of Corvaline, " + plan.installedVersion + ", is installed: version " +
+             plan.version + " is not installed over it. /ALLOWDOWNGRADE installs it all the same.";
+    case PlanProblem::ClientRunning:
+      return kRunningRefusalText + std::string(" Close it, then run setup again.");
+    default:
+      return OneLine(plan.message);
+  }
 }
 
 // The switches take the place of what the user would type; what they leave
@@ -76,7 +100,7 @@ ExitCode Install(const Switches& switches, const RunLog& log) {
     log.Line(line);
   const InstallPlan plan = PlanInstall(choices);
   if (plan.problem != PlanProblem::None) {
-    log.Line(plan.caption + ": " + OneLine(plan.message));
+    log.Line(plan.caption + ": " + RefusalText(plan));
     return ExitCodeFor(plan.problem);
   }
   const InstallOutcome outcome = RunInstall(plan, [&log](const std::string& line) { log.Line(line); });
@@ -100,7 +124,7 @@ ExitCode Remove(const RunLog& log) {
   log.Line(ProductName + (choices.app ? " = YES" : " = NO"));
   log.Line(std::string("Mixmaster") + (choices.mix ? " = YES" : " = NO"));
   if (!HeldByRunningClient(products, choices).empty()) {
-    log.Line(kClientRunningText);
+    log.Line(kRunningRefusalText + std::string(" Close it, then run the uninstaller again."));
     return ExitCode::ClientRunning;
   }
   const RemovalOutcome outcome =
@@ -113,6 +137,10 @@ ExitCode Remove(const RunLog& log) {
 ExitCode Run(Role role, const Switches& switches, const RunLog& log) {
   for (const std::string& unknown : switches.unknown) log.Line("Unknown switch: " + unknown);
   if (!switches.unknown.empty()) return ExitCode::BadCommandLine;
+  if (RunsAsLocalSystem()) {
+    log.Line(kLocalSystemText);
+    return ExitCode::DestinationRefused;
+  }
   SetupMutex mutex;
   if (!mutex.Held()) {
     log.Line(kAnotherSetupRunningText);
@@ -129,6 +157,9 @@ ExitCode Run(Role role, const Switches& switches, const RunLog& log) {
 }
 
 }  // namespace
+
+const char kLocalSystemText[] =
+    "Corvaline installs for one user: run it as that user (Intune: install behaviour User)";
 
 ExitCode RunUnattended(Role role, const Switches& switches, bool damaged) {
   const RunLog log(switches.log);

@@ -7,5 +7,9 @@
 #include "app/switches.h"
 #include "common/exit_codes.h"
 
+// Setup and the uninstaller work in the profile of the user they run as: run
+// as LocalSystem (a deployment service), both refuse with this text, exit 8.
+extern const char kLocalSystemText[];
+
 // damaged: the program is a one-file setup whose files are damaged.
 ExitCode RunUnattended(Role role, const Switches& switches, bool damaged);

@@ -20,6 +20,7 @@ const char* ExitCodeMeaning(ExitCode code) {
 
 const char* WingetResponse(ExitCode code) {
   switch (code) {
+    case ExitCode::BadCommandLine: return "invalidParameter";
     case ExitCode::ClientRunning: return "packageInUse";
     case ExitCode::AnotherSetupRunning: return "installInProgress";
     case ExitCode::NewerInstalled: return "downgrade";
@@ -27,6 +28,7 @@ const char* WingetResponse(ExitCode code) {
     case ExitCode::DestinationRefused:
     case ExitCode::NothingToUninstall:
     case ExitCode::DistributionDamaged: return "custom";
+    case ExitCode::Cancelled: return "cancelledByUser";
     default: return nullptr;
   }
 }

@@ -40,7 +40,7 @@ class Installer {
   // payload, or bytes of its own. False with the reason in message.
   bool PlaceFile(const PlannedFile& file, const std::string& target, std::string* message);
   // Unpacks the payload's entry into target.
-  bool PlaceEntry(int entry, const std::string& target);
+  bool PlaceEntry(int entry, const std::string& target, bool* damaged);
   bool PlaceContent(const std::string& content, const std::string& target);
   bool OpenedNew(const FileSink& sink, const std::string& target);
   // Keeps the present file at target aside (if there is one) and records

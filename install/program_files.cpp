@@ -35,12 +35,17 @@ bool Installer::OpenedNew(const FileSink& sink, const std::string& target) {
   return sink.Opened();
 }
 
-// Each entry's bytes are checked against its SHA-256 again as they are unpacked.
-bool Installer::PlaceEntry(int entry, const std::string& target) {
+// Each entry's bytes are checked against its SHA-256 again as they are
+// unpacked. damaged: the failure is the setup file's, not the target's.
+bool Installer::PlaceEntry(int entry, const std::string& target, bool* damaged) {
   PayloadReader* payload = CarriedPayload(plan_.program);
+  *damaged = !payload;
   if (!payload || !PrepareTarget(target)) return false;
   FileSink sink(target);
-  return OpenedNew(sink, target) && payload->Extract(static_cast<size_t>(entry), sink).ok() && sink.Close();
+  if (!OpenedNew(sink, target)) return false;
+  const DistStatus unpacked = payload->Extract(static_cast<size_t>(entry), sink);
+  *damaged = unpacked.error == DistError::kDamaged || unpacked.error == DistError::kReadFailed;
+  return unpacked.ok() && sink.Close();
 }
 
 bool Installer::PlaceContent(const std::string& content, const std::string& target) {
@@ -52,8 +57,13 @@ bool Installer::PlaceContent(const std::string& content, const std::string& targ
 bool Installer::PlaceFile(const PlannedFile& file, const std::string& target, std::string* message) {
   bool placed = false;
   if (file.entry >= 0) {
-    placed = PlaceEntry(file.entry, target);
-    if (!placed) *message = std::string(kDamagedSetupText) + "\nFile: " + target;
+    bool damaged = false;
+    placed = PlaceEntry(file.entry, target, &damaged);
+    // A target that cannot be made (a folder of that name, a full disk) is
+    // the system's to name, as in the folder form.
+    if (!placed)
+      *message = damaged ? std::string(kDamagedSetupText) + "\nFile: " + target
+                         : "System Error: " + LastErrorText() + "File: " + target;
   } else if (file.source.empty()) {
     placed = PlaceContent(file.content, target);
     if (!placed) *message = "System Error: " + LastErrorText() + "File: " + target;

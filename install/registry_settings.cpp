@@ -4,6 +4,7 @@
 #include "install/client_folder.h"
 #include "install/installer.h"
 #include "sys/code_page.h"
+#include "sys/local_date.h"
 #include "sys/path.h"
 
 namespace {
@@ -29,8 +30,9 @@ StepResult Installer::SaveRegistrySettings() {
   for (const PlannedFile& file : plan_.files) bytes += file.size;
   // The entry goes with the client's values, so that the install can be
   // removed from Settings > Apps whatever happens later.
-  if (!WriteValues(ProductRegistryKey, client) ||
-      !WriteValues(AppsEntryKey(), AppsEntryValues(plan_.folder, plan_.version, bytes)))
+  const SettingValues entry =
+      AppsEntryValues(plan_.folder, plan_.version, bytes, LocalDateYyyymmdd());
+  if (!WriteValues(ProductRegistryKey, client) || !WriteValues(AppsEntryKey(), entry))
     return Fail("Registry Error", kRegistryErrorText);
   return StepResult::Done;
 }

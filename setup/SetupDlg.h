@@ -37,9 +37,10 @@ class TSetupForm : public ui::Form {
   Lines Summary() const;
   // The choices as the pages hold them.
   InstallChoices Choices() const;
-  // How the wizard ends, for its exit code: the outcome of the last install
-  // it tried, or Cancelled when it tried none.
-  ExitCode Result() const { return LastResult; }
+  // How the wizard ends, for its exit code: Done once it has installed;
+  // otherwise the user ended it without installing, whatever failed or was
+  // declined before.
+  ExitCode Result() const { return Installed ? ExitCode::Done : ExitCode::Cancelled; }
   const std::string& Version() const { return VersionText; }
 
   // Controls.
@@ -82,12 +83,10 @@ class TSetupForm : public ui::Form {
   // Plans with choices until nothing stands in the way, putting the engine's
   // questions to the user; false when the install does not go ahead.
   bool PlanAccepted(InstallChoices& choices, InstallPlan& plan);
-  // The user said no to a question: the install was cancelled, not refused.
-  bool Declined();
   std::string ClientDatabasePath() const;
 
   bool ExistingInstall = false;
-  ExitCode LastResult = ExitCode::Cancelled;
+  bool Installed = false;
   std::string ClientExeName;
   std::string DatabaseName;
   std::string TemplateName;

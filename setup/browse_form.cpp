@@ -49,7 +49,7 @@ void TBrowseDlg::FormCloseQuery(bool& canClose) {
   if (!RequiredFile.empty() && !FileExists(AddBackslash(directory) + RequiredFile)) {
     MsgBox(Handle(),
            "The file '" + RequiredFile + "' is not in the directory you have chosen.\nPlease select again.",
-           "Invalid path", MB_OK);
+           "Invalid path", BoxKind::Error);
     canClose = false;
     return;
   }

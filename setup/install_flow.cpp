@@ -3,7 +3,6 @@
 // tells the user how it ended.
 #include "common/constants.h"
 #include "common/left_report.h"
-#include "install/exit_code.h"
 #include "install/earlier_installation.h"
 #include "setup/SetupDlg.h"
 #include "sys/files.h"
@@ -26,12 +25,10 @@ InstallChoices TSetupForm::Choices() const {
   return choices;
 }
 
-bool TSetupForm::Declined() {
-  LastResult = ExitCode::Cancelled;
-  return false;
-}
-
 bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
+  auto ask = [this, &plan](UINT buttons) {
+    return ui::MsgBox(Handle(), plan.message, plan.caption, ui::BoxKind::Question, buttons) == IDYES;
+  };
   for (;;) {
     plan = PlanInstall(choices);
     // The summary shows the folder as it will be made, full path and all.
@@ -40,46 +37,40 @@ bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
       choices.folder = plan.folder;
       FillSummary();
     }
-    LastResult = ExitCodeFor(plan.problem);
     switch (plan.problem) {
       case PlanProblem::None:
         return true;
       case PlanProblem::ClientRunning:
         if (!AskUntilClientCloses(Handle(), {ClientDatabaseIn(plan.folder), ClientProgramIn(plan.folder)}))
-          return Declined();
+          return false;
         break;
       case PlanProblem::NoRights:
         // Without a folder of the user's own there is nothing to ask.
-        if (plan.ownFolder.empty()) {
-          ui::MsgBox(Handle(), plan.message, plan.caption, MB_OK);
+        if (plan.ownFolder.empty())
+          ui::MsgBox(Handle(), plan.message, plan.caption, ui::BoxKind::Error);
+        if (plan.ownFolder.empty() || !ask(MB_YESNO)) {
           ReturnToStart();
           return false;
-        }
-        if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO) != IDYES) {
-          ReturnToStart();
-          return Declined();
         }
         choices.folder = plan.ownFolder;
         break;
       case PlanProblem::OtherFiles:
-        if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+        if (!ask(MB_YESNO | MB_DEFBUTTON2)) {
           ReturnToStart();
-          return Declined();
+          return false;
         }
         choices.otherFilesAccepted = true;
         break;
       case PlanProblem::Unstorable:
-        // The user's typing to mend, not a bad command line: a quit from here is a cancel.
-        ui::MsgBox(Handle(), plan.message, plan.caption, MB_OK);
+        ui::MsgBox(Handle(), plan.message, plan.caption, ui::BoxKind::Error);
         ReturnToAddress();
-        return Declined();
+        return false;
       case PlanProblem::NewerInstalled:
-        if (ui::MsgBox(Handle(), plan.message, plan.caption, MB_YESNO | MB_DEFBUTTON2) != IDYES)
-          return Declined();
+        if (!ask(MB_YESNO | MB_DEFBUTTON2)) return false;
         choices.downgradeAccepted = true;
         break;
       default:
-        ui::MsgBox(Handle(), plan.message, plan.caption, MB_OK);
+        ui::MsgBox(Handle(), plan.message, plan.caption, ui::BoxKind::Error);
         ReturnToStart();
         return false;
     }
@@ -88,26 +79,23 @@ bool TSetupForm::PlanAccepted(InstallChoices& choices, InstallPlan& plan) {
 
 bool TSetupForm::RunInstall() {
   BusyCursor busy(*this);
-  LastResult = ExitCode::Cancelled;
   InstallChoices choices = Choices();
   InstallPlan plan;
   if (!PlanAccepted(choices, plan)) return false;
-  if (!RunWaitDialog(ProductName, "...installing " + Utf8LowerCase(ProductName) + "...", *this)) {
-    LastResult = ExitCode::Cancelled;
+  if (!RunWaitDialog(ProductName, "...installing " + Utf8LowerCase(ProductName) + "...", *this))
     return false;
-  }
   // Things may have changed during the wait: the client started, say.
   if (!PlanAccepted(choices, plan)) return false;
   const InstallOutcome outcome = ::RunInstall(plan, nullptr);
-  LastResult = ExitCodeFor(outcome.result);
   if (outcome.result == InstallResult::Done) {
-    if (!plan.existing && !outcome.groupFolder.empty()) OpenFolderWindow(outcome.groupFolder);
+    Installed = true;
+    if (!plan.existing && !outcome.groupFolder.empty()) OpenFolderWindow(outcome.groupFolder, Handle());
     return true;
   }
   std::string text = outcome.message + "\n\n" + kInstallFailedText;
   if (outcome.result == InstallResult::Left)
     text = outcome.message + "\n\nInstallation failed. Setup could not take back everything it changed:\n" +
            LinesToText(LeftReport(outcome.left));
-  ui::MsgBox(Handle(), text, outcome.caption, MB_OK);
+  ui::MsgBox(Handle(), text, outcome.caption, ui::BoxKind::Error);
   return false;
 }

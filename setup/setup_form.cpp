@@ -126,7 +126,8 @@ void TSetupForm::HostChange() { ApplyNextRule(); }
 
 void TSetupForm::NextBtnClick() {
   if (NextBtn.Text() == "Install") {
-    if (ui::MsgBox(Handle(), "Install now?", ProductName, MB_OKCANCEL) != IDOK) return;
+    if (ui::MsgBox(Handle(), "Install now?", ProductName, ui::BoxKind::Question, MB_OKCANCEL) != IDOK)
+      return;
     if (!RunInstall()) return;
   }
   int page = Notebook1.PageIndex() + 1;
@@ -194,7 +195,8 @@ void TSetupForm::FormShow() {
 
 void TSetupForm::FormCloseQuery(bool& canClose) {
   if (Notebook1.PageIndex() != kStart && CancelBtn.Text() != "Exit" &&
-      ui::MsgBox(Handle(), "Quit without installing Corvaline?", ProductName, MB_YESNO) == IDNO) {
+      ui::MsgBox(Handle(), "Quit without installing Corvaline?", ProductName, ui::BoxKind::Question,
+                 MB_YESNO) == IDNO) {
     canClose = false;
     return;
   }
@@ -213,7 +215,7 @@ void TSetupForm::FormCloseQuery(bool& canClose) {
 bool TSetupForm::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   if (msg != WM_SYSCOMMAND || wp != kAboutCommand) return false;
   ui::MsgBox(Handle(), SetupTitle + "  " + ProgramVersionTag + "\n" + CopyrightNotice, "About...",
-             MB_OK);
+             ui::BoxKind::Information);
   result = 0;
   return true;
 }

@@ -48,7 +48,9 @@ const FormSpec kSetupFormSpec = {
     "Corvaline Setup", 457, 305, {"MS Sans Serif", -11, kInherit}, Border::Single, true, false, true};
 
 // Order is creation order: z-order and tab order, and a label's mnemonic
-// focuses the control created after it.
+// focuses the control created after it. The pages' introductions span the
+// page (their text starts where the labels' does), so that their rows fit in
+// the form's font at 96 and at 144 DPI rather than being made smaller.
 const ControlSpec kSetupControls[] = {
     {Kind::Panel, "Panel1", "", 16, 16, 425, 241, "", {}, 0},
     {Kind::Label, "Appname", "Panel1", 20, 6, 389, 31, "", kTitleFont, 0},
@@ -59,17 +61,17 @@ const ControlSpec kSetupControls[] = {
     {Kind::Edit, "AppDIR", "Start", 16, 96, 249, 21, "C:\\Program Files\\Corvaline", kBlueText, 0},
     {Kind::Button, "BrowseBtn", "Start", 268, 96, 65, 22, "B&rowse", {}, 0},
     {Kind::CheckBox, "GroupBox", "Start", 16, 140, 129, 17, "Create Program &Group", {}, kChecked},
-    {Kind::RichText, "RichEdit1", "Start", 16, 24, 377, 41, kStartText, {}, kDisabled | kNoBorder | kNoTabStop},
+    {Kind::RichText, "RichEdit1", "Start", 14, 24, 395, 41, kStartText, {}, kDisabled | kNoBorder | kNoTabStop},
     // Page "Address".
     {Kind::Label, "Label6", "Address", 16, 0, 0, 0, "E-Address && Mail Server", {}, 0},
-    {Kind::RichText, "RichEdit2", "Address", 16, 24, 377, 49, kAddressText, {}, kDisabled | kNoBorder | kNoTabStop},
+    {Kind::RichText, "RichEdit2", "Address", 14, 24, 395, 49, kAddressText, {}, kDisabled | kNoBorder | kNoTabStop},
     {Kind::Label, "Label3", "Address", 16, 80, 305, 0, "Your &Address: (example: Jane Doe <jane.doe@example.com>)", {}, 0},
     {Kind::Edit, "EAddr", "Address", 16, 96, 329, 21, "", kBlueText, 0},
     {Kind::Label, "Label2", "Address", 16, 124, 0, 0, "SMTP &Host:  (example: mail.example.com)", {}, 0},
     {Kind::Edit, "Host", "Address", 16, 140, 217, 21, "", kBlueText, 0},
     // Page "Review".
     {Kind::Label, "Label7", "Review", 16, 0, 0, 0, "Review Setup", {}, 0},
-    {Kind::RichText, "RichEdit4", "Review", 16, 24, 377, 33, kReviewText, {}, kDisabled | kNoBorder | kNoTabStop},
+    {Kind::RichText, "RichEdit4", "Review", 14, 24, 395, 33, kReviewText, {}, kDisabled | kNoBorder | kNoTabStop},
     {Kind::Label, "Label8", "Review", 16, 64, 0, 0, "Setup Configuration", {}, 0},
     // The summary, or the encrypted-database notice: one long line that must wrap.
     {Kind::RichText, "RichEdit3", "Review", 16, 80, 377, 105, "", kBlueText, kDisabled | kNoTabStop | kWrap},

@@ -17,8 +17,16 @@ UniqueHandle RunProgram(const std::string& commandLine, uint16_t showMode);
 // process has ended, WAIT_FAILED at once when it could not be started.
 uint32_t RunAndWait(const std::string& commandLine, uint16_t showMode);
 
-// Opens folder in an Explorer window (RunProgram of "explorer.exe " + folder).
-UniqueHandle OpenFolderWindow(const std::string& folder);
+// Opens folder in an Explorer window (RunProgram of "explorer.exe " + folder)
+// that shows without taking the foreground from front, the window the user
+// is in: Explorer is asked not to activate its window, and should it take
+// the foreground all the same (Wine's does) while it opens, front gets it
+// back. Waits, handling messages, until the window shows (5 s at most) and
+// half a second more.
+UniqueHandle OpenFolderWindow(const std::string& folder, HWND front);
+
+// Whether the process shows a top-level window now.
+bool ShowsAWindow(uint32_t processId);
 
 // The command line this program was started with, whole.
 std::string ProgramCommandLine();

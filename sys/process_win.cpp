@@ -8,7 +8,26 @@
 
 namespace {
 constexpr DWORD kPollMs = 100;
+
+struct WindowOf {
+  DWORD process;
+  bool shown;
+};
+
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowOf*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  search->shown = process == search->process && IsWindowVisible(window);
+  return !search->shown;
+}
 }  // namespace
+
+bool ShowsAWindow(uint32_t processId) {
+  WindowOf search = {processId, false};
+  EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
+  return search.shown;
+}
 
 std::string ProgramCommandLine() { return Narrow(GetCommandLineW()); }
 
@@ -43,6 +62,26 @@ uint32_t RunAndWait(const std::string& commandLine, uint16_t showMode) {
   return result;
 }
 
-UniqueHandle OpenFolderWindow(const std::string& folder) {
-  return RunProgram("explorer.exe " + folder, SW_SHOWNORMAL);
+UniqueHandle OpenFolderWindow(const std::string& folder, HWND front) {
+  const bool wasInFront = front && GetForegroundWindow() == front;
+  // Windows keeps a process that is not in front from taking the foreground
+  // while it is locked.
+  if (wasInFront) LockSetForegroundWindow(LSFW_LOCK);
+  UniqueHandle explorer = RunProgram("explorer.exe " + folder, SW_SHOWNOACTIVATE);
+  // Until its window shows, or it has handed the folder to the shell's own
+  // Explorer and ended.
+  const DWORD id = explorer ? GetProcessId(explorer.Get()) : 0;
+  for (DWORD waited = 0; explorer && waited < 5000 && !ShowsAWindow(id); waited += 20) {
+    if (WaitForSingleObject(explorer.Get(), 20) != WAIT_TIMEOUT) break;
+    ProcessMessages();
+  }
+  // Wine's Explorer activates its window as it shows, and the activation
+  // may go on arriving for a moment after.
+  for (DWORD settled = 0; wasInFront && settled < 500; settled += 20) {
+    if (GetForegroundWindow() != front) SetForegroundWindow(front);
+    Sleep(20);
+    ProcessMessages();
+  }
+  if (wasInFront) LockSetForegroundWindow(LSFW_UNLOCK);
+  return explorer;
 }

@@ -10,6 +10,7 @@ packages=(
   wine wine32:i386 xvfb xdotool imagemagick liblnk-utils
   nsis strace
   osslsigncode openssl
+  python3-jsonschema python3-yaml
 )
 
 missing=()

@@ -11,7 +11,9 @@
 #   build/host); the distribution is always <win32 dir>/dist.
 #   CV_SIGN_CERT, CV_SIGN_KEY: the code-signing certificate (chain) and its
 #   private key, PEM or DER files; both or neither. CV_SIGN_PASSFILE: a file
-#   holding the key's password, when it has one.
+#   holding the key's password, when it has one. CV_SIGN_TIMESTAMP_URL: an
+#   RFC 3161 time-stamp server; without one the signature is invalid once the
+#   certificate has expired.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -73,9 +75,11 @@ if [ -n "${CV_SIGN_CERT:-}${CV_SIGN_KEY:-}" ]; then
   command -v osslsigncode >/dev/null || fail "osslsigncode is missing (tools/deps.sh installs it)"
   pass=()
   [ -n "${CV_SIGN_PASSFILE:-}" ] && pass=(-readpass "$CV_SIGN_PASSFILE")
+  stamp=()
+  [ -n "${CV_SIGN_TIMESTAMP_URL:-}" ] && stamp=(-ts "$CV_SIGN_TIMESTAMP_URL")
   # Appended to, not rewritten: the payload stays where the reader looks, and
   # the signature covers it.
-  if ! osslsigncode sign -certs "$CV_SIGN_CERT" -key "$CV_SIGN_KEY" "${pass[@]}" -h sha256 \
+  if ! osslsigncode sign -certs "$CV_SIGN_CERT" -key "$CV_SIGN_KEY" "${pass[@]}" "${stamp[@]}" -h sha256 \
          -n "Corvaline Setup" -in "$out" -out "$out.signed" >/dev/null; then
     rm -f "$out" "$out.signed"
     fail "osslsigncode could not sign $out"

@@ -56,7 +56,7 @@ void Application::Run() {
 
 void Application::ShowException(const std::exception& error) {
   if (dynamic_cast<const EAbort*>(&error)) return;
-  MsgBox(GetActiveWindow(), error.what(), Title(), MB_OK | MB_ICONSTOP);
+  MsgBox(GetActiveWindow(), error.what(), Title(), BoxKind::Error);
 }
 
 bool Application::TranslateDialogMessage(MSG& msg) {

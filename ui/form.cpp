@@ -290,6 +290,10 @@ Button* Form::DefaultButton() const {
   auto focused = byHandle_.find(GetFocus());
   if (focused != byHandle_.end())
     if (auto* button = dynamic_cast<Button*>(focused->second)) return button;
+  return FormDefaultButton();
+}
+
+Button* Form::FormDefaultButton() const {
   if (!defaultButton_ || defaultButton_->Enabled() || !cancelButton_ || !cancelButton_->Enabled())
     return defaultButton_;
   // Shown as far as the form: a button on a page not showing (nor built) does not count.
@@ -324,6 +328,37 @@ void Form::KeepFocus(HWND changed, const std::function<void()>& change, HWND pre
   // A form that is not shown, or not the user's, keeps its hands off the focus.
   if (Visible() && GetActiveWindow() == handle_ && !CanHoldFocus(GetFocus())) MoveFocus(changed, preferred);
   ShowDefaultButton();
+}
+
+void Form::FocusPage(HWND page) {
+  if (!Visible()) return;
+  HWND target = FirstInput(page);
+  if (!CanHoldFocus(target)) {
+    Button* button = FormDefaultButton();
+    target = button && button->HasWindow() ? button->Handle() : nullptr;
+  }
+  if (!CanHoldFocus(target)) return;
+  if (GetActiveWindow() == handle_)
+    ::SetFocus(target);
+  else
+    lastFocus_ = target;  // OnActivate puts it there
+  ShowDefaultButton();
+}
+
+HWND Form::FirstInput(HWND within) const {
+  for (HWND child = GetWindow(within, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!CanHoldFocus(child) && !(GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) continue;
+    auto it = byHandle_.find(child);
+    const Kind kind = it == byHandle_.end() ? Kind::Panel : it->second->GetKind();
+    if (kind == Kind::Panel || kind == Kind::Notebook) {
+      if (IsWindowVisible(child))
+        if (HWND inner = FirstInput(child)) return inner;
+    } else if (kind != Kind::Button && kind != Kind::Label && kind != Kind::RichText && kind != Kind::Memo &&
+               (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP)) {
+      return child;
+    }
+  }
+  return nullptr;
 }
 
 bool Form::CanHoldFocus(HWND window) const {

@@ -81,6 +81,11 @@ class Form {
   // shown), else to the next one after changed, else to the default button,
   // else to the first tab stop; the form itself when none can take it.
   void KeepFocus(HWND changed, const std::function<void()>& change, HWND preferred = nullptr);
+  // A page just shown (a notebook's): the focus goes to its first control
+  // that takes input, else to the default button, never stays on the button
+  // that turned the page. A form that is not the active one keeps it for
+  // when it is.
+  void FocusPage(HWND page);
 
   // Whether a button's click is being handled. Its work may let messages
   // through; no other click of the form nor the user's close may run inside it.
@@ -147,6 +152,11 @@ class Form {
   void UserClose();
   void OnActivate(WPARAM wp);
   bool CanHoldFocus(HWND window) const;
+  // The default button as the form has it, whichever control has the focus.
+  Button* FormDefaultButton() const;
+  // The first control within that takes the user's input: an edit, a check
+  // box, a list; not a button nor text to read.
+  HWND FirstInput(HWND within) const;
   void MoveFocus(HWND from, HWND preferred);
 
   HWND handle_ = nullptr;

@@ -9,9 +9,22 @@ MsgBoxHook& Hook() {
   static MsgBoxHook hook;
   return hook;
 }
+
+UINT IconOf(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::Error: return MB_ICONERROR;
+    case BoxKind::Warning: return MB_ICONWARNING;
+    case BoxKind::Question: return MB_ICONQUESTION;
+    case BoxKind::Information: return MB_ICONINFORMATION;
+  }
+  return MB_ICONERROR;
+}
 }  // namespace
 
-int MsgBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+int MsgBox(HWND owner, const std::string& text, const std::string& caption, BoxKind kind,
+           UINT buttons) {
+  // The kind alone decides the icon.
+  const UINT type = (buttons & ~MB_ICONMASK) | IconOf(kind);
   const int answer = Hook() ? Hook()(MsgBoxRequest{owner, text, caption, type})
                             : MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
   // Escape or the close box can end a question with an answer that is

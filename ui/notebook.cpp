@@ -16,6 +16,7 @@ void Notebook::SetPageIndex(int index) {
   if (pages_.empty()) return;
   if (index < 0) index = 0;
   if (index >= PageCount()) index = PageCount() - 1;
+  const bool turned = index != index_;
   index_ = index;
   // The page's controls get their windows before it shows (see Form).
   Panel& page = *pages_[static_cast<size_t>(index_)];
@@ -28,6 +29,7 @@ void Notebook::SetPageIndex(int index) {
     for (int i = 0; i < PageCount(); ++i)
       if (i != index_) ShowWindow(pages_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
   }, shown);
+  if (turned) form_.FocusPage(shown);
 }
 
 std::string Notebook::ActivePage() const {

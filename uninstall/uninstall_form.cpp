@@ -140,7 +140,9 @@ void TUninstWiz::NextBtnClick() {
     ShowPage(Notebook.PageIndex() + 1, true);
     return;
   }
-  if (ui::MsgBox(Handle(), "Uninstall now?", ProductName, MB_OKCANCEL) != IDOK || !ReadyToRemove()) return;
+  if (ui::MsgBox(Handle(), "Uninstall now?", ProductName, ui::BoxKind::Question, MB_OKCANCEL) != IDOK ||
+      !ReadyToRemove())
+    return;
   Notebook.SetPageIndex(Notebook.PageIndex() + 1);
   ui::Application::ProcessMessages();
   RunRemoval();
@@ -169,14 +171,15 @@ void TUninstWiz::FormCloseQuery(bool& canClose) {
   }
   if (Notebook.PageIndex() == 0 || (!Products.app && !Products.mix)) return;
   if (CancelBtn.Text() != "Exit" &&
-      ui::MsgBox(Handle(), "Quit without un-installing?", "Un-Install", MB_YESNO) == IDNO)
+      ui::MsgBox(Handle(), "Quit without un-installing?", "Un-Install", ui::BoxKind::Question, MB_YESNO) ==
+          IDNO)
     canClose = false;
 }
 
 bool TUninstWiz::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   if (msg != WM_SYSCOMMAND || wp != kAboutCommand) return false;
   ui::MsgBox(Handle(), UninstallTitle + "  " + ProgramVersionTag + "\n" + CopyrightNotice,
-             "About...", MB_OK);
+             "About...", ui::BoxKind::Information);
   result = 0;
   return true;
 }

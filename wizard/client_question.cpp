@@ -6,6 +6,7 @@
 
 bool AskUntilClientCloses(HWND owner, const Lines& files) {
   while (!HeldFiles(files).empty())
-    if (ui::MsgBox(owner, kClientRunningText, ProductName, MB_RETRYCANCEL) != IDRETRY) return false;
+    if (ui::MsgBox(owner, kClientRunningText, ProductName, ui::BoxKind::Warning, MB_RETRYCANCEL) != IDRETRY)
+      return false;
   return true;
 }

@@ -55,7 +55,7 @@ void TWaitForm::FormCloseQuery(bool& canClose) {
   // No tick may close the dialog underneath the question.
   Timer1.SetEnabled(false);
   if (ModalResult() != mrCancel) return;
-  if (MsgBox(Handle(), "Cancel process?", ProductName, MB_YESNO) == IDNO) {
+  if (MsgBox(Handle(), "Cancel process?", ProductName, BoxKind::Question, MB_YESNO) == IDNO) {
     Timer1.SetEnabled(true);
     canClose = false;
   }

@@ -34,11 +34,16 @@ const Case kCases[] = {
      "S A=Jane Doe <jane@example.org> H=smtp.example.org"},
     {"/S /address=\"Jane Doe <jane@example.org>\" /HOST=", Role::Setup,
      "S A=Jane Doe <jane@example.org> H="},
-    // /D= takes the rest of the line: blanks, quotes around it, even what looks like a switch.
+    // /D= takes the rest of the line, blanks and quotes around it, up to a further switch.
     {"/S /D=C:\\Program Files\\Corvaline Mail", Role::Setup, "S D=C:\\Program Files\\Corvaline Mail"},
     {"/S /D=\"C:\\My Apps\\Corvaline\"  ", Role::Setup, "S D=C:\\My Apps\\Corvaline"},
     {"/S \"/d=C:\\My Apps\\Corvaline\"", Role::Setup, "S D=C:\\My Apps\\Corvaline"},
-    {"/D=C:\\x /NOGROUP", Role::Setup, "D=C:\\x /NOGROUP"},
+    {"/D=C:\\x /NOGROUP", Role::Setup, "G D=C:\\x"},
+    {"/D=C:\\My Apps\\Corvaline  /log=C:\\a b.log /S", Role::Setup, "S D=C:\\My Apps\\Corvaline L=C:\\a"
+     " ?=b.log"},
+    {"\"/D=C:\\My Apps\\x\" /S \"/LOG=C:\\a b.log\"", Role::Setup, "S D=C:\\My Apps\\x L=C:\\a b.log"},
+    {"/D=\"C:\\a /b\" /S", Role::Setup, "S D=C:\\a /b"},
+    {"/D=C:\\a/b c/d e /2 /BOGUS", Role::Setup, "D=C:\\a/b c/d e /2 ?=/BOGUS"},
     {"/S /X /ADDRESS /S=1 -u", Role::Setup, "S ?=/X ?=/ADDRESS ?=/S=1 ?=-u"},
     // A log needs a name; a downgrade is allowed only when asked for.
     {"/S /LOG= /AllowDowngrade /ALLOWDOWNGRADE=1", Role::Setup, "S V ?=/LOG= ?=/ALLOWDOWNGRADE=1"},

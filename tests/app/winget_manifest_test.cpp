@@ -8,6 +8,7 @@
 
 #include "app/switches.h"
 #include "common/exit_codes.h"
+#include "common/product_url.h"
 #include "distribution/sha256.h"
 
 namespace {
@@ -42,10 +43,11 @@ TEST(WingetManifest, MapsEachCodeAsTheProgramMeansIt) {
   for (int code = 0; code <= static_cast<int>(ExitCode::Cancelled); ++code)
     if (const char* response = WingetResponse(static_cast<ExitCode>(code))) program[code] = response;
   EXPECT_EQ(mapped, program);
-  // Codes 4 to 10, each with a meaning of its own.
-  ASSERT_EQ(program.size(), 7u);
-  EXPECT_EQ(program.begin()->first, 4);
-  EXPECT_EQ(program.rbegin()->first, 10);
+  // Every failure but 2 and 3 (winget's own "installation failed" says it).
+  EXPECT_EQ(program.size(), 9u);
+  EXPECT_EQ(program[1], "invalidParameter");
+  EXPECT_EQ(program[11], "cancelledByUser");
+  EXPECT_EQ(program.count(2) + program.count(3), 0u);
 }
 
 TEST(WingetManifest, ItsSwitchesAreTheOnesSetupParses) {
@@ -59,9 +61,11 @@ TEST(WingetManifest, ItsSwitchesAreTheOnesSetupParses) {
   EXPECT_EQ(s.log.value_or(""), "C:\\Logs\\corvaline setup.log");
   EXPECT_EQ(s.folder.value_or(""), "C:\\Apps\\Corvaline Mail");
   EXPECT_TRUE(s.unknown.empty());
-  EXPECT_EQ(ValueOf(manifest, "SilentWithProgress"), ValueOf(manifest, "Silent"));
+  // /S shows no progress: no mode may claim it does.
+  EXPECT_EQ(manifest.find("ilentWithProgress"), std::string::npos);
   // The entry winget matches is the one setup writes in Settings > Apps.
   EXPECT_EQ(ValueOf(manifest, "ProductCode"), "Corvaline");
+  EXPECT_EQ(ValueOf(ReadManifest("Corvaline.Corvaline.locale.en-US.yaml"), "PackageUrl"), CV_PRODUCT_URL);
 }
 
 // The copy the build writes for the setup.exe that ships names that file's hash.
@@ -74,7 +78,10 @@ TEST(WingetManifest, TheBuildsCopyHoldsTheShippedFilesHash) {
   ASSERT_FALSE(installer.empty()) << url;
   std::string hash = Sha256Hex(Sha256Of(installer.data(), installer.size()));
   for (char& c : hash) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  EXPECT_EQ(ValueOf(manifest, "InstallerSha256"), hash);
+  EXPECT_EQ(ValueOf(manifest, "InstallerSha256"), "'" + hash + "'");
+  // winget orders the version resource's numbers; Settings > Apps shows the text.
+  EXPECT_EQ(ValueOf(manifest, "PackageVersion"), CV_FILE_VERSION);
+  EXPECT_EQ(ValueOf(manifest, "DisplayVersion"), CV_PRODUCT_VERSION);
   EXPECT_EQ(ValueOf(ReadFile(build + "winget/Corvaline.Corvaline.yaml"), "PackageVersion"),
             ValueOf(manifest, "PackageVersion"));
 }

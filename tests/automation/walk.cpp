@@ -33,6 +33,12 @@ int AnswerId(const std::string& name) {
   return it->second;
 }
 
+// The top-level window the screen shows at the centre of w.
+Window ShownAt(const Window& w) {
+  const RECT r = w.Rect();
+  return Window(GetAncestor(WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GA_ROOT));
+}
+
 class Player {
  public:
   explicit Player(std::string shots) : shots_(std::move(shots)) {}
@@ -104,8 +110,11 @@ class Player {
         break;
       case Act::Shot:
         // Another program's window (the Explorer window on the new program
-        // group) may have opened over it.
+        // group) may have opened over it: the picture must show this one.
         Raise(window_);
+        WaitUntil([&] { return ShownAt(window_).ProcessId() == pid_; }, s.timeout,
+                  window_.Describe() + " not covered by another program",
+                  [&] { return "covered by " + ShownAt(window_).Describe(); });
         Save(CaptureProcess(pid_), s.text);
         break;
       case Act::Gone:

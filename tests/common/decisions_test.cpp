@@ -2,20 +2,64 @@
 // journal reads back, and which destinations a file system can hold.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "common/journal_records.h"
 #include "common/version.h"
 #include "install/destination_rules.h"
 
 namespace {
 
+#ifndef _WIN32
+// The version resource's four numbers for a version, as the build makes them
+// (natively only: under Wine the build's cmake cannot run).
+std::vector<unsigned long> FileVersion(const std::string& text) {
+  const std::string command = std::string(CV_CMAKE_COMMAND) + " -DCV_VERSION_TEXT=" + text + " -P " +
+                              CV_SOURCE_DIR + "/cmake/file_version.cmake 2>/dev/null";
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buffer[128];
+    while (fgets(buffer, sizeof buffer, p)) out += buffer;
+    pclose(p);
+  }
+  std::vector<unsigned long> parts;
+  for (size_t at = 0; at < out.size() && std::isdigit(static_cast<unsigned char>(out[at]));) {
+    size_t end = 0;
+    parts.push_back(std::stoul(out.substr(at), &end));
+    at += end + 1;
+  }
+  return parts;
+}
+#endif
+
+// Setup's order of version texts, and winget's of the PackageVersion made
+// from each (its numbers part by part): the same, so that winget offers
+// every upgrade setup would install.
 TEST(Versions, NumericPartsAsNumbersAndABetaBelowItsRelease) {
-  const char* ascending[] = {"", "0.8", "0.9b0", "0.9b1", "0.9", "0.9.1", "0.10", "1.0b2", "1.0"};
+  const char* ascending[] = {"",    "0.8",   "0.9b0", "0.9b1", "0.9b9", "0.9b10", "0.9rc1",
+                             "0.9", "0.9.1", "0.10",  "1.0a1", "1.0b2", "1.0"};
   const size_t n = sizeof ascending / sizeof ascending[0];
+  std::vector<std::vector<unsigned long>> winget(n);
+#ifndef _WIN32
+  for (size_t i = 1; i < n; ++i) {
+    winget[i] = FileVersion(ascending[i]);
+    ASSERT_EQ(winget[i].size(), 4u) << ascending[i];
+  }
+  EXPECT_EQ(winget[2], (std::vector<unsigned long>{0, 9, 0, 2000}));  // 0.9b0, the version that ships
+  // What the resource cannot hold stops the build rather than misorder.
+  for (const char* bad : {"0.9x1", "0.9b1000", "70000.1"})
+    EXPECT_TRUE(FileVersion(bad).empty()) << bad;
+#endif
   for (size_t i = 0; i < n; ++i)
     for (size_t j = 0; j < n; ++j) {
       const int c = CompareVersions(ascending[i], ascending[j]);
       EXPECT_EQ(c < 0, i < j) << ascending[i] << " vs " << ascending[j];
       EXPECT_EQ(c == 0, i == j) << ascending[i] << " vs " << ascending[j];
+      if (!winget[i].empty() && !winget[j].empty())
+        EXPECT_EQ(winget[i] < winget[j], i < j) << "winget: " << ascending[i] << " vs " << ascending[j];
     }
   EXPECT_EQ(CompareVersions("0.9", "0.9.0"), 0);
   EXPECT_EQ(CompareVersions("V0.9B0", "0.9b0"), 0);

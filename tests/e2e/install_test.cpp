@@ -130,6 +130,11 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
   const Window explorer = setup.OpenedExplorer();
   ASSERT_TRUE(explorer);
   EXPECT_EQ(explorer.ClassName(), "ExplorerWClass");
+  // It opens without taking the focus: keys still go to the Done page.
+  for (int i = 0; i < 10; ++i, Sleep(100)) {
+    const Window foreground(GetForegroundWindow());
+    ASSERT_EQ(foreground, setup.Form()) << "the foreground is " << foreground.Describe();
+  }
   automation::Close(explorer);
   automation::WaitGone(explorer);
 

@@ -108,8 +108,10 @@ TEST_F(KeyboardWalkTest, SetupInstallsWithTheKeyboardAlone) {
   OnPage(setup, kReviewHeading);
   EXPECT_EQ(setup.Summary(), (Lines{"Folder = " + dest, "Address = jane.doe@example.org",
                                     "MailHost = smtp.example.org", "ProgramGroup = no"}));
+  // Back turns the page: the focus goes to its first field, not onto Back.
   SendKeys(form, "alt+b");
   OnPage(setup, kAddressHeading);
+  WaitFocus(form, address, "after Alt+B from the Review page");
   SendKeys(form, "alt+n");
   OnPage(setup, kReviewHeading);
   SendKeys(form, "Return");
@@ -151,9 +153,10 @@ TEST_F(KeyboardWalkTest, UninstallRemovesWithTheKeyboardAlone) {
   OnPage(wizard, kOptionsHeading);
   const Window client = wizard.Button("Corvaline  { " + Lower(dest) + " }");
   const Window mixmaster = wizard.Button("Mixmaster    { " + Lower(mix) + " }");
-  // The page's boxes, then the buttons.
-  TabWalk(form, "Tab", {wizard.Button("Cancel"), client, mixmaster, wizard.Button("Back"), next});
-  TabWalk(form, "shift+Tab", {wizard.Button("Back"), mixmaster});
+  // The page's first box takes the focus; then the boxes and the buttons.
+  WaitFocus(form, client, "on the Options page");
+  TabWalk(form, "Tab", {mixmaster, wizard.Button("Back"), next, wizard.Button("Cancel"), client});
+  TabWalk(form, "shift+Tab", {wizard.Button("Cancel"), next, wizard.Button("Back"), mixmaster});
   SendKeys(form, "alt+m");
   automation::WaitUntil([&] { return !mixmaster.Checked(); }, 3s, "Mixmaster unchecked");
   EscapeAndStay(wizard, "Quit without un-installing?", "Un-Install", mixmaster);
@@ -161,6 +164,12 @@ TEST_F(KeyboardWalkTest, UninstallRemovesWithTheKeyboardAlone) {
 
   OnPage(wizard, kUninstallReview);
   EXPECT_EQ(RowsOf(form.Get(Control{"Edit", ""})), (Lines{"Corvaline = YES", "Mixmaster = NO"}));
+  // Back, then Enter: Enter goes on again, as Back left the focus on the page.
+  SendKeys(form, "alt+b");
+  OnPage(wizard, kOptionsHeading);
+  WaitFocus(form, client, "after Alt+B from the Review page");
+  SendKeys(form, "Return");
+  OnPage(wizard, kUninstallReview);
   SendKeys(form, "Return");
   const MsgBox confirm = wizard.Box("Uninstall now?");
   SendKeys(confirm.Box(), "Return");

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
@@ -39,6 +40,17 @@ class UnattendedTest : public E2ETest {
     RunConsole("uninstaller.exe " + args, output, SW_HIDE, nullptr, nullptr);
     return output;
   }
+  // A text of a program's version resource (US English, Windows-1252), or "".
+  static std::string VersionResourceText(const std::string& exe, const std::string& name) {
+    std::string data(GetFileVersionInfoSizeA(exe.c_str(), nullptr), '\0');
+    const std::string key = "\\StringFileInfo\\040904E4\\" + name;
+    void* text = nullptr;
+    UINT size = 0;
+    if (data.empty() || !GetFileVersionInfoA(exe.c_str(), 0, data.size(), &data[0]) ||
+        !VerQueryValueA(&data[0], key.c_str(), &text, &size) || size == 0)
+      return std::string();
+    return static_cast<const char*>(text);
+  }
   static bool Lists(const Lines& entries) {
     return std::find(entries.begin(), entries.end(), "Corvaline|||Corvaline") != entries.end();
   }
@@ -62,6 +74,13 @@ TEST_F(UnattendedTest, InstallRegistersAndRemovalUnregisters) {
   uint64_t bytes = 0;
   for (const std::string& name : Listing(dest)) bytes += FileContent(dest + "\\" + name).size();
   const std::string uninstaller = "\"" + dest + "\\UninstCV.exe\"";
+  // The About and Help links name the web page the program's version resource names.
+  const std::string page = VersionResourceText(DistFolder() + "\\setup.exe", "CompanyURL");
+  EXPECT_EQ(page.rfind("https://", 0), 0u) << page;
+  SYSTEMTIME today = {};
+  GetLocalTime(&today);
+  char date[16];
+  snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
   const struct {
     const char* name;
     DWORD type;
@@ -69,6 +88,9 @@ TEST_F(UnattendedTest, InstallRegistersAndRemovalUnregisters) {
   } values[] = {{"DisplayName", REG_SZ, "Corvaline"},
                 {"DisplayVersion", REG_SZ, ReadValue(kClientKey, "Version").text},
                 {"Publisher", REG_SZ, "the Corvaline authors"},
+                {"URLInfoAbout", REG_SZ, page},
+                {"HelpLink", REG_SZ, page},
+                {"InstallDate", REG_SZ, date},
                 {"InstallLocation", REG_SZ, dest},
                 {"DisplayIcon", REG_SZ, dest + "\\CV.exe,0"},
                 {"UninstallString", REG_SZ, uninstaller},
@@ -108,6 +130,13 @@ TEST_F(UnattendedTest, InstallRegistersAndRemovalUnregisters) {
                    "Done!", "Un-Installation complete!", "Exit code: 0 (done)"}));
 }
 
+const char kAsSystem[] = "CV_TEST_AS_LOCAL_SYSTEM";  // stands in for a LocalSystem token
+
+// An unattended run has no one to ask: its log states what happened.
+void ExpectNoQuestion(const Lines& log) {
+  for (const std::string& line : log) EXPECT_TRUE(line.empty() || line.back() != '?') << line;
+}
+
 bool HasSmallDrive() { return GetDriveTypeA("S:\\") != DRIVE_NO_ROOT_DIR; }
 
 // Leaves the small drive less room than an install needs.
@@ -125,6 +154,8 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   ASSERT_TRUE(CreateDirectoryA(lonely.c_str(), nullptr));
   ASSERT_TRUE(CopyFileA((DistFolder() + "\\setup.exe").c_str(), (lonely + "\\setup.exe").c_str(), FALSE));
   const std::string setup = DistFolder() + "\\setup.exe";
+  const std::string mine = scratch / "Mine";
+  ASSERT_TRUE(CreateDirectoryA(mine.c_str(), nullptr));
   const std::string logged = " /LOG=" + log;
   const std::string to = " /D=" + dest;
   const struct {
@@ -139,7 +170,17 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
       {"incomplete distribution", [] {}, lonely + "\\setup.exe", "/S" + logged + to, 10,
        "Setup Error: The folder " + lonely + " does not hold a complete Corvaline distribution"},
       {"newer version", [&] { WriteString(kClientKey, "Version", "9.9"); }, setup, "/S" + logged + to, 6,
-       "Corvaline: A newer version of Corvaline, 9.9, is installed."},
+       "Corvaline: A newer version of Corvaline, 9.9, is installed: version 0.9b0 is not installed over it."},
+      {"a folder of other files", [&] { WriteTextFile(mine + "\\Budget.xls", "the user's"); }, setup,
+       "/S" + logged + " /D=" + mine, 8, "already holds other files, and uninstalling Corvaline later would"},
+      // Switches after /D= are switches still: its log, /S itself.
+      {"the log after /D=", [] {}, setup, "/S /D=C:\\" + logged, 8, "Corvaline cannot be installed into C:\\"},
+      {"/S after /D=", [] {}, setup, "/D=C:\\" + logged + " /S", 8, "Corvaline cannot be installed into C:\\"},
+      // Run as LocalSystem, as a deployment service runs it: nobody's profile.
+      {"setup as LocalSystem", [] { SetEnvironmentVariableA(kAsSystem, "1"); }, setup, "/S" + logged + to, 8,
+       "Corvaline installs for one user: run it as that user (Intune: install behaviour User)"},
+      {"uninstall as LocalSystem", [] { SetEnvironmentVariableA(kAsSystem, "1"); }, setup, "-u /S" + logged, 8,
+       "Corvaline installs for one user: run it as that user (Intune: install behaviour User)"},
       {"nothing to uninstall", [] {}, setup, "-U /S" + logged, 9, "Nothing to un-install!"},
       // Drive S: is a small volume of the session's own, where one can be made.
       {"disk full", [] { FillSmallDrive(); }, setup, "/S" + logged + " /D=S:\\Corvaline", 7,
@@ -154,9 +195,11 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
     DeleteFileA(log.c_str());
     r.arrange();
     EXPECT_EQ(Run(r.exe, r.args), r.code) << r.name;
+    SetEnvironmentVariableA(kAsSystem, nullptr);
     const Lines said = Log();
     const std::string text = LinesToText(said);
     EXPECT_NE(text.find(r.said), std::string::npos) << r.name << "\n" << text;
+    ExpectNoQuestion(said);
     ASSERT_FALSE(said.empty());
     EXPECT_EQ(said.back().rfind("Exit code: " + std::to_string(r.code) + " (", 0), 0u) << said.back();
     EXPECT_FALSE(FolderExists(scratch / "Apps")) << r.name;
@@ -194,9 +237,16 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   ASSERT_EQ(Setup("/S" + logged + to), 0u);
   {
     HeldFile client(dest + "\\CV.dbc");
+    DeleteFileA(log.c_str());
     EXPECT_EQ(Setup("/S" + logged + to), 4u);
     EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S" + logged), 4u);
     EXPECT_TRUE(FileExists(dest + "\\CV.exe"));
+    const Lines said = Log();
+    EXPECT_EQ(std::count(said.begin(), said.end(),
+                         "Setup Error: Corvaline is running and holds its files: nothing was changed. Close it, "
+                         "then run setup again."),
+              1) << LinesToText(said);
+    ExpectNoQuestion(said);
   }
   // Files the removal may not touch (the key names a folder of the user's):
   // the key, the entry and the uninstaller stay, so that it can be run again
@@ -270,6 +320,21 @@ TEST_F(UnattendedTest, OneAtATime) {
   Process second = Process::Start(DistFolder() + "\\setup.exe", "", DistFolder());
   second.WaitForMsgBox("Another Corvaline setup or uninstall is running.").Answer(IDOK);
   EXPECT_EQ(second.WaitExit(), 5u);
+}
+
+// As LocalSystem the wizards refuse too, in a box with the log's words.
+TEST_F(UnattendedTest, AsLocalSystemTheWizardsRefuseInABox) {
+  SetEnvironmentVariableA(kAsSystem, "1");
+  for (const char* args : {"", "-u"}) {
+    Process wizard = Process::Start(DistFolder() + "\\setup.exe", args, DistFolder());
+    MsgBox box = wizard.WaitForMsgBox(
+        "Corvaline installs for one user: run it as that user (Intune: install behaviour User)");
+    EXPECT_EQ(box.Buttons(), std::vector<std::string>{"OK"}) << args;
+    box.Answer(IDOK);
+    EXPECT_EQ(wizard.WaitExit(), 8u) << args;
+  }
+  SetEnvironmentVariableA(kAsSystem, nullptr);
+  EXPECT_FALSE(KeyExists(kClientKey));
 }
 
 // A package manager has no address to give and often no display: the first

@@ -12,6 +12,7 @@
 #include "common/journal_records.h"
 #include "distribution/payload_writer.h"
 #include "db/FileMan1.h"
+#include "sys/text.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace {
@@ -225,6 +226,32 @@ TEST_F(SetupTest, AFileMadeMeanwhileByAnotherProgramSurvivesTheRollBack) {
     EXPECT_TRUE(RecoverInterruptedInstall(InstallJournalPath()).left.empty());
     EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
   }
+}
+
+// A folder stands where an installed file goes: the copy fails alike in
+// either form of the distribution, with the system's reason and the file, never
+// as a damaged download, and everything is taken back.
+TEST_F(SetupTest, AFolderWhereAFileGoesIsNamedInEitherForm) {
+  MakeDistribution();
+  const std::string oneFile = MakeOneFile(dist, dest / "Corvaline-setup.exe");
+  std::vector<std::string> said;
+  for (const std::string& program : {std::string(), oneFile}) {
+    const std::string target = dest / (program.empty() ? "Folder" : "OneFile");
+    MakeDir(target);
+    MakeDir(target + "\\ReadMe.txt");
+    InstallChoices choices = Choices(target);
+    choices.program = program;
+    choices.otherFilesAccepted = true;
+    const Installed run = Install(choices);
+    EXPECT_EQ(run.outcome.result, InstallResult::RolledBack) << target;
+    EXPECT_EQ(run.outcome.caption, "Copy Failed");
+    EXPECT_EQ(run.outcome.message.rfind("System Error: ", 0), 0u) << run.outcome.message;
+    EXPECT_NE(run.outcome.message.find("\nFile: " + target + "\\ReadMe.txt"), std::string::npos)
+        << run.outcome.message;
+    said.push_back(ReplaceAll(run.outcome.message, target, "<target>"));
+    EXPECT_EQ(FolderNames(target + "\\"), Lines{"ReadMe.txt\\"});
+  }
+  EXPECT_EQ(said[0], said[1]);
 }
 
 const FaultCase kCases[] = {

@@ -4,8 +4,10 @@
 // on Done, and leaving it starts the installed client.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/FileMan1.h"
 #include "setup/SetupDlg.h"
@@ -89,6 +91,64 @@ TEST_F(InstallFlowTest, ACancelledWaitDoesNothingAndStaysOnReview) {
   EXPECT_EQ(formtest::FindOwnWindow("Corvaline"), nullptr);
 }
 
+// However the user ends the wizard without installing, and whatever failed or
+// was declined on the way, it ends as cancelled (exit code 11). Every box on
+// the way carries the icon of its kind.
+TEST_F(InstallFlowTest, EveryWayOutWithoutInstallingEndsAsACancel) {
+  const UINT question = MB_ICONQUESTION, error = MB_ICONERROR, warning = MB_ICONWARNING;
+  std::unique_ptr<HeldFile> held;
+  const struct {
+    const char* name;
+    std::function<void(TSetupForm&)> arrange;  // on Review, before Install is clicked
+    std::vector<int> answers;                  // "Install now?" first
+    std::vector<UINT> icons;
+  } paths[] = {
+      {"Install now? cancelled", [](TSetupForm&) {}, {IDCANCEL}, {question}},
+      {"a protected folder refused", [](TSetupForm& f) { f.AppDIR.SetText("C:\\windows"); }, {IDOK, IDOK},
+       {question, error}},
+      {"a folder of other files declined",
+       [&](TSetupForm& f) {
+         WriteTextFile(dest / "Budget.xls", "the user's");
+         f.AppDIR.SetText(dest.Path());
+       },
+       {IDOK, IDNO}, {question, question}},
+      {"a downgrade declined", [&](TSetupForm&) { WriteClientKey(target, "Corvaline", "9.9"); }, {IDOK, IDNO},
+       {question, question}},
+      {"an address the client cannot read", [](TSetupForm& f) { f.EAddr.SetText("Дмитрий <d@example.org>"); },
+       {IDOK, IDOK}, {question, error}},
+      {"the running client not closed",
+       [&](TSetupForm&) {
+         MakeDir(dest / "Apps");
+         MakeDir(target);
+         WriteTextFile(target + "CV.dbc", "held");
+         held = std::make_unique<HeldFile>(target + "CV.dbc");
+       },
+       {IDOK, IDCANCEL}, {question, warning}},
+      {"a step that failed",
+       [&](TSetupForm&) {
+         held.reset();
+         WriteTextFile(target + "CV.dbc", "not a database");
+       },
+       {IDOK, IDOK}, {question, error}},
+  };
+  for (const auto& path : paths) {
+    TSetupForm form;
+    ToReview(form);
+    path.arrange(form);
+    const size_t before = boxes.Count();
+    for (int answer : path.answers) boxes.Then(answer);
+    SendMessageA(form.NextBtn.Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes.Count() - before, path.icons.size()) << path.name;
+    for (size_t i = 0; i < path.icons.size(); ++i)
+      EXPECT_EQ(boxes[before + i].type & MB_ICONMASK, path.icons[i]) << path.name << ": " << boxes[before + i].text;
+    EXPECT_NE(form.Notebook1.ActivePage(), "Done") << path.name;
+    EXPECT_EQ(form.Result(), ExitCode::Cancelled) << path.name;
+    DeleteKey(kClientKey);
+    DeleteFileA((dest / "Budget.xls").c_str());
+  }
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
+}
+
 TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   // A running client holds its database: nothing is changed until it ends.
   MakeDir(dest / "Apps");
@@ -128,7 +188,7 @@ TEST_F(InstallFlowTest, AFailedStepKeepsReviewThenASecondInstallEndsOnDone) {
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kAppsEntryKey));
   EXPECT_FALSE(Exists(GroupFolder()));
-  EXPECT_EQ(form.Result(), ExitCode::FailedNothingLeft);
+  EXPECT_EQ(form.Result(), ExitCode::Cancelled);
 
   // "Install" runs every step again, from the wait on.
   ASSERT_TRUE(DeleteFileA((target + "CV.dbc").c_str()));

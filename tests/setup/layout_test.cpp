@@ -1,6 +1,8 @@
 // The setup program's windows keep every control whole inside its parent,
 // every caption whole inside its control and every fixed text readable, at
 // the session's DPI and, in a child run, at 144 DPI.
+#include <richedit.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -75,12 +77,27 @@ void ExpectEverythingFits(ui::Form& form) {
   }
 }
 
+// The height of the characters a rich text shows, in twips.
+LONG CharHeight(HWND richText) {
+  CHARFORMAT2A format = {};
+  format.cbSize = sizeof format;
+  SendMessageA(richText, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  return format.yHeight;
+}
+
 void ExpectSetupWindowsFit() {
   TSetupForm wizard;
   wizard.RichEdit3.SetLines({"Folder = C:\\Program Files\\Corvaline",
                              "Address = Jane Doe <jane.doe@example.com>",
                              "MailHost = mail.example.com", "ProgramGroup = yes"});
   ExpectEverythingFits(wizard);
+  // Each page's introduction in the form's font, as the summary (which wraps
+  // and so is never made smaller) shows it: none smaller to fit its rows.
+  const LONG form = CharHeight(wizard.RichEdit3.Handle());
+  EXPECT_GT(form, 0);
+  EXPECT_EQ(CharHeight(wizard.RichEdit1.Handle()), form) << "Start";
+  EXPECT_EQ(CharHeight(wizard.RichEdit2.Handle()), form) << "Address";
+  EXPECT_EQ(CharHeight(wizard.RichEdit4.Handle()), form) << "Review";
   TWaitForm wait(wizard);
   wait.Panel1.SetText("...uninstalling software...");  // the longer of the two callers' texts
   ExpectEverythingFits(wait);

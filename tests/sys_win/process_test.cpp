@@ -53,38 +53,22 @@ TEST(RunAndWait, FailsAtOnceWhenTheProgramCannotStart) {
 }
 
 namespace {
-struct WindowSearch {
-  DWORD pid;
-  bool found;
-};
-
-BOOL CALLBACK FindVisibleWindowOf(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->pid && IsWindowVisible(hwnd)) search->found = true;
-  return !search->found;
-}
-
-bool ShowsAWindow(HANDLE process, DWORD timeoutMs) {
-  WindowSearch search = {GetProcessId(process), false};
-  for (DWORD waited = 0; !search.found && waited < timeoutMs; waited += 100) {
-    EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Sleep(100);
-  }
-  return search.found;
+bool ShowsAWindowWithin(HANDLE process, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 100, Sleep(100))
+    if (ShowsAWindow(GetProcessId(process))) return true;
+  return false;
 }
 }  // namespace
 
 TEST(OpenFolderWindow, ShowsAnExplorerWindow) {
   ScratchDir dir("explorer");
-  UniqueHandle explorer = OpenFolderWindow(dir.Path());
+  UniqueHandle explorer = OpenFolderWindow(dir.Path(), nullptr);
   ASSERT_TRUE(explorer);
   // Explorer stays open on its own: end the one we started, but only once its
   // window is up. Ended earlier, Wine's desktop process it started would never
   // see a last window go and would outlive the test.
   WaitForInputIdle(explorer.Get(), 10000);
-  EXPECT_TRUE(ShowsAWindow(explorer.Get(), 10000));
+  EXPECT_TRUE(ShowsAWindowWithin(explorer.Get(), 10000));
   TerminateProcess(explorer.Get(), 0);
   WaitForSingleObject(explorer.Get(), 5000);
 }

@@ -137,9 +137,35 @@ TEST(HandlerError, IsShownByTheStandardDisplayAndTheFormStaysUsable) {
   ASSERT_EQ(boxes.Count(), 1u);
   EXPECT_EQ(boxes[0].text, "Cannot open file C:\\x.dbc");
   EXPECT_EQ(boxes[0].caption, "Toolkit Test");
-  EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+  EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
   EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
   ui::Application::SetTitle("Corvaline");
+}
+
+// Each kind of box carries the icon Windows shows for it, whatever icon a
+// caller names, and keeps its buttons and its default button.
+TEST(MsgBox, EachKindShowsItsOwnIcon) {
+  MsgBoxScript boxes;
+  const struct {
+    ui::BoxKind kind;
+    UINT buttons;
+    UINT icon;
+  } cases[] = {
+      {ui::BoxKind::Error, MB_OK, MB_ICONERROR},
+      {ui::BoxKind::Error, MB_OK | MB_ICONINFORMATION, MB_ICONERROR},
+      {ui::BoxKind::Warning, MB_RETRYCANCEL, MB_ICONWARNING},
+      {ui::BoxKind::Question, MB_YESNO | MB_DEFBUTTON2, MB_ICONQUESTION},
+      {ui::BoxKind::Question, MB_OKCANCEL, MB_ICONQUESTION},
+      {ui::BoxKind::Information, MB_OK, MB_ICONINFORMATION},
+  };
+  for (const auto& c : cases) {
+    boxes.Then(IDOK);
+    ui::MsgBox(nullptr, "text", "caption", c.kind, c.buttons);
+    const UINT type = boxes.Last().type;
+    EXPECT_EQ(type & MB_ICONMASK, c.icon) << static_cast<int>(c.kind);
+    EXPECT_EQ(type & (MB_TYPEMASK | MB_DEFMASK), c.buttons & (MB_TYPEMASK | MB_DEFMASK));
+  }
+  EXPECT_EQ(boxes.Count(), 6u);
 }
 
 TEST(MainForm, ClosesOnlyWhenTheQueryAllowsAndThenEndsTheMessageLoop) {
@@ -289,6 +315,19 @@ TEST(Keyboard, TheFocusNeverStaysOnADisabledOrHiddenControlNorOnNothing) {
   onTwo.SetFocus();
   form.Pages.SetPageIndex(2);
   EXPECT_EQ(GetFocus(), form.Ok.Handle());
+  // A page turned by a button (Back) puts the focus where the page asks for
+  // input, not on that button; a page without input on the default button.
+  form.Plain.SetEnabled(true);
+  form.Plain.SetFocus();
+  form.Pages.SetPageIndex(1);
+  EXPECT_EQ(GetFocus(), onTwo.Handle());
+  form.Plain.SetFocus();
+  form.Pages.SetPageIndex(0);
+  EXPECT_EQ(GetFocus(), form.Ok.Handle());
+  form.Plain.SetFocus();
+  form.Pages.SetPageIndex(0);  // the same page: nothing turns
+  EXPECT_EQ(GetFocus(), form.Plain.Handle());
+  form.Plain.SetEnabled(false);
   // Nothing left to take it: the form itself, until a control can again.
   for (ui::Control* c : std::vector<ui::Control*>{&form.Name, &form.First, &form.Second, &form.Ok, &form.Cancel})
     c->SetEnabled(false);

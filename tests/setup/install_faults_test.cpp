@@ -315,7 +315,7 @@ void InstallFaults::TamperAfterAStop() {
       WriteTextFile(journal, bytes + EncodeJournalRecord({"file", {users}}));
       break;
     case Tamper::BadChecksum:  // in its last record, which is whole
-      bytes[bytes.rfind(licence) + 3] ^= 0x01;
+      bytes[bytes.rfind("License.txt")] ^= 0x01;  // "Micense.txt": as good a name
       WriteTextFile(journal, bytes);
       break;
     case Tamper::Link:

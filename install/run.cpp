@@ -6,6 +6,7 @@
 #include "common/program_group.h"
 #include "install/install.h"
 #include "install/installer.h"
+#include "sys/files.h"
 #include "sys/text.h"
 
 const char kInstallFailedText[] = "Installation failed. Nothing was changed.";
@@ -34,9 +35,15 @@ bool RunSteps(const InstallPlan& plan, Installer& installer, InstallJournal& jou
     return false;
   };
   const std::string journalError = "Setup cannot write its install journal\n" + InstallJournalPath();
-  // The journal holds nothing beyond the destination, the group and the two keys.
+  // The journal holds nothing beyond the destination, the group and the two keys;
+  // it is never begun over one an earlier run could not finish.
   if (!journal.Begin(plan.folder, plan.group ? GroupFolderOf(ProductName) : std::string()))
-    return fail("Setup Error", journalError);
+    return fail("Setup Error",
+                FileExists(InstallJournalPath())
+                    ? "An earlier installation could not be rolled back: its journal\n" +
+                          InstallJournalPath() +
+                          "\nis still there. Setup tries again when it next starts."
+                    : journalError);
   const struct {
     const char* name;  // nullptr: a step of its own with no line in the log
     Step run;

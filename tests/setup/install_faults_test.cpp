@@ -367,7 +367,13 @@ void InstallFaults::TamperAfterAStop() {
       // Nothing acted on, the journal as it was, and no install begins over it.
       EXPECT_NE(recovery.reason.find(journal), std::string::npos) << recovery.reason;
       EXPECT_EQ(Differences(tampered, Snapshot()), "");
-      EXPECT_EQ(Install(choices).outcome.result, InstallResult::RolledBack);
+      {
+        const Installed again = Install(choices);
+        EXPECT_EQ(again.outcome.result, InstallResult::RolledBack);
+        EXPECT_EQ(
+            again.outcome.message.rfind("An earlier installation could not be rolled back", 0), 0u)
+            << again.outcome.message;
+      }
       EXPECT_EQ(Differences(tampered, Snapshot()), "");
       break;
     case Recovery::Outcome::SetAside:

@@ -7,7 +7,6 @@
 #include "app/switches.h"
 #include "app/unattended.h"
 #include "common/install_journal.h"
-#include "common/left_report.h"
 #include "common/one_at_a_time.h"
 #include "common/product.h"
 #include "db/report.h"
@@ -46,15 +45,17 @@ ExitCode RunWizard(Wizard*& global, const char* title, After after) {
   return wizard.Result();
 }
 
-// A journal a killed run left is taken back before anything else; the user
-// hears of it only when something could not be.
-void Recover() {
+// A journal a stopped run left is finished before anything else; the user
+// hears of it only when it was not simply rolled back. False when it could
+// not be finished, and then nothing may change.
+bool Recover() {
   const Recovery recovery = RecoverInterruptedInstall(InstallJournalPath());
-  if (recovery.left.empty()) return;
-  ui::MsgBox(nullptr,
-             "An interrupted installation could not be rolled back completely:\n" +
-                 LinesToText(LeftReport(recovery.left)),
-             ProductName, ui::BoxKind::Warning);
+  if (recovery.outcome == Recovery::Outcome::RolledBack) return true;
+  const Lines report = RecoveryReport(recovery);
+  if (!report.empty())
+    ui::MsgBox(nullptr, LinesToText(report), ProductName,
+               recovery.Unfinished() ? ui::BoxKind::Error : ui::BoxKind::Warning);
+  return !recovery.Unfinished();
 }
 
 ExitCode RunWizards(Role role, const std::string& program) {
@@ -66,7 +67,7 @@ ExitCode RunWizards(Role role, const std::string& program) {
     ui::MsgBox(nullptr, kAnotherSetupRunningText, ProductName, ui::BoxKind::Error);
     return ExitCode::AnotherSetupRunning;
   }
-  Recover();
+  if (!Recover()) return ExitCode::FailedSomethingLeft;
   if (role == Role::Setup) return RunWizard(SetupForm, "Corvaline Setup", [](TSetupForm&) {});
   return RunWizard(UninstWiz, "Corvaline Un-Install", [&program](TUninstWiz& wizard) {
     if (wizard.RemoveUninstallerAfterwards()) ScheduleSelfRemoval(program);

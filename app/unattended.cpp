@@ -2,7 +2,6 @@
 
 #include "common/constants.h"
 #include "common/install_journal.h"
-#include "common/left_report.h"
 #include "common/one_at_a_time.h"
 #include "db/report.h"
 #include "install/distribution.h"
@@ -42,16 +41,12 @@ void LogDbReport(const std::string& caption, const std::string& text, bool) {
   if (g_log) g_log->Line(caption + ": " + OneLine(text));
 }
 
-// A journal a killed run left is taken back before anything else.
-void Recover(const RunLog& log) {
+// A journal a stopped run left is finished before anything else; false when
+// it cannot be, and then nothing may change.
+bool Recover(const RunLog& log) {
   const Recovery recovery = RecoverInterruptedInstall(InstallJournalPath());
-  if (!recovery.found || recovery.committed) return;
-  if (recovery.left.empty()) {
-    log.Line("An interrupted installation was rolled back.");
-    return;
-  }
-  log.Line("An interrupted installation could not be rolled back completely:");
-  for (const std::string& line : LeftReport(recovery.left)) log.Line(line);
+  for (const std::string& line : RecoveryReport(recovery)) log.Line(line);
+  return !recovery.Unfinished();
 }
 
 // What the wizard would ask, said as the refusal it is without a user: the
@@ -146,8 +141,8 @@ ExitCode Run(Role role, const Switches& switches, const RunLog& log) {
     log.Line(kAnotherSetupRunningText);
     return ExitCode::AnotherSetupRunning;
   }
-  Recover(log);
   try {
+    if (!Recover(log)) return ExitCode::FailedSomethingLeft;
     return role == Role::Setup ? Install(switches, log) : Remove(log);
   } catch (const std::exception& e) {
     // Nothing the engines raise is left uncaught; this is a last guard.

@@ -1,11 +1,37 @@
 #include "common/journal_records.h"
 
-// 2: paths in UTF-8, registry values as the wide functions give them.
-const char kJournalHeader[] = "Corvaline install journal 2";
+#include <array>
+
+// 3: each record carries its checksum; the first names the journal's bounds.
+const char kJournalHeader[] = "Corvaline install journal 3";
 
 namespace {
 
 const char kDigits[] = "0123456789ABCDEF";
+constexpr size_t kCrcDigits = 8;
+
+// CRC-32C (Castagnoli), as LevelDB's log records carry it.
+uint32_t Crc32c(const std::string& text) {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int bit = 0; bit < 8; ++bit) c = (c >> 1) ^ (c & 1 ? 0x82F63B78u : 0);
+      t[i] = c;
+    }
+    return t;
+  }();
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char c : text) crc = table[(crc ^ c) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+std::string CrcText(uint32_t crc) {
+  std::string text(kCrcDigits, '0');
+  for (size_t i = 0; i < kCrcDigits; ++i)
+    text[kCrcDigits - 1 - i] = kDigits[(crc >> (4 * i)) & 0xF];
+  return text;
+}
 
 bool NeedsEscape(char c) { return c == '%' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -46,12 +72,16 @@ bool Unescape(const std::string& text, std::string* field) {
   return true;
 }
 
+// "crc<TAB>op<TAB>fields": false when the checksum fails or a part cannot be read.
 bool DecodeLine(const std::string& line, JournalRecord* record) {
+  if (line.size() <= kCrcDigits || line[kCrcDigits] != '\t') return false;
+  const std::string text = line.substr(kCrcDigits + 1);
+  if (line.compare(0, kCrcDigits, CrcText(Crc32c(text))) != 0) return false;
   std::vector<std::string> parts;
   size_t start = 0;
   for (;;) {
-    const size_t tab = line.find('\t', start);
-    parts.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    const size_t tab = text.find('\t', start);
+    parts.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
     if (tab == std::string::npos) break;
     start = tab + 1;
   }
@@ -69,25 +99,29 @@ bool DecodeLine(const std::string& line, JournalRecord* record) {
 }  // namespace
 
 std::string EncodeJournalRecord(const JournalRecord& record) {
-  std::string line = Escape(record.op);
-  for (const std::string& field : record.fields) line += '\t' + Escape(field);
-  return line + "\r\n";
+  std::string text = Escape(record.op);
+  for (const std::string& field : record.fields) text += '\t' + Escape(field);
+  return CrcText(Crc32c(text)) + '\t' + text + "\r\n";
 }
 
-bool DecodeJournal(const std::string& bytes, std::vector<JournalRecord>* records) {
-  records->clear();
+DecodedJournal DecodeJournal(const std::string& bytes) {
+  DecodedJournal journal;
   const std::string header = std::string(kJournalHeader) + "\r\n";
-  if (bytes.compare(0, header.size(), header) != 0) return false;
+  if (bytes.compare(0, header.size(), header) != 0) return journal;
+  journal.verdict = DecodedJournal::Verdict::Read;
   size_t pos = header.size();
   for (;;) {
+    journal.length = pos;
     const size_t end = bytes.find("\r\n", pos);
-    if (end == std::string::npos) return true;  // nothing, or a torn last line
+    if (end == std::string::npos) return journal;  // nothing more, or a torn last record
     JournalRecord record;
     if (!DecodeLine(bytes.substr(pos, end - pos), &record)) {
-      records->clear();
-      return false;
+      journal.verdict = DecodedJournal::Verdict::Damaged;
+      journal.damaged = journal.records.size();
+      journal.records.clear();
+      return journal;
     }
-    records->push_back(record);
+    journal.records.push_back(record);
     pos = end + 2;
   }
 }

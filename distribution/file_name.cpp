@@ -4,18 +4,14 @@
 
 #include "sys/ansi.h"
 
-namespace {
-
-// Names Windows opens as devices, with any extension.
 bool IsDeviceName(const std::string& name) {
-  const std::string base = AnsiUpperCase(name.substr(0, name.find('.')));
+  std::string base = AnsiUpperCase(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
     if (base == device) return true;
   return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
          base[3] >= '1' && base[3] <= '9';
 }
-
-}  // namespace
 
 std::string FileNameFault(const std::string& name) {
   if (name.empty()) return "an empty name";

@@ -11,5 +11,9 @@ constexpr size_t kMaxFileNameLength = 255;
 // dot or blank (Windows drops it, so two names would meet), a device (CON...).
 std::string FileNameFault(const std::string& name);
 
+// Whether Windows opens name as a device (CON, NUL, COM1...), as it judges:
+// with any extension, and blanks at the end of the part before it ignored.
+bool IsDeviceName(const std::string& name);
+
 // The form under which Windows takes two names for one file.
 std::string FoldedFileName(const std::string& name);

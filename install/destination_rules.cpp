@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "distribution/file_name.h"
 #include "sys/path.h"
 
 namespace {
@@ -9,19 +10,6 @@ namespace {
 bool IsBadCharacter(unsigned char c) {
   return c < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '/' || c == '|' ||
          c == '?' || c == '*';
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with any extension.
-bool IsDeviceName(const std::string& component) {
-  const std::string base = Upper(component.substr(0, component.find('.')));
-  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '1' && base[3] <= '9';
 }
 
 // The longest name a folder of NTFS or FAT may have, in UTF-16 units.

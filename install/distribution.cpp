@@ -184,8 +184,9 @@ Distribution CheckDistribution(const std::string& program, const std::string& fo
   const std::string dir = AddBackslash(folder);
   std::string listText;
   if (FileExists(dir + kFileListName)) {
-    if (!ReadWholeFile(dir + kFileListName, &listText))
-      return Refused(d, Incomplete(dir, std::string(kFileListName) + " cannot be read"));
+    if (!ReadWholeFile(dir + kFileListName, kMaxFileListBytes, &listText))
+      return Refused(
+          d, Incomplete(dir, std::string(kFileListName) + " cannot be read or is too long"));
     return OpenListedFolder(d, dir, listText);
   }
   return OpenFolder(d, dir);

@@ -23,6 +23,7 @@ ExitCode ExitCodeFor(InstallResult result) {
   switch (result) {
     case InstallResult::Done: return ExitCode::Done;
     case InstallResult::RolledBack: return ExitCode::FailedNothingLeft;
+    case InstallResult::NoSpace: return ExitCode::DiskFull;
     case InstallResult::Left: return ExitCode::FailedSomethingLeft;
   }
   return ExitCode::FailedSomethingLeft;

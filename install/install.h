@@ -76,6 +76,7 @@ InstallPlan PlanInstall(const InstallChoices& choices);
 enum class InstallResult {
   Done,
   RolledBack,  // failed, and everything it changed was taken back
+  NoSpace,     // a copy found the volume full, and everything was taken back
   Left,        // failed, and the roll-back could not take everything back
 };
 

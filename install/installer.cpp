@@ -2,6 +2,7 @@
 #include "install/installer.h"
 
 #include "common/apps_entry.h"
+#include "sys/direct_file.h"
 #include "sys/error_text.h"
 #include "sys/file_access.h"
 #include "sys/files.h"
@@ -56,11 +57,16 @@ bool Installer::CreatedByThisRun(const std::string& path) const {
   return created_.count(Utf8LowerCase(path)) > 0;
 }
 
+// The file at target keeps its attributes, read-only too, on its copy: the
+// roll-back renames it back as it was (docs/install-recovery.md, rule 7).
 bool Installer::PrepareTarget(const std::string& target) {
   if (FileExists(target) && !CreatedByThisRun(target)) {
+    // A link there is not ours to move: under Wine the move would take what
+    // it leads to, and the commit would then delete that.
     const std::string aside = InstallJournal::AsideName(target);
-    ClearReadOnly(target);
-    if (!journal_.FileMovedAside(target, aside) || !MoveOneFile(target, aside, false)) return false;
+    if (aside.empty() || !ReachedDirectly(target, 1) || !journal_.FileMovedAside(target, aside) ||
+        !MoveOneFile(target, aside, false))
+      return false;
   }
   if (!journal_.FileCreated(target)) return false;
   created_.insert(Utf8LowerCase(target));
@@ -84,10 +90,14 @@ bool Installer::PlaceCopy(const std::string& source, const std::string& target) 
 bool Installer::BackUp(const std::string& path) {
   if (!FileExists(path) || CreatedByThisRun(path)) return true;
   const std::string backup = InstallJournal::AsideName(path);
+  if (backup.empty() || !journal_.ScratchFile(backup)) return false;
+  if (!CopyOneFile(path, backup, true)) {
+    if (FailedBecauseTargetExists()) journal_.NotCreated(backup);
+    return false;
+  }
   // The copy counts only once it is whole and on the disk: a roll-back must
   // never put back half a database.
-  return journal_.ScratchFile(backup) && CopyOneFile(path, backup, true) && FlushFileToDisk(backup) &&
-         journal_.FileBackedUp(path, backup);
+  return FlushFileToDisk(backup) && journal_.FileBackedUp(path, backup);
 }
 
 bool Installer::WriteValues(const std::string& key, const SettingValues& values) {

@@ -1,6 +1,7 @@
 // The install's steps over one journal: every change is recorded before it
 // is made, and each step checks that what it made is there.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
@@ -28,9 +29,13 @@ class Installer {
   const std::string& FailureCaption() const { return caption_; }
   const std::string& FailureMessage() const { return message_; }
   const std::string& GroupFolder() const { return groupFolder_; }
+  // The failed step was a copy the volume had no room for.
+  bool OutOfSpace() const { return outOfSpace_; }
 
  private:
   StepResult Fail(const std::string& caption, const std::string& message);
+  // A failed copy to target of size bytes; notes whether the volume is full.
+  StepResult CopyFailed(const std::string& target, uint64_t size, const std::string& message);
   // Creates folder and the parents it lacks, each recorded first.
   bool MakeFolder(const std::string& folder);
   // Copies source to target; a file already at target is kept aside for a
@@ -39,6 +44,9 @@ class Installer {
   // The planned file at target, from wherever it comes: a copy, the
   // payload, or bytes of its own. False with the reason in message.
   bool PlaceFile(const PlannedFile& file, const std::string& target, std::string* message);
+  // An earlier file at target, replaced without a moment of being missing:
+  // the new one is written beside it and renamed over it.
+  bool ReplaceFile(const PlannedFile& file, const std::string& target, std::string* message);
   // Unpacks the payload's entry into target.
   bool PlaceEntry(int entry, const std::string& target, bool* damaged);
   bool PlaceContent(const std::string& content, const std::string& target);
@@ -58,4 +66,5 @@ class Installer {
   std::string caption_;
   std::string message_;
   std::string groupFolder_;
+  bool outOfSpace_ = false;
 };

@@ -1,12 +1,15 @@
 // Everything an install needs is checked here, before anything changes.
 #include <algorithm>
+#include <set>
 
 #include "common/constants.h"
 #include "common/database_files.h"
+#include "common/journal_rules.h"
 #include "common/normalized_folder.h"
 #include "common/protected_folders.h"
 #include "common/running_client.h"
 #include "common/version.h"
+#include "distribution/file_name.h"
 #include "install/client_folder.h"
 #include "install/destination_rules.h"
 #include "install/distribution.h"
@@ -34,14 +37,6 @@ InstallPlan& Problem(InstallPlan& plan, PlanProblem problem, const std::string& 
 }
 
 std::string Quoted(const std::string& folder) { return "\n" + folder + "\n"; }
-
-// "C:\" for "C:\x", "\\server\share\" for "\\server\share\x".
-std::string RootOf(const std::string& path) {
-  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + "\\";
-  size_t server = path.find('\\', 2);
-  size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
-  return AddBackslash(path.substr(0, share));
-}
 
 // Anything in the folder, unless it is an installation of the client: the
 // earlier one, or a folder holding the client, its uninstaller or the user's
@@ -118,7 +113,7 @@ bool CheckName(InstallPlan& plan, const std::string& typed) {
 }
 
 bool CheckPlace(InstallPlan& plan) {
-  if (!DirectoryExists(RootOf(plan.folder))) {
+  if (!DirectoryExists(PathRoot(plan.folder))) {
     Problem(plan, PlanProblem::Unreachable,
             "The drive or network share of the folder" + Quoted(plan.folder) + "cannot be reached.");
     return false;
@@ -133,11 +128,32 @@ bool CheckPlace(InstallPlan& plan) {
   return true;
 }
 
+// Why the files cannot all be installed, each under a name of its own that
+// is neither a device nor a copy setup keeps for a roll-back ("" when they
+// can): rule 16 of docs/install-recovery.md.
+std::string TargetFault(const std::vector<PlannedFile>& files) {
+  std::set<std::string> targets;
+  for (const PlannedFile& file : files) {
+    if (IsDeviceName(file.name)) return file.name + " is the name of a device";
+    if (IsCopyName(file.name))
+      return file.name + " has the name of a copy setup keeps for a roll-back";
+    if (!targets.insert(Utf8LowerCase(file.name)).second)
+      return "two of its files would both be installed as " + file.name;
+  }
+  return std::string();
+}
+
 // What the distribution brings, less the user's database files already there.
 bool CheckDistribution(InstallPlan& plan, const InstallChoices& choices) {
   Distribution distribution = OpenDistribution(choices.program, choices.source);
   if (distribution.problem != PlanProblem::None) {
     Problem(plan, distribution.problem, distribution.message);
+    return false;
+  }
+  const std::string fault = TargetFault(distribution.files);
+  if (!fault.empty()) {
+    Problem(plan, PlanProblem::Distribution,
+            "The distribution cannot be installed: " + fault + ".");
     return false;
   }
   // Installing into the distribution's own folder: its files are where they belong.

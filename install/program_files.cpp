@@ -13,6 +13,7 @@
 #include "sys/file_access.h"
 #include "sys/files.h"
 #include "sys/path.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
@@ -26,7 +27,36 @@ uint64_t SizeOf(const std::string& path) {
   return FileSizeOf(path, &size) ? size : UINT64_MAX;
 }
 
+// Room a file takes beyond its bytes: its clusters and the folder's entry.
+constexpr uint64_t kFileSlack = 64 * 1024;
+
 }  // namespace
+
+// Rule 18 of docs/install-recovery.md: a full volume is said as such.
+StepResult Installer::CopyFailed(const std::string& target, uint64_t size,
+                                 const std::string& message) {
+  uint64_t free = 0;
+  outOfSpace_ = FreeDiskBytes(target, &free) && free < size + kFileSlack;
+  return Fail("Copy Failed", message);
+}
+
+// Rule 17: the old file is kept as a proven copy, the new one written beside
+// it and renamed over it, so that a stop leaves one or the other.
+bool Installer::ReplaceFile(const PlannedFile& file, const std::string& target,
+                            std::string* message) {
+  const auto failed = [&] {
+    *message = "System Error: " + LastErrorText() + "File: " + target;
+    return false;
+  };
+  if (!BackUp(target)) return failed();
+  const std::string beside = InstallJournal::AsideName(target);
+  if (beside.empty()) return failed();
+  if (!PlaceFile(file, beside, message)) return false;
+  ClearReadOnly(target);
+  if (!FlushFileToDisk(beside) || !MoveOneFile(beside, target, true)) return failed();
+  created_.insert(Utf8LowerCase(target));
+  return true;
+}
 
 // A file that appeared since the journal named the target is another
 // program's: the roll-back keeps it.
@@ -84,8 +114,14 @@ StepResult Installer::CopyProgramFiles() {
   if (!MakeFolder(plan_.folder)) return Fail(ProductName + "Folder Creation Error", kFolderCreationText);
   const std::string dir = AddBackslash(plan_.folder);
   std::string message;
-  for (const PlannedFile& file : plan_.files)
-    if (!PlaceFile(file, dir + file.name, &message)) return Fail("Copy Failed", message);
+  for (const PlannedFile& file : plan_.files) {
+    const std::string target = dir + file.name;
+    // The uninstaller the Apps entry names is never missing, not even for a moment.
+    const bool replace =
+        Utf8SameText(file.name, UninstallerFile) && FileExists(target) && !CreatedByThisRun(target);
+    if (!(replace ? ReplaceFile(file, target, &message) : PlaceFile(file, target, &message)))
+      return CopyFailed(target, file.size, message);
+  }
   // The database is seeded from the template when it is missing, or empty
   // (what a full disk left of an earlier seeding); an encrypted one or one
   // with content is the user's and stays.
@@ -95,6 +131,7 @@ StepResult Installer::CopyProgramFiles() {
   if (!FileExists(templ) || FileExists(encrypted) || (FileExists(database) && SizeOf(database) != 0))
     return StepResult::Done;
   if (!PlaceCopy(templ, database) || SizeOf(database) != SizeOf(templ))
-    return Fail("Copy Failed", "System Error: " + LastErrorText() + "File: " + database);
+    return CopyFailed(database, SizeOf(templ),
+                      "System Error: " + LastErrorText() + "File: " + database);
   return StepResult::Done;
 }

@@ -1,9 +1,12 @@
 // An install as one change: the steps in order, each recorded in the
 // journal; the first that fails takes everything back.
+#include "common/constants.h"
 #include "common/install_journal.h"
 #include "common/left_report.h"
+#include "common/program_group.h"
 #include "install/install.h"
 #include "install/installer.h"
+#include "sys/files.h"
 #include "sys/text.h"
 
 const char kInstallFailedText[] = "Installation failed. Nothing was changed.";
@@ -24,14 +27,23 @@ const char* Verdict(StepResult result) {
 using Step = StepResult (Installer::*)();
 
 // Runs the steps; false, with the failure in outcome, at the first that fails.
-bool RunSteps(Installer& installer, InstallJournal& journal, InstallOutcome& outcome, const InstallLog& say) {
+bool RunSteps(const InstallPlan& plan, Installer& installer, InstallJournal& journal,
+              InstallOutcome& outcome, const InstallLog& say) {
   auto fail = [&](const std::string& caption, const std::string& message) {
     outcome.caption = caption;
     outcome.message = message;
     return false;
   };
   const std::string journalError = "Setup cannot write its install journal\n" + InstallJournalPath();
-  if (!journal.Begin()) return fail("Setup Error", journalError);
+  // The journal holds nothing beyond the destination, the group and the two keys;
+  // it is never begun over one an earlier run could not finish.
+  if (!journal.Begin(plan.folder, plan.group ? GroupFolderOf(ProductName) : std::string()))
+    return fail("Setup Error",
+                FileExists(InstallJournalPath())
+                    ? "An earlier installation could not be rolled back: its journal\n" +
+                          InstallJournalPath() +
+                          "\nis still there. Setup tries again when it next starts."
+                    : journalError);
   const struct {
     const char* name;  // nullptr: a step of its own with no line in the log
     Step run;
@@ -63,14 +75,14 @@ InstallOutcome RunInstall(const InstallPlan& plan, const InstallLog& log) {
   InstallOutcome outcome;
   InstallJournal journal(InstallJournalPath());
   Installer installer(plan, journal);
-  if (RunSteps(installer, journal, outcome, say)) {
+  if (RunSteps(plan, installer, journal, outcome, say)) {
     outcome.groupFolder = installer.GroupFolder();
     return outcome;
   }
   say(outcome.caption + ": " + OneLine(outcome.message));
   outcome.left = journal.RollBack();
   if (outcome.left.empty()) {
-    outcome.result = InstallResult::RolledBack;
+    outcome.result = installer.OutOfSpace() ? InstallResult::NoSpace : InstallResult::RolledBack;
     say(kInstallFailedText);
     return outcome;
   }

@@ -1,9 +1,8 @@
 #include <windows.h>
 
-#include <vector>
-
 #include "sys/file_identity.h"
 #include "sys/handle.h"
+#include "sys/reached_win.h"
 #include "sys/wide.h"
 
 namespace {
@@ -14,15 +13,6 @@ UniqueHandle OpenForIdentity(const std::string& path) {
   return UniqueHandle(CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-std::string FinalPathOf(HANDLE file) {
-  DWORD needed = GetFinalPathNameByHandleW(file, nullptr, 0, VOLUME_NAME_DOS);
-  if (needed == 0) return std::string();
-  std::vector<wchar_t> buffer(needed + 1, L'\0');
-  DWORD n = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                      VOLUME_NAME_DOS);
-  return n == 0 || n >= buffer.size() ? std::string() : Narrow(buffer.data(), n);
 }
 
 }  // namespace

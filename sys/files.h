@@ -3,7 +3,9 @@
 // functions. None of them shows a message: failures come back as false,
 // empty texts or counts.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,8 +63,13 @@ bool FileSizeOf(const std::string& path, uint64_t* size);
 // The size and the time of the last write of each plain file of folder, as
 // one text: it changes when any of them does. Empty for a missing folder.
 std::string FolderStamp(const std::string& folder);
-// The whole content of a file; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* bytes);
+// The whole content of a file; false when it cannot be read or holds more
+// than maxBytes (then nothing is read).
+bool ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* bytes);
+// Reads the whole file, handing each piece of it to take in turn, without
+// waiting for a writer that holds it; false when it cannot be opened or read.
+bool ReadFilePieces(const std::string& path,
+                    const std::function<void(const char* data, size_t size)>& take);
 // Writes what the system still holds of the file to the disk; false when the
 // file cannot be opened or flushed.
 bool FlushFileToDisk(const std::string& path);

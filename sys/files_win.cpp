@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "sys/files.h"
 #include "sys/handle.h"
 #include "sys/path.h"
@@ -79,10 +81,12 @@ std::string FolderStamp(const std::string& folder) {
   return stamp;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
+bool ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* bytes) {
   UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  LARGE_INTEGER size;
+  if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<uint64_t>(size.QuadPart) > maxBytes)
+    return false;
   bytes->clear();
   char buffer[64 * 1024];
   for (;;) {
@@ -90,6 +94,22 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
     if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return false;
     if (got == 0) return true;
     bytes->append(buffer, got);
+    if (bytes->size() > maxBytes) return false;  // it grew meanwhile
+  }
+}
+
+bool ReadFilePieces(const std::string& path,
+                    const std::function<void(const char* data, size_t size)>& take) {
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+      return false;
+    if (got == 0) return true;
+    take(buffer.data(), got);
   }
 }
 

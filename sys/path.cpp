@@ -21,6 +21,13 @@ bool IsAbsolutePath(const std::string& path) {
   return path.size() >= 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' && separator(path[2]);
 }
 
+std::string PathRoot(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + "\\";
+  const size_t server = path.find('\\', 2);
+  const size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
+  return AddBackslash(path.substr(0, share));
+}
+
 std::string ExtractFileName(const std::string& path) {
   size_t d = LastDelimiter(path);
   return d == std::string::npos ? path : path.substr(d + 1);

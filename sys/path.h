@@ -10,6 +10,9 @@ std::string StripBackslash(const std::string& path);
 // Whether path names one place whatever the current folder and drive: a
 // drive letter with its root ("C:\") or a network share ("\\server").
 bool IsAbsolutePath(const std::string& path);
+// The root of a full path, with its backslash: "C:\" for "C:\x",
+// "\\server\share\" for "\\server\share\x".
+std::string PathRoot(const std::string& path);
 // The text after the last "\" or ":".
 std::string ExtractFileName(const std::string& path);
 // The text up to and including the last "\" or ":".

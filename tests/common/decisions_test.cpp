@@ -3,15 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "common/journal_records.h"
+#include "common/journal_rules.h"
 #include "common/version.h"
 #include "install/destination_rules.h"
 
 namespace {
+
+// CRC-32C, spelt out here as eight hexadecimal digits: "123456789" gives E3069283.
+std::string Crc32cText(const std::string& text) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char c : text) {
+    crc ^= c;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0x82F63B78u & (0u - (crc & 1)));
+  }
+  char hex[9];
+  std::snprintf(hex, sizeof hex, "%08X", crc ^ 0xFFFFFFFFu);
+  return hex;
+}
 
 #ifndef _WIN32
 // The version resource's four numbers for a version, as the build makes them
@@ -75,30 +89,164 @@ TEST(JournalRecords, AnyFieldRoundTripsAndATornLastLineIsDropped) {
   };
   std::string bytes = std::string(kJournalHeader) + "\r\n";
   for (const JournalRecord& r : records) bytes += EncodeJournalRecord(r);
-  std::vector<JournalRecord> read;
-  ASSERT_TRUE(DecodeJournal(bytes, &read));
-  EXPECT_EQ(read, records);
+  DecodedJournal read = DecodeJournal(bytes);
+  ASSERT_EQ(read.verdict, DecodedJournal::Verdict::Read);
+  EXPECT_EQ(read.records, records);
+  EXPECT_EQ(read.length, bytes.size());
   std::string data;
-  ASSERT_TRUE(FromHex(read[2].fields[4], &data));
+  ASSERT_TRUE(FromHex(read.records[2].fields[4], &data));
   EXPECT_EQ(data, std::string("C:\\\xFF\x00z", 6));
-  // A crash while a record was written: its change was never made.
-  ASSERT_TRUE(DecodeJournal(bytes + "file\tC:\\half", &read));
-  EXPECT_EQ(read, records);
+  // A crash while a record was written: its change was never made, and the
+  // journal's whole records end where it began.
+  const std::string torn = EncodeJournalRecord({"file", {"C:\\half"}});
+  read = DecodeJournal(bytes + torn.substr(0, torn.size() - 1));
+  EXPECT_EQ(read.records, records);
+  EXPECT_EQ(read.length, bytes.size());
+  EXPECT_EQ(DecodeJournal(bytes + std::string(512, '\0')).records, records);
 
+  // Any byte of a whole record changed: damaged there, nothing read.
+  const size_t second =
+      std::string(kJournalHeader).size() + 2 + EncodeJournalRecord(records[0]).size();
+  for (size_t at = second; at < second + EncodeJournalRecord(records[1]).size() - 2; ++at) {
+    std::string flipped = bytes;
+    flipped[at] ^= 0x01;
+    read = DecodeJournal(flipped);
+    EXPECT_EQ(read.verdict, DecodedJournal::Verdict::Damaged) << at;
+    EXPECT_EQ(read.damaged, 1u) << at;
+    EXPECT_TRUE(read.records.empty()) << at;
+  }
+
+  // A line whose checksum holds but whose text cannot be read.
+  const auto withCrc = [](const std::string& text) {
+    return std::string(kJournalHeader) + "\r\n" + Crc32cText(text) + "\t" + text + "\r\n";
+  };
+  const size_t headerLine = std::string(kJournalHeader).size() + 2;
+  EXPECT_EQ(EncodeJournalRecord({"undone", {"7"}}), withCrc("undone\t7").substr(headerLine));
   const struct {
     const char* name;
     std::string bytes;
-  } refused[] = {{"no header", "dir\tC:\\x\r\n"},
-                 {"the format before paths were UTF-8", "Corvaline install journal 1\r\ndir\tC:\\x\r\n"},
-                 {"a bad escape", std::string(kJournalHeader) + "\r\ndir\tC:\\%4\r\n"},
-                 {"a cut escape", std::string(kJournalHeader) + "\r\ndir\tC:\\%\r\n"},
-                 {"no operation", std::string(kJournalHeader) + "\r\n\tC:\\x\r\n"}};
+    DecodedJournal::Verdict verdict;
+  } refused[] = {
+      {"no header", "dir\tC:\\x\r\n", DecodedJournal::Verdict::NotAJournal},
+      {"empty", "", DecodedJournal::Verdict::NotAJournal},
+      {"the format without checksums", "Corvaline install journal 2\r\ndir\tC:\\x\r\n",
+       DecodedJournal::Verdict::NotAJournal},
+      {"a checksum of other text",
+       std::string(kJournalHeader) + "\r\n" + Crc32cText("dir") + "\tdir\tC:\\x\r\n",
+       DecodedJournal::Verdict::Damaged},
+      {"no checksum", std::string(kJournalHeader) + "\r\ndir\tC:\\x\r\n",
+       DecodedJournal::Verdict::Damaged},
+      {"a bad escape", withCrc("dir\tC:\\%4"), DecodedJournal::Verdict::Damaged},
+      {"a cut escape", withCrc("dir\tC:\\%"), DecodedJournal::Verdict::Damaged},
+  };
   for (const auto& r : refused) {
-    EXPECT_FALSE(DecodeJournal(r.bytes, &read)) << r.name;
-    EXPECT_TRUE(read.empty()) << r.name;
+    read = DecodeJournal(r.bytes);
+    EXPECT_EQ(read.verdict, r.verdict) << r.name;
+    EXPECT_TRUE(read.records.empty()) << r.name;
   }
+  EXPECT_EQ(Crc32cText("123456789"), "E3069283");
   EXPECT_FALSE(FromHex("4G", &data));
   EXPECT_FALSE(FromHex("414", &data));
+}
+
+// What a journal may name: nothing outside its destination, its group and
+// the product's two keys, and copies only beside their files.
+TEST(JournalRules, NothingOutsideTheBounds) {
+  const JournalBounds bounds = {"C:\\Apps\\Corvaline", "C:\\Menu\\Corvaline", "Software\\Corvaline",
+                                "Software\\Uninstall\\Corvaline"};
+  const std::string sha(64, 'a');
+  const struct {
+    JournalRecord record;
+    bool inBounds;
+  } cases[] = {
+      {{"file", {"C:\\Apps\\Corvaline\\ReadMe.txt"}}, true},
+      {{"file", {"c:\\apps\\CORVALINE\\ReadMe.txt"}}, true},
+      {{"file", {"C:\\Menu\\Corvaline\\License.LNK"}}, true},
+      {{"keep", {"C:\\Apps\\Corvaline\\ReadMe.txt"}}, true},
+      {{"dir", {"C:\\Apps\\Corvaline"}}, true},
+      {{"dir", {"C:\\Apps"}}, true},
+      {{"dir", {"C:\\Menu\\Corvaline"}}, true},
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Apps\\Corvaline\\CV.exe.~cv1", "12", sha}},
+       true},
+      {{"backup", {"C:\\Apps\\Corvaline\\CV.dbc", "C:\\Apps\\Corvaline\\CV.dbc.~cv999", "0", sha}},
+       true},
+      {{"scratch", {"C:\\Apps\\Corvaline\\CV.dbc.~cv2"}}, true},
+      {{"key", {"Software\\Corvaline"}}, true},
+      {{"value", {"software\\uninstall\\corvaline", "DisplayName", "0", "0", ""}}, true},
+      {{"undone", {"3"}}, true},
+      {{"commit", {}}, true},
+      // Elsewhere on the drive, in a subfolder, above, beside.
+      {{"file", {"C:\\Users\\jane\\Documents\\thesis.doc"}}, false},
+      {{"file", {"Z:\\home\\jane\\notes.txt"}}, false},
+      {{"file", {"C:\\Apps\\Corvaline\\sub\\ReadMe.txt"}}, false},
+      {{"file", {"C:\\Apps\\Corvaline"}}, false},
+      {{"file", {"C:\\Apps\\Corvaline2\\ReadMe.txt"}}, false},
+      {{"file", {"C:\\Apps\\Corvaline\\..\\x.txt"}}, false},
+      {{"file", {"C:\\Apps\\Corvaline\\ReadMe.txt."}}, false},
+      {{"file", {"C:\\Apps\\Corvaline\\ReadMe.txt:stream"}}, false},
+      {{"file", {"C:\\Apps\\Corvaline\\NUL .txt"}}, false},
+      {{"dir", {"C:\\Apps\\Corvaline\\sub"}}, false},
+      {{"dir", {"C:\\Users"}}, false},
+      {{"dir", {"C:\\Apps\\..\\Users"}}, false},
+      // Copies not of the form beside their file.
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Users\\jane\\CV.exe.~cv1", "12", sha}},
+       false},
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Apps\\Corvaline\\ReadMe.txt", "12", sha}},
+       false},
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Apps\\Corvaline\\CV.exe.~cv0", "12", sha}},
+       false},
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Apps\\Corvaline\\CV.exe.~cv1000", "12", sha}},
+       false},
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Apps\\Corvaline\\CV.exe.~cv01", "12", sha}},
+       false},
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Apps\\Corvaline\\CV.exe.~cv1"}}, false},
+      {{"aside", {"C:\\Apps\\Corvaline\\CV.exe", "C:\\Apps\\Corvaline\\CV.exe.~cv1", "x", sha}},
+       false},
+      {{"scratch", {"C:\\Apps\\Corvaline\\CV.dbc"}}, false},
+      {{"scratch", {"C:\\Users\\jane\\CV.dbc.~cv1"}}, false},
+      // Keys other than the product's.
+      {{"key", {"Software\\Wine"}}, false},
+      {{"key", {"Software\\Corvaline\\..\\Wine"}}, false},
+      {{"value", {"Software\\Wine", "x", "0", "0", ""}}, false},
+      {{"value", {"Software\\Corvaline", "x", "2", "0", ""}}, false},
+      // Nothing else.
+      {{"delete", {"C:\\Apps\\Corvaline\\CV.exe"}}, false},
+      {{"bounds", {"C:\\", "", "Software", "Software"}}, false},
+      {{"file", {"C:\\Apps\\Corvaline\\a", "b"}}, false},
+      {{"undone", {"x"}}, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RecordFault(c.record, bounds).empty(), c.inBounds)
+        << c.record.op << " " << (c.record.fields.empty() ? "" : c.record.fields[0]);
+  }
+
+  // The journal as a whole: bounds first, plain paths, marks for earlier records.
+  const JournalRecord first = BoundsRecord(bounds);
+  const JournalRecord file = {"file", {"C:\\Apps\\Corvaline\\ReadMe.txt"}};
+  const struct {
+    std::vector<JournalRecord> records;
+    bool trusted;
+  } journals[] = {
+      {{first, file, {"undone", {"1"}}}, true},
+      {{first}, true},
+      {{}, false},
+      {{file}, false},
+      {{first, file, {"undone", {"2"}}}, false},
+      {{first, file, {"undone", {"0"}}}, false},
+      {{BoundsRecord({"Apps\\Corvaline", "", "k", "k"})}, false},
+      {{BoundsRecord({"C:\\Apps\\..\\Corvaline", "", "k", "k"})}, false},
+      {{BoundsRecord({"\\\\?\\C:\\Apps", "", "k", "k"})}, false},
+      {{BoundsRecord({"\\\\server\\share\\Apps", "", "k", "k"})}, true},
+      {{first, {"file", {"C:\\Windows\\win.ini"}}}, false},
+  };
+  for (const auto& j : journals) {
+    JournalBounds read;
+    EXPECT_EQ(JournalFault(j.records, &read).empty(), j.trusted) << j.records.size();
+  }
+  EXPECT_TRUE(IsCopyName("CV.exe.~CV12"));
+  EXPECT_TRUE(IsCopyName("ReadMe.txt.~cv0"));
+  EXPECT_FALSE(IsCopyName("ReadMe.txt.~cv"));
+  EXPECT_FALSE(IsCopyName("ReadMe.~cvx"));
 }
 
 TEST(DestinationNames, WhatTheFileSystemCanHold) {
@@ -125,6 +273,8 @@ TEST(DestinationNames, WhatTheFileSystemCanHold) {
       {"C:\\Apps\\\\Mail", NameVerdict::BadName},
       {"C:\\Apps\\con", NameVerdict::BadName},
       {"C:\\Apps\\LPT1.txt", NameVerdict::BadName},
+      {"C:\\Apps\\NUL .txt", NameVerdict::BadName},
+      {"C:\\Apps\\CONIN$  .log", NameVerdict::BadName},
       {"C:\\Apps\\COM10", NameVerdict::Usable},
       {"1:\\Apps", NameVerdict::BadName},
       {"\\\\?\\C:\\Apps", NameVerdict::BadName},

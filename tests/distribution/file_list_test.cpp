@@ -60,6 +60,8 @@ TEST(FileList, RefusesMalformedLists) {
       List(kHash + " 12 a?.txt\r\n"),
       List(kHash + " 12 nul.txt\r\n"),
       List(kHash + " 12 COM1\r\n"),
+      List(kHash + " 12 NUL .txt\r\n"),  // Windows drops the blank: the device
+      List(kHash + " 12 CONIN$  .log\r\n"),
       List(kHash + " 12 " + std::string(256, 'x') + "\r\n"),
       List(good + kHash + " 13 A.TXT\r\n"),  // listed twice
   };

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include <shlobj.h>
+
+#include "common/journal_records.h"
+#include "distribution/sha256.h"
 #include "sys/console_runner.h"
 #include "sys/handle.h"
 #include "sys/text.h"
@@ -152,7 +156,61 @@ void InstallMixmaster(const std::string& folder) {
   WriteString(kMixKey, "MixDir", folder);
 }
 
-E2ETest::E2ETest() { CleanSlate(); }
-E2ETest::~E2ETest() { CleanSlate(); }
+std::string JournalPath() {
+  char local[MAX_PATH] = "";
+  SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  return std::string(local) + "\\Corvaline Setup\\install.journal";
+}
+
+void WriteJournal(const std::string& destination, const std::vector<JournalLine>& records,
+                  const std::string& torn) {
+  std::string bytes = std::string(kJournalHeader) + "\r\n" +
+                      EncodeJournalRecord({"bounds", {destination, "", kClientKey, kAppsEntryKey}});
+  for (const JournalLine& r : records)
+    bytes += EncodeJournalRecord({r.front(), std::vector<std::string>(r.begin() + 1, r.end())});
+  const std::string journal = JournalPath();
+  CreateDirectoryA(journal.substr(0, journal.rfind('\\')).c_str(), nullptr);
+  WriteTextFile(journal, bytes + torn);
+}
+
+void StoppedReplacing(const std::string& destination, const std::string& file,
+                      const std::string& old, const std::string& now) {
+  const std::string parent = destination.substr(0, destination.rfind('\\'));
+  CreateDirectoryA(parent.c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr)) << destination;
+  const std::string copy = file + ".~cv1";
+  WriteTextFile(file, now);
+  if (now != old) WriteTextFile(copy, old);
+  WriteJournal(destination, {{"aside", file, copy, std::to_string(old.size()),
+                              Sha256Hex(Sha256Of(old.data(), old.size()))},
+                             {"file", file}});
+}
+
+void CopyDistributionWithTwoUninstallers(const std::string& folder) {
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  for (const std::string& name : Listing(DistFolder()))
+    if (name != "CVFiles.txt")
+      ASSERT_TRUE(
+          CopyFileA((DistFolder() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileA((folder + "\\setup.exe").c_str(), (folder + "\\UninstCV.exe").c_str(), FALSE));
+}
+
+namespace {
+void RemoveJournals() {
+  const std::string folder = JournalPath().substr(0, JournalPath().rfind('\\'));
+  for (const std::string& name : Listing(folder)) DeleteFileA((folder + "\\" + name).c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+}  // namespace
+
+E2ETest::E2ETest() {
+  CleanSlate();
+  RemoveJournals();
+}
+E2ETest::~E2ETest() {
+  CleanSlate();
+  RemoveJournals();
+}
 
 }  // namespace e2e

@@ -53,8 +53,29 @@ Lines Cvdb(const std::vector<std::string>& args);
 // files, and a pool folder with nested folders.
 void InstallMixmaster(const std::string& folder);
 
-// Keeps the session clean: no client or Mixmaster key and no program group
-// before and after each test; a scratch folder holds what the test makes.
+// This user's install journal, "%LOCALAPPDATA%\Corvaline Setup\install.journal".
+std::string JournalPath();
+// A record as the journal holds it: its operation, then its fields.
+using JournalLine = std::vector<std::string>;
+// Writes the journal a stopped setup leaves: its bounds (destination, no
+// group, the product's two keys), then records, each with its checksum, then
+// torn, the start of a record the stop cut short.
+void WriteJournal(const std::string& destination, const std::vector<JournalLine>& records,
+                  const std::string& torn = "");
+// The folder and the journal a reinstall into destination leaves when it
+// stops once it has replaced file there: file holds now, its copy
+// file.~cv1 the old bytes. With now equal to old, its roll-back had put the
+// copy back, but the journal stayed.
+void StoppedReplacing(const std::string& destination, const std::string& file,
+                      const std::string& old, const std::string& now);
+
+// A copy of the sample distribution in folder, without its file list, with
+// an UninstCV.exe beside its setup.exe: two files for one name.
+void CopyDistributionWithTwoUninstallers(const std::string& folder);
+
+// Keeps the session clean: no client or Mixmaster key, no program group and
+// no install journal before and after each test; a scratch folder holds what
+// the test makes.
 class E2ETest : public ::testing::Test {
  protected:
   E2ETest();

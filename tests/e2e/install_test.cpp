@@ -6,6 +6,7 @@
 
 #include "sys/text.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/sys_win/held_file.h"
 #include "tests/sys_win/link_reader.h"
 
 namespace e2e {
@@ -318,6 +319,66 @@ TEST_F(InstallTest, EncryptedDatabaseIsLeftAlone) {
 // Destinations that cannot work: a message naming the folder and why, then
 // the Start page for another choice, nothing made or recorded. A folder of
 // the user's own files is installed into only when the user says so.
+// A distribution with two files for one name in the destination (setup.exe
+// and UninstCV.exe both the uninstaller): refused before anything changes.
+TEST_F(InstallTest, TwoFilesForOneNameAreRefusedBeforeAnythingChanges) {
+  const std::string twice = scratch / "Twice";
+  CopyDistributionWithTwoUninstallers(twice);
+  SetupWizard setup(twice);
+  setup.FillStart(dest);
+  setup.FillAddress(kAddress, kHost);
+  setup.Press("Install");
+  setup.Box("Install now?").Answer(IDOK);
+  setup
+      .Box(
+          "The distribution cannot be installed: two of its files would both be installed as "
+          "UninstCV.exe.",
+          "Setup Error")
+      .Answer(IDOK);
+  setup.WaitPage(kStartHeading);
+  EXPECT_FALSE(FolderExists(scratch / "Apps"));
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(FileExists(JournalPath()));
+}
+
+// The journal of a finished roll-back that stayed (a scanner held it): the
+// wizard opens as always, and the old files it finds put back stay.
+TEST_F(InstallTest, AJournalThatOutlivedItsRollBackTakesNothingBackTwice) {
+  const std::string licence = dest + "\\License.txt";
+  StoppedReplacing(dest, licence, "the old licence", "the old licence");
+  SetupWizard setup(DistFolder());
+  setup.WaitPage(kStartHeading);
+  EXPECT_EQ(Listing(dest), Lines{"License.txt"});
+  EXPECT_EQ(FileContent(licence), "the old licence");
+  EXPECT_FALSE(FileExists(JournalPath()));
+  automation::PressEscape(setup.Form());
+  EXPECT_EQ(setup.Program().WaitExit(), 11u);
+}
+
+// A roll-back that cannot finish (the copy of the old licence is held): the
+// wizard says so and ends, with nothing changed and the journal kept.
+TEST_F(InstallTest, AnUnfinishedRollBackStopsTheWizard) {
+  const std::string licence = dest + "\\License.txt", copy = licence + ".~cv1";
+  StoppedReplacing(dest, licence, "the old licence", "the new licence");
+  HeldFile held(copy);
+  ASSERT_TRUE(held.Held());
+  Process setup = SetupWizard::Start(DistFolder());
+  const MsgBox box = setup.WaitForMsgBox(20s);
+  const std::string text = box.Text();
+  EXPECT_EQ(box.Caption(), kProduct);
+  EXPECT_EQ(
+      text.rfind(
+          "An earlier installation could not be rolled back: these changes it made are left:", 0),
+      0u)
+      << text;
+  EXPECT_NE(text.find("      " + licence + "\r\n      " + copy), std::string::npos) << text;
+  box.Answer(IDOK);
+  EXPECT_EQ(setup.WaitExit(), 3u);
+  EXPECT_EQ(FileContent(licence), "the new licence");
+  EXPECT_TRUE(FileExists(JournalPath()));
+  EXPECT_FALSE(KeyExists(kClientKey));
+}
+
 TEST_F(InstallTest, BadDestinationsAreRefused) {
   const std::string file = scratch / "a file";
   WriteTextFile(file, "not a folder");

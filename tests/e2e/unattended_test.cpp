@@ -153,6 +153,9 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   const std::string lonely = scratch / "Downloads";
   ASSERT_TRUE(CreateDirectoryA(lonely.c_str(), nullptr));
   ASSERT_TRUE(CopyFileA((DistFolder() + "\\setup.exe").c_str(), (lonely + "\\setup.exe").c_str(), FALSE));
+  // A distribution whose setup.exe and UninstCV.exe would both be the uninstaller.
+  const std::string twice = scratch / "Twice";
+  CopyDistributionWithTwoUninstallers(twice);
   const std::string setup = DistFolder() + "\\setup.exe";
   const std::string mine = scratch / "Mine";
   ASSERT_TRUE(CreateDirectoryA(mine.c_str(), nullptr));
@@ -166,9 +169,13 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
     std::string said;
   } runs[] = {
       {"unknown switch", [] {}, setup, "/S /BOGUS" + logged + to, 1, "Unknown switch: /BOGUS"},
-      {"protected folder", [] {}, setup, "/S" + logged + " /D=C:\\", 8, "Setup Error: Corvaline cannot be installed into C:\\ It holds"},
+      {"protected folder", [] {}, setup, "/S" + logged + " /D=C:\\", 8,
+       "Setup Error: Corvaline cannot be installed into C:\\ It holds"},
       {"incomplete distribution", [] {}, lonely + "\\setup.exe", "/S" + logged + to, 10,
        "Setup Error: The folder " + lonely + " does not hold a complete Corvaline distribution"},
+      {"two files for one name", [] {}, twice + "\\setup.exe", "/S" + logged + to, 10,
+       "Setup Error: The distribution cannot be installed: two of its files would both be "
+       "installed as UninstCV.exe."},
       {"newer version", [&] { WriteString(kClientKey, "Version", "9.9"); }, setup, "/S" + logged + to, 6,
        "Corvaline: A newer version of Corvaline, 9.9, is installed: version 0.9b0 is not installed over it."},
       {"a folder of other files", [&] { WriteTextFile(mine + "\\Budget.xls", "the user's"); }, setup,
@@ -186,8 +193,10 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
       {"disk full", [] { FillSmallDrive(); }, setup, "/S" + logged + " /D=S:\\Corvaline", 7,
        "Setup Error: There is not enough free disk space to install into S:\\Corvaline"},
       // The client reads its default message in the code page: no letter may be lost.
-      {"address outside the code page", [] {}, setup, "/S \"/ADDRESS=Дмитрий <d@example.org>\" /HOST=h" + logged + to,
-       1, "Setup Error: Corvaline cannot use the address Дмитрий <d@example.org>: it has characters the client"},
+      {"address outside the code page", [] {}, setup,
+       "/S \"/ADDRESS=Дмитрий <d@example.org>\" /HOST=h" + logged + to, 1,
+       "Setup Error: Corvaline cannot use the address Дмитрий <d@example.org>: it has characters "
+       "the client"},
   };
   for (const auto& r : runs) {
     if (r.code == 7 && !HasSmallDrive()) continue;
@@ -273,22 +282,66 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
 // What a killed install left is taken back at the next start, before
 // anything else: here the uninstaller then finds nothing installed.
 TEST_F(UnattendedTest, AnInterruptedInstallIsRolledBackAtTheNextStart) {
-  char local[MAX_PATH] = "";
-  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local), S_OK);
-  const std::string journal = std::string(local) + "\\Corvaline Setup\\install.journal";
-  CreateDirectoryA((std::string(local) + "\\Corvaline Setup").c_str(), nullptr);
   const std::string half = scratch / "Half";
   ASSERT_TRUE(CreateDirectoryA(half.c_str(), nullptr));
   WriteTextFile(half + "\\CV.exe", "half a copy");
   WriteString(kClientKey, "AppDir", half);
   // The last record was being written when the process died: its change was never made.
-  WriteTextFile(journal, "Corvaline install journal 2\r\ndir\t" + half + "\r\nfile\t" + half +
-                             "\\CV.exe\r\nkey\tSoftware\\Corvaline\r\nfile\t" + half + "\\Lic");
+  WriteJournal(half, {{"dir", half}, {"file", half + "\\CV.exe"}, {"key", kClientKey}},
+               "0123ABCD\tfile\t" + half + "\\Lic");
   EXPECT_EQ(Run(DistFolder() + "\\setup.exe", "-u /S /LOG=" + log), 9u);
   EXPECT_EQ(Log().front(), "An interrupted installation was rolled back.");
   EXPECT_FALSE(FolderExists(half));
   EXPECT_FALSE(KeyExists(kClientKey));
-  EXPECT_FALSE(FileExists(journal));
+  EXPECT_FALSE(FileExists(JournalPath()));
+}
+
+// A roll-back that finished but whose journal stayed (a scanner held it as
+// it was to go): the next start finds each change already taken back and
+// takes nothing back twice; the old files stay.
+TEST_F(UnattendedTest, AJournalThatOutlivedItsRollBackTakesNothingBackTwice) {
+  const std::string readMe = dest + "\\ReadMe.txt";
+  StoppedReplacing(dest, readMe, "the old read-me", "the old read-me");
+  EXPECT_EQ(Run(DistFolder() + "\\setup.exe", "-u /S /LOG=" + log), 9u);
+  EXPECT_EQ(Log().front(), "An interrupted installation was rolled back.");
+  EXPECT_EQ(Listing(dest), Lines{"ReadMe.txt"});
+  EXPECT_EQ(FileContent(readMe), "the old read-me");
+  EXPECT_FALSE(FileExists(JournalPath()));
+}
+
+// A roll-back that cannot finish (the copy of the old read-me is held open)
+// stops every later run, setup and uninstaller, with nothing changed and the
+// journal kept; once the copy is free, the next start finishes it first.
+TEST_F(UnattendedTest, AnUnfinishedRollBackStopsEveryRunUntilItIsFinished) {
+  const std::string readMe = dest + "\\ReadMe.txt", copy = readMe + ".~cv1";
+  StoppedReplacing(dest, readMe, "the old read-me", "the new read-me");
+  const std::string journal = FileContent(JournalPath());
+  {
+    HeldFile held(copy);
+    ASSERT_TRUE(held.Held());
+    for (const std::string& run : {"-u /S /LOG=" + log, "/S /LOG=" + log + " /D=" + dest}) {
+      DeleteFileA(log.c_str());
+      EXPECT_EQ(Run(DistFolder() + "\\setup.exe", run), 3u) << run;
+      EXPECT_EQ(
+          Log(),
+          (Lines{
+              "An earlier installation could not be rolled back: these changes it made are left:",
+              "      " + readMe, "      " + copy,
+              "Nothing else was changed; setup and the uninstaller try again when they next start.",
+              "Exit code: 3 (failed, and something is left)"}))
+          << run;
+      EXPECT_EQ(FileContent(JournalPath()).substr(0, journal.size()), journal) << run;
+      EXPECT_EQ(FileContent(readMe), "the new read-me");
+      EXPECT_FALSE(KeyExists(kClientKey));
+      EXPECT_FALSE(FolderExists(GroupFolder()));
+    }
+  }
+  DeleteFileA(log.c_str());
+  EXPECT_EQ(Run(DistFolder() + "\\setup.exe", "-u /S /LOG=" + log), 9u);
+  EXPECT_EQ(Log().front(), "An interrupted installation was rolled back.");
+  EXPECT_EQ(Listing(dest), Lines{"ReadMe.txt"});
+  EXPECT_EQ(FileContent(readMe), "the old read-me");
+  EXPECT_FALSE(FileExists(JournalPath()));
 }
 
 // A "Program Group" that names a folder of the shell's own is not setup's

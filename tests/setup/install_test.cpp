@@ -162,6 +162,25 @@ TEST_F(InstallTest, TheFileListDecidesWhatIsInstalledAndIsCheckedFirst) {
     EXPECT_NE(run.plan.message.find("License.txt is missing or differs"), std::string::npos) << run.plan.message;
     EXPECT_FALSE(Exists(dest / "Elsewhere")) << damage;
   }
+  // A list of gigabytes is no list: refused unread, and said so.
+  SetFileSize(dist / "CVFiles.txt", 3ull << 30);
+  Installed run = Install(NoGroup(dest / "Elsewhere"));
+  EXPECT_EQ(run.plan.problem, PlanProblem::Distribution);
+  EXPECT_NE(run.plan.message.find("CVFiles.txt cannot be read or is too long"), std::string::npos)
+      << run.plan.message;
+}
+
+// Each file of a distribution is installed under a name of its own, and none
+// under the name of a copy setup keeps for a roll-back.
+TEST_F(InstallTest, TwoFilesForOneNameOrACopysNameAreRefused) {
+  for (const char* extra : {"UninstCV.exe", "ReadMe.txt.~cv1", "CV.EXE.~CV17"}) {
+    WriteTextFile(dist / extra, "x");
+    Installed run = Install(NoGroup(dest / "Apps"));
+    EXPECT_EQ(run.plan.problem, PlanProblem::Distribution) << extra;
+    EXPECT_NE(run.plan.message.find(extra), std::string::npos) << run.plan.message;
+    EXPECT_FALSE(Exists(dest / "Apps")) << extra;
+    ASSERT_TRUE(DeleteFileA((dist / extra).c_str()));
+  }
 }
 
 TEST_F(InstallTest, TheUsersDatabaseIsNeverReplacedAndAnEmptyOneIsSeeded) {
@@ -297,7 +316,8 @@ TEST_F(InstallTest, ASmallDriveIsRefusedAndADriveThatFillsUpIsTakenBack) {
   ASSERT_EQ(plan.problem, PlanProblem::None) << plan.message;
   leaveFree(16 * 1024);
   const InstallOutcome outcome = RunInstall(plan, nullptr);
-  EXPECT_EQ(outcome.result, InstallResult::RolledBack);
+  EXPECT_EQ(outcome.result, InstallResult::NoSpace);
+  EXPECT_EQ(ExitCodeFor(outcome.result), ExitCode::DiskFull);  // as when the plan sees it
   EXPECT_EQ(outcome.caption, "Copy Failed");
   EXPECT_EQ(FolderNames("S:\\"), Lines{"filler"});
   EXPECT_FALSE(KeyExists(kClientKey));

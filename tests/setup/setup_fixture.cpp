@@ -28,11 +28,31 @@ std::string GroupFolder() {
   return std::string(programs) + "\\Corvaline\\";
 }
 
+void SetFileSize(const std::string& path, uint64_t size) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(size);
+  EXPECT_TRUE(f != INVALID_HANDLE_VALUE && SetFilePointerEx(f, at, nullptr, FILE_BEGIN) &&
+              SetEndOfFile(f))
+      << path;
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+}
+
+std::string JournalPath() {
+  char local[MAX_PATH] = "";
+  SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  return std::string(local) + "\\Corvaline Setup\\install.journal";
+}
+
 namespace {
-void RemoveGroupFolder() {
-  const std::string group = GroupFolder();
-  for (const std::string& name : FolderNames(group)) DeleteFileA((group + name).c_str());
-  RemoveDirectoryA(group.c_str());
+void RemoveFolder(const std::string& folder) {
+  for (const std::string& name : FolderNames(folder)) DeleteFileA((folder + name).c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+void RemoveGroupFolder() { RemoveFolder(GroupFolder()); }
+void RemoveJournals() {
+  const std::string journal = JournalPath();
+  RemoveFolder(journal.substr(0, journal.rfind('\\') + 1));
 }
 }  // namespace
 
@@ -41,6 +61,7 @@ SetupTest::SetupTest() {
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
   RemoveGroupFolder();
+  RemoveJournals();
   EXPECT_TRUE(SetCurrentDirectoryA(dist.Path().c_str()));
 }
 
@@ -52,6 +73,7 @@ SetupTest::~SetupTest() {
   DeleteKey(kClientKey);
   DeleteKey(kMixKey);
   RemoveGroupFolder();
+  RemoveJournals();
 }
 
 void SetupTest::MakeDistribution() {

@@ -76,6 +76,13 @@ std::string Lower(std::string text);
 // this test prefix, ending in "\". Each test starts and ends without it.
 std::string GroupFolder();
 
+// Makes the file at path size bytes long (sparse where the volume can).
+void SetFileSize(const std::string& path, uint64_t size);
+
+// The install journal, "%LOCALAPPDATA%\Corvaline Setup\install.journal". Each
+// test starts and ends without it and without anything in its folder.
+std::string JournalPath();
+
 // Closes the Explorer windows that other processes show (a first install
 // opens one on the program group, and it never closes by itself); returns how
 // many there were.

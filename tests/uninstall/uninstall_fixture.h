@@ -11,6 +11,7 @@
 #include "sys/lines.h"
 #include "tests/sys_win/held_file.h"
 #include "tests/sys_win/scratch.h"
+#include "tests/sys_win/linux_link.h"
 #include "tests/ui/form_test_support.h"
 #include "ui/ui.h"
 
@@ -50,19 +51,8 @@ void MakeDirs(const std::string& path);
 // Waits (processing messages) until the shell's Program Manager answers DDE;
 // false after ten seconds.
 bool WaitForProgramManager();
-// A Linux symbolic link to a folder, made and removed by the Linux tools:
-// Wine's stand-in for a junction, followed by the shell and the file
-// functions, which can neither make nor delete one.
-class FolderLink {
- public:
-  FolderLink(const std::string& link, const std::string& target);
-  ~FolderLink();
-  FolderLink(const FolderLink&) = delete;
-  FolderLink& operator=(const FolderLink&) = delete;
-
- private:
-  std::string link_, unixLink_;
-};
+// A Linux symbolic link to a folder: Wine's stand-in for a junction.
+using FolderLink = LinuxLink;
 // A check box's two states in one comparable text: "on, live", "off, grey"...
 std::string BoxState(const ui::CheckBox& box);
 // ASCII case changes for building expected texts.

@@ -72,8 +72,9 @@ TEST(Versions, NumericPartsAsNumbersAndABetaBelowItsRelease) {
       const int c = CompareVersions(ascending[i], ascending[j]);
       EXPECT_EQ(c < 0, i < j) << ascending[i] << " vs " << ascending[j];
       EXPECT_EQ(c == 0, i == j) << ascending[i] << " vs " << ascending[j];
-      if (!winget[i].empty() && !winget[j].empty())
+      if (!winget[i].empty() && !winget[j].empty()) {
         EXPECT_EQ(winget[i] < winget[j], i < j) << "winget: " << ascending[i] << " vs " << ascending[j];
+      }
     }
   EXPECT_EQ(CompareVersions("0.9", "0.9.0"), 0);
   EXPECT_EQ(CompareVersions("V0.9B0", "0.9b0"), 0);

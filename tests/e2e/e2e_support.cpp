@@ -188,10 +188,11 @@ void StoppedReplacing(const std::string& destination, const std::string& file,
 
 void CopyDistributionWithTwoUninstallers(const std::string& folder) {
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  for (const std::string& name : Listing(DistFolder()))
-    if (name != "CVFiles.txt")
-      ASSERT_TRUE(
-          CopyFileA((DistFolder() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
+  for (const std::string& name : Listing(DistFolder())) {
+    if (name == "CVFiles.txt") continue;
+    ASSERT_TRUE(
+        CopyFileA((DistFolder() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
+  }
   ASSERT_TRUE(
       CopyFileA((folder + "\\setup.exe").c_str(), (folder + "\\UninstCV.exe").c_str(), FALSE));
 }

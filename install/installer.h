@@ -7,6 +7,7 @@
 
 #include "common/install_journal.h"
 #include "common/setting_values.h"
+#include "distribution/status.h"
 #include "install/install.h"
 
 class FileSink;
@@ -28,6 +29,8 @@ class Installer {
   const std::string& FailureCaption() const { return caption_; }
   const std::string& FailureMessage() const { return message_; }
   const std::string& GroupFolder() const { return groupFolder_; }
+  // Whether the failure was a file of the distribution that differed from its record.
+  bool Damaged() const { return damaged_; }
 
  private:
   StepResult Fail(const std::string& caption, const std::string& message);
@@ -40,7 +43,9 @@ class Installer {
   // payload, or bytes of its own. False with the reason in message.
   bool PlaceFile(const PlannedFile& file, const std::string& target, std::string* message);
   // Unpacks the payload's entry into target.
-  bool PlaceEntry(int entry, const std::string& target);
+  DistStatus PlaceEntry(int entry, const std::string& target);
+  // Copies a file of the distribution folder into target.
+  DistStatus PlaceStream(const PlannedFile& file, const std::string& target);
   bool PlaceContent(const std::string& content, const std::string& target);
   bool OpenedNew(const FileSink& sink, const std::string& target);
   // Keeps the present file at target aside (if there is one) and records
@@ -58,4 +63,5 @@ class Installer {
   std::string caption_;
   std::string message_;
   std::string groupFolder_;
+  bool damaged_ = false;
 };

@@ -99,7 +99,7 @@ bool TSetupForm::RunInstall() {
   // Things may have changed during the wait: the client started, say.
   if (!PlanAccepted(choices, plan)) return false;
   const InstallOutcome outcome = ::RunInstall(plan, nullptr);
-  LastResult = ExitCodeFor(outcome.result);
+  LastResult = ExitCodeFor(outcome);
   if (outcome.result == InstallResult::Done) {
     if (!plan.existing && !outcome.groupFolder.empty()) OpenFolderWindow(outcome.groupFolder);
     return true;

@@ -90,19 +90,9 @@ fi
 args=(--dist="$(win_path "$dist")" --one-file="$(win_path "$out/one-file/Corvaline-$version-setup.exe")"
       --nsis="$(win_path "$out/nsis-timed.exe")")
 
-# Times on a shared machine: what else ran says how far to trust them. The
-# load average, sampled every 5 s while the rounds run.
-loads=$out/loads
-load_sampler() { while :; do cut -d' ' -f1 /proc/loadavg >>"$loads"; sleep 5; done; }
-
 source tests/wine/env.sh
 wine_env_start bench-peer >/dev/null
-sampler=
-stop() {
-  if [ -n "$sampler" ]; then kill "$sampler" 2>/dev/null; wait "$sampler" 2>/dev/null || true; fi
-  wine_env_stop
-}
-trap stop EXIT
+trap wine_env_stop EXIT
 
 # One install of the kind under strace, following the driver and every
 # process it starts (Wine 8 flushes in the process that asks, not in its
@@ -118,24 +108,6 @@ count_flushes() {
     END { printf "%s %d %d %.1f\n", kind, journal, all, ms }' "$log"
 }
 
-# The load average while a part's rounds ran: the machine may be shared.
-load_note() {
-  local lmin lmed lmax
-  read -r lmin lmed lmax < <(sort -n "$loads" | awk '{ v[NR] = $1 } END { print v[1], v[int((NR + 1) / 2)], v[NR] }')
-  printf '\nTaken under %s on %s cores shared with other work; load average (1 min) sampled every 5 s while the rounds ran: %s / %s / %s (min / median / max), %s samples.\n' \
-    "$(wine --version)" "$(nproc)" "$lmin" "$lmed" "$lmax" "$(wc -l <"$loads")"
-}
-# sampled COMMAND...: runs it with the load sampler beside it, then notes the load.
-sampled() {
-  rm -f "$loads"
-  load_sampler &
-  sampler=$!
-  "$@"
-  kill "$sampler" && wait "$sampler" 2>/dev/null || true
-  sampler=
-  load_note
-}
-
 report=build/bench/peer.md.new
 : >"$report"
 if [[ " $parts " == *" sample "* ]]; then
@@ -148,14 +120,14 @@ if [[ " $parts " == *" sample "* ]]; then
   else
     echo "peer: no strace, flushes not counted" >&2
   fi
-  sampled wine "$exe" "${args[@]}" --nsis-shipped="$(win_path "$out/nsis-setup.exe")" \
+  bench_sampled wine "$exe" "${args[@]}" --nsis-shipped="$(win_path "$out/nsis-setup.exe")" \
     --nsis-bare="$(win_path "$out/nsis-without-files.exe")" --stripped="$(win_path "$out/setup-stripped.exe")" \
     --nsis-version="$nsis_version" --rounds="${ROUNDS:-15}" ${fsyncs:+--fsyncs="$fsyncs"} \
     </dev/null | tr -d '\r' >>"$report"
 fi
 if [[ " $parts " == *" sizes "* ]]; then
   [ -s "$report" ] && echo >>"$report"
-  sampled wine "$sizes_exe" "${set_args[@]}" --rounds="${SIZE_ROUNDS:-${ROUNDS:-15}}" </dev/null \
+  bench_sampled wine "$sizes_exe" "${set_args[@]}" --rounds="${SIZE_ROUNDS:-${ROUNDS:-15}}" </dev/null \
     | tr -d '\r' >>"$report"
 fi
 mv "$report" build/bench/peer.md

@@ -86,7 +86,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                       CommandLineArgument(commandLine, 2));
     return 0;
   }
-  // A one-file setup.exe, whatever it was named, is checked whole before anything else.
+  // A one-file setup.exe, whatever it was named: its directory is checked before anything else.
   const CarriedFiles carried = FilesCarriedBy(program);
   const bool carries = carried != CarriedFiles::None;
   const Role role = SelectRole(program, firstArgument, carries);

@@ -100,7 +100,7 @@ ExitCode Install(const Switches& switches, const RunLog& log) {
   }
   const InstallOutcome outcome = RunInstall(plan, [&log](const std::string& line) { log.Line(line); });
   if (outcome.result == InstallResult::Done) log.Line("Installation complete!");
-  return ExitCodeFor(outcome.result);
+  return ExitCodeFor(outcome);
 }
 
 // Removes what the wizard checks when it opens, with all its rules.

@@ -38,5 +38,6 @@ class MemorySource : public ByteSource {
 };
 
 // Pieces in which sources are read and sinks written: memory stays bounded
-// whatever a file's size.
-constexpr size_t kTransferPiece = 32 * 1024;
+// whatever a file's size, and a big file moves in few, long sequential reads
+// and writes.
+constexpr size_t kTransferPiece = 1024 * 1024;

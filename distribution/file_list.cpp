@@ -94,14 +94,14 @@ const ListedFile* FindListedFile(const FileList& files, const std::string& name)
   return nullptr;
 }
 
-DistStatus CheckListedFile(const ListedFile& listed, ByteSource& file) {
+DistStatus CheckListedFile(const ListedFile& listed, ByteSource& file, ByteSink* copy) {
   if (file.Size() != listed.size)
     return DistStatus::Damaged(listed.name + " has " + std::to_string(file.Size()) +
                                " bytes, not " + std::to_string(listed.size));
-  Sha256Digest digest;
-  DistStatus status = Sha256OfSource(file, digest);
+  Sha256 hash;
+  DistStatus status = ReadSourceRange(file, 0, file.Size(), &hash, copy);
   if (!status.ok()) return status;
-  if (digest != listed.sha256)
+  if (hash.Final() != listed.sha256)
     return DistStatus::Damaged(listed.name + " differs from its SHA-256");
   return DistStatus::Ok();
 }

@@ -36,5 +36,7 @@ DistStatus FormatFileList(const FileList& files, std::string& out);
 // The entry named name in any letter case, or nullptr.
 const ListedFile* FindListedFile(const FileList& files, const std::string& name);
 
-// Whether file has the listed size and SHA-256 (kDamaged when not).
-DistStatus CheckListedFile(const ListedFile& listed, ByteSource& file);
+// Whether file has the listed size and SHA-256 (kDamaged when not), its bytes
+// copied to copy on the way when there is one: the hash is known only at the
+// end, so on failure copy has had them all, and the caller discards them.
+DistStatus CheckListedFile(const ListedFile& listed, ByteSource& file, ByteSink* copy = nullptr);

@@ -19,15 +19,17 @@
 //                      16  u64 directory offset (from P)
 //                      24  u32 directory length
 //                      28  u32 entry count
-//                      32  32-byte SHA-256 of bytes P .. E - 40 (all before it)
-//                      64  magic "CVPAYLD1"
+//                      32  32-byte SHA-256 of bytes P + directory offset ..
+//                          E - 40: the directory, its padding and the
+//                          footer's numbers (each entry has its own SHA-256)
+//                      64  magic "CVPAYLD2"
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
 namespace payload {
 
-constexpr char kMagic[] = "CVPAYLD1";
+constexpr char kMagic[] = "CVPAYLD2";
 constexpr size_t kMagicSize = 8;
 
 constexpr size_t kFooterPayloadOffset = 0;

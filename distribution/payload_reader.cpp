@@ -9,7 +9,6 @@
 #include "distribution/le_bytes.h"
 #include "distribution/payload_format.h"
 #include "distribution/pe_image.h"
-#include "distribution/source_digest.h"
 
 namespace {
 
@@ -90,6 +89,19 @@ class Inflater {
   bool ok_;
 };
 
+// The zeros a signing tool puts between a plain program and its signature,
+// so that the certificate table starts on a multiple of 8.
+bool IsSigningPadding(ByteSource& program, uint64_t start, uint64_t end) {
+  uint8_t bytes[kEndAlignment] = {};
+  if (end - start >= kEndAlignment || !program.ReadAt(start, bytes, end - start)) return false;
+  return std::all_of(bytes, bytes + (end - start), [](uint8_t b) { return b == 0; });
+}
+
+// A buffer for n bytes, or a piece of them.
+size_t PieceFor(uint64_t n) {
+  return n < kTransferPiece ? static_cast<size_t>(n < 1 ? 1 : n) : kTransferPiece;
+}
+
 // Inflates entry e from source, into sink when there is one, and checks it.
 DistStatus Unpack(ByteSource& source, const PayloadEntry& e, ByteSink* sink) {
   const std::string& name = e.file.name;
@@ -97,7 +109,10 @@ DistStatus Unpack(ByteSource& source, const PayloadEntry& e, ByteSink* sink) {
   if (!inflater.ok())
     return DistStatus::Fail(DistError::kReadFailed, name, ": no memory to unpack it");
   z_stream& z = inflater.z();
-  std::vector<uint8_t> in(kTransferPiece), out(kTransferPiece);
+  // A small entry's buffer has room for one byte past its size, where a
+  // stream that runs on shows.
+  std::vector<uint8_t> in(PieceFor(e.packedSize));
+  std::vector<uint8_t> out(PieceFor(std::min<uint64_t>(e.file.size, kTransferPiece - 1) + 1));
   uint64_t next = e.offset, left = e.packedSize, produced = 0;
   Sha256 hash;
   int rc = Z_OK;
@@ -138,7 +153,8 @@ DistStatus PayloadReader::Open(ByteSource& program) {
   DistStatus status = ReadPeLayout(program, pe);
   if (!status.ok()) return status;
   const uint64_t start = pe.imageEnd, end = pe.AppendedEnd(program.Size());
-  if (end == start) return DistStatus::Fail(DistError::kNoPayload, "nothing follows the program");
+  if (end == start || (pe.Signed() && IsSigningPadding(program, start, end)))
+    return DistStatus::Fail(DistError::kNoPayload, "nothing follows the program");
   if (end - start < kFooterSize) return DistStatus::Damaged("the payload is cut short");
 
   uint8_t raw[kFooterSize];
@@ -147,22 +163,20 @@ DistStatus PayloadReader::Open(ByteSource& program) {
   if (std::string(reinterpret_cast<char*>(raw + kFooterMagic), kMagicSize) != kMagic)
     return DistStatus::Damaged("no payload footer where the program ends");
   const Footer footer = ParseFooter(raw);
-  // The checksum first: it covers the footer's numbers too.
-  Sha256 whole;
-  status = HashSourceRange(program, start, end - start - (kFooterSize - kFooterChecksum), whole);
-  if (!status.ok()) return status;
-  if (whole.Final() != footer.checksum)
-    return DistStatus::Damaged("the payload's checksum does not match");
+  // The numbers only place the sealed part, which is read whole and then
+  // checked; the entries' bytes are checked as they are unpacked.
   if (!FooterFits(footer, start, end))
     return DistStatus::Damaged("the payload's footer does not fit");
-
-  std::vector<uint8_t> directory(footer.directoryLength);
-  if (!program.ReadAt(start + footer.directoryOffset, directory.data(), directory.size()))
+  const uint64_t sealedStart = start + footer.directoryOffset;
+  const uint64_t sealedEnd = end - kFooterSize + kFooterChecksum;
+  std::vector<uint8_t> sealed(static_cast<size_t>(sealedEnd - sealedStart));
+  if (!program.ReadAt(sealedStart, sealed.data(), sealed.size()))
     return DistStatus::Fail(DistError::kReadFailed, "cannot read the payload's directory");
+  if (Sha256Of(sealed.data(), sealed.size()) != footer.checksum)
+    return DistStatus::Damaged("the payload's checksum does not match");
+  sealed.resize(footer.directoryLength);
   std::vector<PayloadEntry> entries;
-  if (!(status = ParseDirectory(directory, footer, entries)).ok()) return status;
-  for (const PayloadEntry& e : entries)
-    if (!(status = Unpack(program, e, nullptr)).ok()) return status;
+  if (!(status = ParseDirectory(sealed, footer, entries)).ok()) return status;
   source_ = &program;
   entries_ = std::move(entries);
   return DistStatus::Ok();
@@ -174,8 +188,14 @@ FileList PayloadReader::Listing() const {
   return files;
 }
 
-DistStatus PayloadReader::Extract(size_t index, ByteSink& sink) {
+DistStatus PayloadReader::Extract(size_t index, ByteSink* sink) {
   if (!source_ || index >= entries_.size())
-    return DistStatus::Fail(DistError::kReadFailed, "no such entry in a checked payload");
-  return Unpack(*source_, entries_[index], &sink);
+    return DistStatus::Fail(DistError::kReadFailed, "no such entry in an opened payload");
+  return Unpack(*source_, entries_[index], sink);
+}
+
+DistStatus PayloadReader::VerifyAll() {
+  DistStatus status;
+  for (size_t i = 0; i < entries_.size() && status.ok(); ++i) status = Extract(i, nullptr);
+  return status;
 }

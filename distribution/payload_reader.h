@@ -1,5 +1,7 @@
 // Finds, checks and unpacks the payload of a one-file setup.exe
-// (payload_format.h). Nothing is handed out before the whole has been checked.
+// (payload_format.h). Opening reads and checks the directory alone, however
+// big the payload; each entry's bytes are checked as they are unpacked, so
+// they are read once.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -17,12 +19,11 @@ struct PayloadEntry {
 class PayloadReader {
  public:
   // Finds the payload at the end of program's image (before its signature if
-  // it has one) and checks all of it: the footer, the checksum of the whole,
-  // the directory and its names (file_name.h, no name twice), and every entry
-  // unpacked against its size and SHA-256. kNoPayload when nothing follows
-  // the image (the folder form); kDamaged for anything else that is not a
-  // sound payload; kReadFailed when program cannot be read. program must
-  // outlive the reader.
+  // it has one) and checks the footer, the directory's checksum and the
+  // directory: its names (file_name.h, no name twice) and the entries'
+  // places. kNoPayload when nothing follows the image (the folder form);
+  // kDamaged for anything else that is not a sound payload; kReadFailed when
+  // program cannot be read. program must outlive the reader.
   DistStatus Open(ByteSource& program);
 
   // The entries of an opened payload, in their order in the file.
@@ -30,10 +31,14 @@ class PayloadReader {
   // The entries as a file list (the one-file form's setup.exe is not among them).
   FileList Listing() const;
 
-  // Unpacks one entry into sink in pieces, checking it again on the way
-  // (kDamaged if the file changed since Open). On failure the sink has had part
-  // of the bytes; the caller discards them.
-  DistStatus Extract(size_t index, ByteSink& sink);
+  // Unpacks one entry into sink (nullptr: into nothing) in pieces of at most
+  // kTransferPiece, checking its packed stream, its size and its SHA-256 on
+  // the way: kDamaged when any differs. The hash is known only at the end:
+  // on failure the sink has had the bytes so far, and the caller discards
+  // them.
+  DistStatus Extract(size_t index, ByteSink* sink);
+  // Every entry unpacked into nothing: the whole payload checked.
+  DistStatus VerifyAll();
 
  private:
   ByteSource* source_ = nullptr;

@@ -13,21 +13,18 @@ namespace {
 
 using namespace payload;
 
-// Passes bytes on to the sink, counting them and feeding the whole's checksum.
+// Passes bytes on to the sink, counting them.
 class PayloadOut {
  public:
   explicit PayloadOut(ByteSink& sink) : sink_(sink) {}
   bool Write(const void* data, size_t count) {
-    whole_.Update(data, count);
     written_ += count;
     return sink_.Write(data, count);
   }
   uint64_t written() const { return written_; }
-  Sha256Digest Checksum() { return whole_.Final(); }
 
  private:
   ByteSink& sink_;
-  Sha256 whole_;
   uint64_t written_ = 0;
 };
 
@@ -146,12 +143,14 @@ DistStatus WritePayload(ByteSource& program, const std::vector<PackFile>& files,
   le::Put(footer + kFooterDirectoryLength, directoryLength, 4);
   le::Put(footer + kFooterEntryCount, entries.size(), 4);
   std::copy(kMagic, kMagic + kMagicSize, footer + kFooterMagic);
-  if (!out.Write(directory.data(), directory.size()) || !out.Write(footer, kFooterChecksum))
-    return DistStatus::Fail(DistError::kWriteFailed, "cannot write the directory");
-  const Sha256Digest checksum = out.Checksum();
+  // The checksum seals the directory, its padding and the footer's numbers.
+  Sha256 sealed;
+  sealed.Update(directory.data(), directory.size());
+  sealed.Update(footer, kFooterChecksum);
+  const Sha256Digest checksum = sealed.Final();
   std::copy(checksum.begin(), checksum.end(), footer + kFooterChecksum);
-  if (!sink.Write(footer + kFooterChecksum, kFooterSize - kFooterChecksum))
-    return DistStatus::Fail(DistError::kWriteFailed, "cannot write the footer");
+  if (!out.Write(directory.data(), directory.size()) || !out.Write(footer, kFooterSize))
+    return DistStatus::Fail(DistError::kWriteFailed, "cannot write the directory");
   if (written) *written = std::move(entries);
   return DistStatus::Ok();
 }

@@ -72,5 +72,36 @@ DistStatus ReadPeLayout(ByteSource& file, PeLayout& out) {
   out.imageEnd = end;
   out.certificateOffset = certOffset;
   out.certificateSize = certSize;
+  out.checksumField = optional + 64;
+  out.securityField = optional + directory;
+  return DistStatus::Ok();
+}
+
+DistStatus CheckSameProgram(ByteSource& plain, ByteSource& program) {
+  PeLayout a, b;
+  DistStatus status = ReadPeLayout(plain, a);
+  if (!status.ok() || !(status = ReadPeLayout(program, b)).ok()) return status;
+  if (a.Signed() || a.imageEnd != plain.Size())
+    return DistStatus::Damaged("the program is signed or carries data");
+  const uint64_t end = b.AppendedEnd(program.Size());
+  if (a.imageEnd != b.imageEnd || a.checksumField != b.checksumField ||
+      a.securityField != b.securityField || end - b.imageEnd >= 8)
+    return DistStatus::Damaged("another program");
+  std::vector<uint8_t> x, y;
+  for (uint64_t at = 0; at < end; at += x.size()) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(kTransferPiece, end - at));
+    // What a signing tool pads the image with reads as zeros in the plain one.
+    const uint64_t imageLeft = a.imageEnd - std::min(at, a.imageEnd);
+    const size_t inImage = static_cast<size_t>(std::min<uint64_t>(n, imageLeft));
+    x.clear();
+    if ((inImage > 0 && !Read(plain, at, x, inImage)) || !Read(program, at, y, n))
+      return DistStatus::Fail(DistError::kReadFailed, "the programs cannot be read");
+    x.resize(n, 0);
+    for (size_t i = 0; i < n; ++i) {
+      const uint64_t offset = at + i;
+      const bool rewritten = offset - a.checksumField < 4 || offset - a.securityField < 8;
+      if (x[i] != y[i] && !rewritten) return DistStatus::Damaged("another program");
+    }
+  }
   return DistStatus::Ok();
 }

@@ -14,6 +14,10 @@ struct PeLayout {
   // The certificate table (file offset and size); both 0 when unsigned.
   uint64_t certificateOffset = 0;
   uint64_t certificateSize = 0;
+  // Where the header fields a signing tool rewrites lie: the image's checksum
+  // (4 bytes) and the security data directory entry (8 bytes).
+  uint64_t checksumField = 0;
+  uint64_t securityField = 0;
 
   bool Signed() const { return certificateSize != 0; }
   // Where appended data must end: the certificate table, or the end of the file.
@@ -24,3 +28,9 @@ struct PeLayout {
 // PE32+), its image runs past the end, or its certificate table lies outside
 // the file or overlaps the image.
 DistStatus ReadPeLayout(ByteSource& file, PeLayout& out);
+
+// Whether plain (unsigned, nothing appended) is program, or program with its
+// signature taken off: the same image apart from the fields signing rewrites,
+// and nothing but a signing tool's padding between the image and the
+// certificate table. kDamaged when not.
+DistStatus CheckSameProgram(ByteSource& plain, ByteSource& program);

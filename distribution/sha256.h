@@ -16,6 +16,7 @@ class Sha256 {
   Sha256Digest Final();
 
  private:
+  void Blocks(const uint8_t* data, size_t count);  // count blocks of 64 bytes
   void Block(const uint8_t* block);
 
   std::array<uint32_t, 8> state_;
@@ -25,6 +26,11 @@ class Sha256 {
 };
 
 Sha256Digest Sha256Of(const void* data, size_t count);
+
+// Whether the processor's SHA instructions do the work (x86 processors that
+// have them; the default there). use false makes the portable code do it, as
+// the tests check both; returns whether they are used now.
+bool UseSha256Extensions(bool use);
 
 // 64 lower-case hexadecimal digits.
 std::string Sha256Hex(const Sha256Digest& digest);

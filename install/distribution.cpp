@@ -8,7 +8,6 @@
 #include "distribution/file_list.h"
 #include "distribution/file_source.h"
 #include "distribution/payload_reader.h"
-#include "distribution/source_digest.h"
 #include "install/file_sink.h"
 #include "sys/exception.h"
 #include "sys/code_page.h"
@@ -34,9 +33,13 @@ Distribution& Refused(Distribution& d, const std::string& message) {
   return d;
 }
 
-std::string Incomplete(const std::string& folder, const std::string& what) {
+std::string NotComplete(const std::string& folder, const std::string& what) {
   return "The folder\n" + StripBackslash(folder) + "\ndoes not hold a complete " + ProductName +
-         " distribution: " + what + ".\n\nNothing was installed.";
+         " distribution: " + what + ".";
+}
+
+std::string Incomplete(const std::string& folder, const std::string& what) {
+  return NotComplete(folder, what) + "\n\nNothing was installed.";
 }
 
 std::string VersionIn(const std::string& templatePath) {
@@ -64,7 +67,8 @@ Distribution& OpenFolder(Distribution& d, const std::string& dir) {
   return d;
 }
 
-// With a list: exactly the listed files, each of the listed size and SHA-256.
+// With a list: exactly the listed files, each of the listed size; their bytes
+// are checked against the list as they are copied.
 Distribution& OpenListedFolder(Distribution& d, const std::string& dir, const std::string& listText) {
   FileList list;
   const DistStatus parsed = ParseFileList(listText, list);
@@ -73,10 +77,13 @@ Distribution& OpenListedFolder(Distribution& d, const std::string& dir, const st
     if (!FindListedFile(list, name)) return Refused(d, Incomplete(dir, "its file list names no " + name));
   for (const ListedFile& listed : list) {
     const std::string path = dir + listed.name;
-    std::unique_ptr<FileSource> file;
-    if (!FileSource::Open(path, file).ok() || !CheckListedFile(listed, *file).ok())
+    uint64_t size = 0;
+    if (!CanReadFile(path) || !FileSizeOf(path, &size) || size != listed.size)
       return Refused(d, Incomplete(dir, listed.name + " is missing or differs from its file list"));
-    d.files.push_back({path, TargetName(listed.name), listed.size});
+    PlannedFile file{path, TargetName(listed.name), listed.size};
+    file.listed = true;
+    file.sha256 = listed.sha256;
+    d.files.push_back(file);
   }
   d.files.push_back({dir + kFileListName, kFileListName, listText.size()});
   d.version = VersionIn(dir + kTemplate);
@@ -84,36 +91,36 @@ Distribution& OpenListedFolder(Distribution& d, const std::string& dir, const st
 }
 
 // The template carried in the payload, unpacked aside for its version.
-std::string PayloadVersion(PayloadReader& reader, size_t entry) {
+std::string PayloadVersion(PayloadReader& reader) {
+  const std::vector<PayloadEntry>& entries = reader.Entries();
+  size_t entry = 0;
+  while (entry < entries.size() && !Utf8SameText(entries[entry].file.name, kTemplate)) ++entry;
+  if (entry == entries.size()) return std::string();
   const std::string aside = InstallJournal::AsideName(TempDir() + "~cvversion.ini");
   std::string version;
   {
     FileSink sink(aside);
-    if (sink.Opened() && reader.Extract(entry, sink).ok() && sink.Close()) version = VersionIn(aside);
+    if (sink.Opened() && reader.Extract(entry, &sink).ok() && sink.Close())
+      version = VersionIn(aside);
   }
   RemoveFile(aside);
   return version;
 }
 
-Distribution& OpenPayload(Distribution& d, const std::string& program, PayloadReader& reader,
-                          ByteSource& source) {
+// The payload carries every file, setup.exe too (the plain program: the
+// uninstaller); its directory is the list of what is installed.
+Distribution& OpenPayload(Distribution& d, PayloadReader& reader, const std::string& version) {
   d.oneFile = true;
-  FileList installed = reader.Listing();
+  d.version = version;
+  const FileList installed = reader.Listing();
+  for (const std::string& name : {ClientExeFile, kTemplate, std::string("setup.exe")})
+    if (!FindListedFile(installed, name)) return Refused(d, kDamagedSetupText);
   const std::vector<PayloadEntry>& entries = reader.Entries();
   for (size_t i = 0; i < entries.size(); ++i) {
     PlannedFile file{std::string(), TargetName(entries[i].file.name), entries[i].file.size};
     file.entry = static_cast<int>(i);
     d.files.push_back(file);
-    if (Utf8SameText(entries[i].file.name, kTemplate)) d.version = PayloadVersion(reader, i);
   }
-  if (!FindListedFile(installed, ClientExeFile) || !FindListedFile(installed, kTemplate))
-    return Refused(d, kDamagedSetupText);
-  // The program itself arrives as the uninstaller, signature and all; the
-  // list records it as setup.exe, as the folder form's list does.
-  ListedFile self{"setup.exe", source.Size(), {}};
-  if (!Sha256OfSource(source, self.sha256).ok()) return Refused(d, kDamagedSetupText);
-  d.files.push_back({program, UninstallerFile, source.Size()});
-  installed.push_back(self);
   PlannedFile list{std::string(), kFileListName, 0};
   if (!FormatFileList(installed, list.content).ok()) return Refused(d, kDamagedSetupText);
   list.size = list.content.size();
@@ -123,15 +130,21 @@ Distribution& OpenPayload(Distribution& d, const std::string& program, PayloadRe
 
 }  // namespace
 
+std::string DamagedFileText(const std::string& folder, const std::string& name) {
+  return NotComplete(folder, name + " differs from its file list");
+}
+
 namespace {
 
-// What a program carries, checked whole once for the run: at start, for the
-// wizard's title and for the plan, it is the same file.
+// What a program carries, its directory checked once for the run: at start,
+// for the wizard's title and for the plan, it is the same file.
 struct Carried {
   std::string program;
   CarriedFiles state = CarriedFiles::None;
   std::unique_ptr<FileSource> source;
   PayloadReader reader;
+  bool versionRead = false;
+  std::string version;
 };
 
 Carried& CarriedBy(const std::string& program) {
@@ -152,18 +165,19 @@ Carried& CarriedBy(const std::string& program) {
   return carried;
 }
 
+const std::string& CarriedVersion(Carried& carried) {
+  if (!carried.versionRead) carried.version = PayloadVersion(carried.reader);
+  carried.versionRead = true;
+  return carried.version;
+}
+
 }  // namespace
 
 CarriedFiles FilesCarriedBy(const std::string& program) { return CarriedBy(program).state; }
 
 std::string DistributionVersion(const std::string& program, const std::string& folder) {
-  if (!program.empty() && CarriedBy(program).state == CarriedFiles::Sound) {
-    Carried& carried = CarriedBy(program);
-    const std::vector<PayloadEntry>& entries = carried.reader.Entries();
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (Utf8SameText(entries[i].file.name, kTemplate)) return PayloadVersion(carried.reader, i);
-    return std::string();
-  }
+  if (!program.empty() && CarriedBy(program).state == CarriedFiles::Sound)
+    return CarriedVersion(CarriedBy(program));
   return VersionIn(AddBackslash(folder) + kTemplate);
 }
 
@@ -178,7 +192,8 @@ Distribution CheckDistribution(const std::string& program, const std::string& fo
   Distribution d;
   if (!program.empty()) {
     Carried& carried = CarriedBy(program);
-    if (carried.state == CarriedFiles::Sound) return OpenPayload(d, program, carried.reader, *carried.source);
+    if (carried.state == CarriedFiles::Sound)
+      return OpenPayload(d, carried.reader, CarriedVersion(carried));
     if (carried.state == CarriedFiles::Damaged) return Refused(d, kDamagedSetupText);
   }
   const std::string dir = AddBackslash(folder);
@@ -195,8 +210,8 @@ Distribution CheckDistribution(const std::string& program, const std::string& fo
 }  // namespace
 
 Distribution OpenDistribution(const std::string& program, const std::string& folder) {
-  // A wizard plans twice (before its wait and after): the files are read and
-  // hashed again only when one of them has changed since.
+  // A wizard plans twice (before its wait and after): the folder is looked
+  // at again only when one of its files has changed since.
   static std::string checkedKey;
   static Distribution checked;
   const std::string key = program + '\n' + folder + '\n' + FolderStamp(folder);

@@ -1,7 +1,9 @@
 // The distribution setup installs, in one of three forms: the payload the
 // running setup.exe carries (the one-file setup), a folder with its file list
-// (exactly the listed files, each checked), or a folder without one (every
-// plain file of it). Everything is checked before anything is installed.
+// (exactly the listed files), or a folder without one (every plain file of
+// it). What the files should be (the payload's directory, the list, the
+// sizes) is checked before anything changes; the files' bytes are checked
+// against their SHA-256 as they are installed, read once.
 #pragma once
 #include <string>
 #include <vector>
@@ -17,15 +19,17 @@ struct Distribution {
 };
 
 extern const char kDamagedSetupText[];  // "The setup file is damaged. Please download it again."
+// A file of the distribution folder that differs from its file list.
+std::string DamagedFileText(const std::string& folder, const std::string& name);
 
-// Whether program carries files of its own, and whether they are whole.
+// Whether program carries files of its own, and whether their directory is sound.
 enum class CarriedFiles { None, Sound, Damaged };
 CarriedFiles FilesCarriedBy(const std::string& program);
 
 // The version of the distribution, without checking its files: for a title.
 std::string DistributionVersion(const std::string& program, const std::string& folder);
 
-// The payload program carries, checked, or nullptr.
+// The payload program carries, its directory checked, or nullptr.
 class PayloadReader;
 PayloadReader* CarriedPayload(const std::string& program);
 

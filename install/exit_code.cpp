@@ -28,3 +28,9 @@ ExitCode ExitCodeFor(InstallResult result) {
   }
   return ExitCode::FailedSomethingLeft;
 }
+
+ExitCode ExitCodeFor(const InstallOutcome& outcome) {
+  if (outcome.damaged && outcome.result == InstallResult::RolledBack)
+    return ExitCode::DistributionDamaged;
+  return ExitCodeFor(outcome.result);
+}

@@ -5,3 +5,5 @@
 
 ExitCode ExitCodeFor(PlanProblem problem);
 ExitCode ExitCodeFor(InstallResult result);
+// A roll-back after a file of the distribution turned out damaged says so.
+ExitCode ExitCodeFor(const InstallOutcome& outcome);

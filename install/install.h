@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "distribution/sha256.h"
 #include "sys/lines.h"
 
 struct InstallChoices {
@@ -50,6 +51,8 @@ struct PlannedFile {
   std::string source;  // full path of the file to copy, when it is one
   std::string name;    // its name in the destination
   uint64_t size = 0;
+  bool listed = false;  // a copy checked against this SHA-256 as it is made
+  Sha256Digest sha256{};
   int entry = -1;       // else the entry of the running setup.exe's payload
   std::string content;  // else these bytes (the one-file setup's file list)
 };
@@ -82,6 +85,7 @@ enum class InstallResult {
 
 struct InstallOutcome {
   InstallResult result = InstallResult::Done;
+  bool damaged = false;  // failed as a file of the distribution differed from its record
   std::string caption;  // the failure, as a message box would show it
   std::string message;
   Lines left;           // Left: what is still there

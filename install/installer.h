@@ -8,6 +8,7 @@
 
 #include "common/install_journal.h"
 #include "common/setting_values.h"
+#include "distribution/status.h"
 #include "install/install.h"
 
 class FileSink;
@@ -31,6 +32,8 @@ class Installer {
   const std::string& GroupFolder() const { return groupFolder_; }
   // The failed step was a copy the volume had no room for.
   bool OutOfSpace() const { return outOfSpace_; }
+  // Whether the failure was a file of the distribution that differed from its record.
+  bool Damaged() const { return damaged_; }
 
  private:
   StepResult Fail(const std::string& caption, const std::string& message);
@@ -48,7 +51,9 @@ class Installer {
   // the new one is written beside it and renamed over it.
   bool ReplaceFile(const PlannedFile& file, const std::string& target, std::string* message);
   // Unpacks the payload's entry into target.
-  bool PlaceEntry(int entry, const std::string& target, bool* damaged);
+  DistStatus PlaceEntry(int entry, const std::string& target);
+  // Copies a file of the distribution folder into target.
+  DistStatus PlaceStream(const PlannedFile& file, const std::string& target);
   bool PlaceContent(const std::string& content, const std::string& target);
   bool OpenedNew(const FileSink& sink, const std::string& target);
   // Keeps the present file at target aside (if there is one) and records
@@ -67,4 +72,5 @@ class Installer {
   std::string message_;
   std::string groupFolder_;
   bool outOfSpace_ = false;
+  bool damaged_ = false;
 };

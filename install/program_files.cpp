@@ -3,8 +3,10 @@
 #include <memory>
 
 #include "common/constants.h"
+#include "distribution/file_list.h"
 #include "distribution/file_source.h"
 #include "distribution/payload_reader.h"
+#include "distribution/source_digest.h"
 #include "install/distribution.h"
 #include "install/earlier_installation.h"
 #include "install/file_sink.h"
@@ -65,17 +67,32 @@ bool Installer::OpenedNew(const FileSink& sink, const std::string& target) {
   return sink.Opened();
 }
 
-// Each entry's bytes are checked against its SHA-256 again as they are
-// unpacked. damaged: the failure is the setup file's, not the target's.
-bool Installer::PlaceEntry(int entry, const std::string& target, bool* damaged) {
+// Each entry's bytes are checked against its SHA-256 as they are unpacked.
+DistStatus Installer::PlaceEntry(int entry, const std::string& target) {
   PayloadReader* payload = CarriedPayload(plan_.program);
-  *damaged = !payload;
-  if (!payload || !PrepareTarget(target)) return false;
+  if (!payload) return DistStatus::Damaged("no payload");
+  if (!PrepareTarget(target)) return DistStatus::Fail(DistError::kWriteFailed, target);
   FileSink sink(target);
-  if (!OpenedNew(sink, target)) return false;
-  const DistStatus unpacked = payload->Extract(static_cast<size_t>(entry), sink);
-  *damaged = unpacked.error == DistError::kDamaged || unpacked.error == DistError::kReadFailed;
-  return unpacked.ok() && sink.Close();
+  if (!OpenedNew(sink, target)) return DistStatus::Fail(DistError::kWriteFailed, target);
+  DistStatus status = payload->Extract(static_cast<size_t>(entry), &sink);
+  if (!sink.Close() && status.ok()) status = DistStatus::Fail(DistError::kWriteFailed, target);
+  return status;
+}
+
+// A file of the distribution folder, read once in long pieces: a listed one
+// is checked against its SHA-256 on the way.
+DistStatus Installer::PlaceStream(const PlannedFile& file, const std::string& target) {
+  std::unique_ptr<FileSource> source;
+  DistStatus status = FileSource::Open(file.source, source);
+  if (!status.ok()) return status;
+  if (!PrepareTarget(target)) return DistStatus::Fail(DistError::kWriteFailed, target);
+  FileSink sink(target);
+  if (!OpenedNew(sink, target)) return DistStatus::Fail(DistError::kWriteFailed, target);
+  const ListedFile listed{ExtractFileName(file.source), file.size, file.sha256};
+  status = file.listed ? CheckListedFile(listed, *source, &sink)
+                       : ReadSourceRange(*source, 0, source->Size(), nullptr, &sink);
+  if (!sink.Close() && status.ok()) status = DistStatus::Fail(DistError::kWriteFailed, target);
+  return status;
 }
 
 bool Installer::PlaceContent(const std::string& content, const std::string& target) {
@@ -85,29 +102,35 @@ bool Installer::PlaceContent(const std::string& content, const std::string& targ
 }
 
 bool Installer::PlaceFile(const PlannedFile& file, const std::string& target, std::string* message) {
-  bool placed = false;
-  if (file.entry >= 0) {
-    bool damaged = false;
-    placed = PlaceEntry(file.entry, target, &damaged);
-    // A target that cannot be made (a folder of that name, a full disk) is
-    // the system's to name, as in the folder form.
-    if (!placed)
-      *message = damaged ? std::string(kDamagedSetupText) + "\nFile: " + target
-                         : "System Error: " + LastErrorText() + "File: " + target;
-  } else if (file.source.empty()) {
-    placed = PlaceContent(file.content, target);
-    if (!placed) *message = "System Error: " + LastErrorText() + "File: " + target;
+  if (file.source.empty() && file.entry < 0) {
+    if (!PlaceContent(file.content, target)) {
+      *message = "System Error: " + LastErrorText() + "File: " + target;
+      return false;
+    }
   } else {
-    placed = PlaceCopy(file.source, target);
+    const DistStatus status =
+        file.entry >= 0 ? PlaceEntry(file.entry, target) : PlaceStream(file, target);
     // Name the file that failed: mostly the target, which could not be written.
     const std::string reason = LastErrorText();
-    if (!placed) *message = "System Error: " + reason + "File: " + (CanReadFile(file.source) ? target : file.source);
+    if (status.error == DistError::kDamaged) {
+      damaged_ = true;
+      *message = file.entry >= 0
+                     ? std::string(kDamagedSetupText) + "\nFile: " + target
+                     : DamagedFileText(ExtractFilePath(file.source), ExtractFileName(file.source));
+      return false;
+    }
+    if (!status.ok()) {
+      const std::string& source = file.entry >= 0 ? plan_.program : file.source;
+      const bool unread = status.error == DistError::kReadFailed;
+      *message = "System Error: " + reason + "File: " + (unread ? source : target);
+      return false;
+    }
   }
-  if (placed && SizeOf(target) != file.size) {
+  if (SizeOf(target) != file.size) {
     *message = "System Error: the copy is incomplete.\nFile: " + target;
-    placed = false;
+    return false;
   }
-  return placed;
+  return true;
 }
 
 StepResult Installer::CopyProgramFiles() {

@@ -61,7 +61,10 @@ bool RunSteps(const InstallPlan& plan, Installer& installer, InstallJournal& jou
       return fail("Setup Error", e.what());
     }
     if (step.name) say(std::string("   ") + step.name + Verdict(result));
-    if (result == StepResult::Failed) return fail(installer.FailureCaption(), installer.FailureMessage());
+    if (result == StepResult::Failed) {
+      outcome.damaged = installer.Damaged();
+      return fail(installer.FailureCaption(), installer.FailureMessage());
+    }
   }
   return journal.Commit() || fail("Setup Error", journalError);
 }

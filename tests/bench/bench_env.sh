@@ -15,3 +15,20 @@ bench_driver() {
 bench_dist() {
   CV_WIN32_DIR=$win CV_HOST_DIR=$host bash tools/make_dist.sh >/dev/null
 }
+
+# Times on a shared machine: what else ran says how far to trust them.
+# bench_sampled COMMAND...: runs it with the load average sampled every 5 s
+# beside it, then prints a line naming Wine, the cores and that load.
+bench_sampled() {
+  local loads sampler status=0 lmin lmed lmax
+  loads=$(mktemp)
+  (while :; do cut -d' ' -f1 /proc/loadavg >>"$loads"; sleep 5; done) &
+  sampler=$!
+  "$@" || status=$?
+  kill "$sampler" && wait "$sampler" 2>/dev/null || true
+  read -r lmin lmed lmax < <(sort -n "$loads" | awk '{ v[NR] = $1 } END { print v[1], v[int((NR + 1) / 2)], v[NR] }')
+  printf '\nTaken under %s on %s cores shared with other work; load average (1 min) sampled every 5 s while the rounds ran: %s / %s / %s (min / median / max), %s samples.\n' \
+    "$(wine --version)" "$(nproc)" "$lmin" "$lmed" "$lmax" "$(wc -l <"$loads")"
+  rm -f "$loads"
+  return "$status"
+}

@@ -8,6 +8,9 @@
 ; the client's own database, which NSIS cannot write.
 ;   makensis -DDIST=<distribution> -DVERSION=<version> -DOUTFILE=<exe> corvaline.nsi
 ;   -DNOFILES: the same installer without the files (its size alone).
+;   -DEXTRA=<folder>: the *.bin files of that folder too, as the distribution
+;   carries them beside its own (the benchmark at size).
+;   -DPER_FILE: each file compressed apart instead of all together (solid).
 ;   -DSECTION_TIMES=<name>: the install section times itself with the
 ;   system's high-resolution counter (System plug-in) and writes
 ;   "<start> <end> <counts per second>" to <name> beside the installer once
@@ -22,8 +25,14 @@
 !endif
 
 Unicode true
-; The smallest that NSIS makes: what a size-minded user would pick.
-SetCompressor /SOLID lzma
+!ifdef PER_FILE
+  ; Each file packed apart, and stored as it is when packing does not shrink
+  ; it: the fastest NSIS unpacks big files, incompressible ones above all.
+  SetCompressor lzma
+!else
+  ; The smallest that NSIS makes: what a size-minded user would pick.
+  SetCompressor /SOLID lzma
+!endif
 RequestExecutionLevel user
 
 !define PRODUCT "Corvaline"
@@ -79,6 +88,9 @@ Section "Install"
     File "${DIST}\License.txt"
     File "${DIST}\QuickStart.rtf"
     File "${DIST}\ReadMe.txt"
+    !ifdef EXTRA
+      File "${EXTRA}\*.bin"
+    !endif
   !endif
   ; The user's database is never replaced, the encrypted one never shadowed.
   IfFileExists "$INSTDIR\CV.dbc" seeded
@@ -147,6 +159,9 @@ Section "Uninstall"
   Delete "$INSTDIR\License.txt"
   Delete "$INSTDIR\QuickStart.rtf"
   Delete "$INSTDIR\ReadMe.txt"
+  !ifdef EXTRA
+    Delete "$INSTDIR\*.bin"
+  !endif
   Delete "$INSTDIR\UninstCV.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${CLIENT_KEY}"

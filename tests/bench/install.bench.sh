@@ -13,6 +13,7 @@ mkdir -p build/bench
 source tests/wine/env.sh
 wine_env_start bench-install >/dev/null
 trap wine_env_stop EXIT
-wine "$exe" "$(echo "$win/dist" | tr / '\\')" "${RUNS:-5}" </dev/null | tr -d '\r' > build/bench/install.md
+bench_sampled wine "$exe" "$(echo "$win/dist" | tr / '\\')" "${RUNS:-5}" </dev/null | tr -d '\r' \
+  > build/bench/install.md
 cp build/bench/install.md docs/install-bench.md
 cat build/bench/install.md

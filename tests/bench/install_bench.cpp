@@ -35,28 +35,15 @@ using bench::InstallTimes;
 using bench::Median;
 using bench::Ms;
 using bench::TempFolder;
+using bench::TimeXcopy;
 
 constexpr int kFiles = 200;
 constexpr int64_t kBytes = 50LL * 1024 * 1024;
 constexpr int kLargeFiles = 10;  // a few large files, many small ones, as a program ships
 constexpr double kLargeShare = 0.6;
 
-struct Entry {
-  std::string name;
-  int64_t size;
-};
-
-std::vector<Entry> PlainFiles(const std::string& folder) {
-  std::vector<Entry> files;
-  WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
-  if (!find) return files;
-  do {
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    files.push_back({data.cFileName, (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
-  } while (FindNextFileA(find.Get(), &data));
-  return files;
-}
+using Entry = bench::FolderFile;
+using bench::PlainFiles;
 
 bool WriteRandomFile(const std::string& path, int64_t size, uint32_t& seed) {
   UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -83,7 +70,7 @@ bool WriteFileList(const std::string& dist) {
   FileList list;
   for (const Entry& e : PlainFiles(dist)) {
     if (e.name == kFileListName) continue;
-    ListedFile listed{e.name, uint64_t(e.size), {}};
+    ListedFile listed{e.name, e.size, {}};
     std::unique_ptr<FileSource> file;
     if (!FileSource::Open(dist + "\\" + e.name, file).ok() || !Sha256OfSource(*file, listed.sha256).ok())
       return false;
@@ -105,7 +92,7 @@ bool MakeDistribution(const std::string& sample, const std::string& dist) {
   std::vector<Entry> own = PlainFiles(sample);
   for (const Entry& e : own) {
     if (!CopyFileA((sample + "\\" + e.name).c_str(), (dist + "\\" + e.name).c_str(), FALSE)) return false;
-    used += e.size;
+    used += static_cast<int64_t>(e.size);
   }
   const int generated = kFiles - static_cast<int>(own.size());
   const int64_t rest = kBytes - used;
@@ -131,26 +118,6 @@ InstallTimes TimeInstall(const std::string& dist, const std::string& dest) {
   return bench::TimeInstall(setup);  // the owner ends setup and the Explorer window it opened
 }
 
-// xcopy as its own process, from its start to its end.
-double TimeXcopy(const std::string& from, const std::string& to) {
-  std::string command = "xcopy.exe \"" + from + "\" \"" + to + "\" /E /I /Y /Q";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;  // its listing goes nowhere
-  PROCESS_INFORMATION info{};
-  const Clock::time_point start = Clock::now();
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &info))
-    throw automation::Failure("cannot start " + command);
-  UniqueHandle process(info.hProcess), thread(info.hThread);
-  WaitForSingleObject(process.Get(), INFINITE);
-  const double ms = Ms(Clock::now() - start);
-  DWORD code = 1;
-  GetExitCodeProcess(process.Get(), &code);
-  if (code != 0) throw automation::Failure(command + " ended with " + std::to_string(code));
-  return ms;
-}
-
 void Expect(bool ok, const std::string& what) {
   if (!ok) throw automation::Failure(what);
 }
@@ -166,12 +133,12 @@ int Run(const std::string& sample, int runs) {
 
   int64_t bytes = 0;
   std::vector<Entry> files = PlainFiles(dist);
-  for (const Entry& e : files) bytes += e.size;
+  for (const Entry& e : files) bytes += static_cast<int64_t>(e.size);
 
   std::printf("# Install benchmark\n\n");
   std::printf("Distribution: %zu files, %.1f MiB (the sample distribution and generated files), "
-              "listed with their SHA-256 in its CVFiles.txt, which setup checks before it changes "
-              "anything, and journals every change; installed by setup.exe into a fresh folder, "
+              "listed with their SHA-256 in its CVFiles.txt, against which setup checks each file "
+              "as it copies it, and journals every change; installed by setup.exe into a fresh folder, "
               "as a first installation, and copied "
               "by Wine's xcopy (/E /I /Y) into another; %d runs in one Wine session. Times in ms. "
               "Install = from the click confirming \"Install now?\" to the Done page, less the "

@@ -2,6 +2,7 @@
 // confirms "Install now?" to the Done page, with the wait dialog's lifetime
 // apart (its fixed countdown of about 4 s does no work).
 #pragma once
+#include <string>
 #include <vector>
 
 #include "tests/bench/poll.h"
@@ -21,5 +22,9 @@ struct InstallTimes {
 // timing the milestones that come in order between the wait dialog's closing
 // and the Done page.
 InstallTimes TimeInstall(const e2e::SetupWizard& setup, const std::vector<Milestone>& along = {});
+
+// Wine's xcopy copying a folder (/E /I /Y) as its own process, from its start
+// to its end, in ms: the floor of any install of those files.
+double TimeXcopy(const std::string& from, const std::string& to);
 
 }  // namespace bench

@@ -40,7 +40,10 @@ namespace {
 using namespace std::chrono_literals;
 using automation::Process;
 using bench::Clock;
+using bench::FileSize;
 using bench::Ms;
+using bench::SpreadText;
+using bench::Thousands;
 
 constexpr uint64_t kSizeGoal = 256 * 1024;  // bytes
 constexpr double kOneFileStartGoal = 1.1;   // of the folder form's start-up
@@ -178,22 +181,6 @@ Sample Round(const Args& a, Kind kind, const std::string& dest) {
   return s;
 }
 
-uint64_t FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-    throw automation::Failure("cannot read the size of " + path);
-  return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::string Thousands(uint64_t n) {
-  std::string digits = std::to_string(n), out;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out;
-}
-
 using Samples = std::vector<Sample>[kKinds];
 
 struct Results {
@@ -211,25 +198,14 @@ double MedianOf(const std::vector<Sample>& samples, double Sample::*field) {
   return bench::Median(Column(samples, field));
 }
 
-std::string SpreadText(const std::vector<double>& v) {
-  const bench::Spread s = bench::SpreadOf(v);
-  char text[96];
-  std::snprintf(text, sizeof text, "%.0f / **%.0f** / %.0f", s.min, s.median, s.max);
-  return text;
-}
-
 std::string Ratio(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "**%.2f**", value);
   return text;
 }
 
-// The ratio of the medians with its interval over rounds drawn again.
 std::string RatioOf(const std::vector<Sample>& a, const std::vector<Sample>& b, double Sample::*field) {
-  const bench::Interval i = bench::RatioInterval(Column(a, field), Column(b, field));
-  char text[64];
-  std::snprintf(text, sizeof text, "**%.2f** (%.2f-%.2f)", MedianOf(a, field) / MedianOf(b, field), i.low, i.high);
-  return text;
+  return bench::RatioText(Column(a, field), Column(b, field));
 }
 
 std::string Goal(double value, double limit, const std::string& what) {
@@ -283,12 +259,12 @@ void PrintReport(const Args& a, const Results& results) {
   std::printf(
       "The same job done by our setup.exe (the release build's sample distribution) in its folder "
       "form (setup.exe beside its files) and as the one-file setup (setup.exe carrying the files "
-      "as a zlib payload, checked whole at start), and by an NSIS installer built by Debian's "
+      "as a zlib payload, its directory checked at start), and by an NSIS installer built by Debian's "
       "makensis from `tests/bench/corvaline.nsi` (Modern UI 2, solid LZMA, the distribution's "
       "five files inside): the five files, CV.ini copied to CV.dbc, the six values under "
       "HKCU\\Software\\Corvaline and the Settings > Apps entry, a Start-menu folder with five "
       "shortcuts opened in Explorer, an uninstaller. Ours besides stores the default message and "
-      "article in CV.dbc, checks the distribution's files before any change, writes each change "
+      "article in CV.dbc, checks each file's SHA-256 as it copies or unpacks it, writes each change "
       "to its install journal first and installs the file list CVFiles.txt. %d rounds in one "
       "Wine session, each running the three in turn, each round starting with the next one; "
       "every install a first installation into a fresh folder after the client's key and the "

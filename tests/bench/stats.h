@@ -2,6 +2,8 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -51,6 +53,32 @@ inline Interval RatioInterval(const std::vector<double>& a, const std::vector<do
   if (ratios.empty()) return {};
   std::sort(ratios.begin(), ratios.end());
   return {ratios[ratios.size() * 5 / 100], ratios[ratios.size() * 95 / 100]};
+}
+
+// 1,234,567.
+inline std::string Thousands(uint64_t n) {
+  std::string digits = std::to_string(n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+// "min / **median** / max".
+inline std::string SpreadText(const std::vector<double>& v) {
+  const Spread s = SpreadOf(v);
+  char text[96];
+  std::snprintf(text, sizeof text, "%.0f / **%.0f** / %.0f", s.min, s.median, s.max);
+  return text;
+}
+
+// The ratio of the medians with its interval over rounds drawn again.
+inline std::string RatioText(const std::vector<double>& a, const std::vector<double>& b) {
+  const Interval i = RatioInterval(a, b);
+  char text[64];
+  std::snprintf(text, sizeof text, "**%.2f** (%.2f-%.2f)", Median(a) / Median(b), i.low, i.high);
+  return text;
 }
 
 }  // namespace bench

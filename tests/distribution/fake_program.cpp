@@ -35,7 +35,11 @@ void FakeSign(std::string& b) {
 
 void Reseal(std::string& b) {
   if (b.size() < kFakeProgramSize + payload::kFooterSize) return;
-  const size_t checksum = b.size() - payload::kFooterSize + payload::kFooterChecksum;
-  const Sha256Digest digest = Sha256Of(&b[kFakeProgramSize], checksum - kFakeProgramSize);
+  const size_t footer = b.size() - payload::kFooterSize;
+  const size_t checksum = footer + payload::kFooterChecksum;
+  const uint64_t directory = le::Get64(At(b, footer + payload::kFooterDirectoryOffset));
+  if (directory > footer - kFakeProgramSize) return;
+  const size_t sealed = kFakeProgramSize + static_cast<size_t>(directory);
+  const Sha256Digest digest = Sha256Of(&b[sealed], checksum - sealed);
   std::copy(digest.begin(), digest.end(), &b[checksum]);
 }

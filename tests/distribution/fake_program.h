@@ -10,5 +10,6 @@ constexpr size_t kFakeProgramSize = 1024;
 std::string FakeProgram();
 // What a signing tool does: a certificate table at the end, named in the header.
 void FakeSign(std::string& bytes);
-// The payload's checksum made again after a change, as a forger would.
+// The payload's checksum (of its directory and footer) made again after a
+// change, as a forger would.
 void Reseal(std::string& bytes);

@@ -4,6 +4,7 @@
 
 #include "distribution/payload_reader.h"
 #include "distribution/payload_writer.h"
+#include "distribution/pe_image.h"
 #include "tests/distribution/fake_program.h"
 
 #ifdef _WIN32
@@ -47,10 +48,33 @@ std::string Pack(const std::vector<std::pair<std::string, std::string>>& files) 
   return out.bytes;
 }
 
+// Counts the bytes read through it.
+class CountingSource : public ByteSource {
+ public:
+  explicit CountingSource(ByteSource& source) : source_(source) {}
+  uint64_t Size() const override { return source_.Size(); }
+  bool ReadAt(uint64_t offset, void* out, size_t count) override {
+    read += count;
+    return source_.ReadAt(offset, out, count);
+  }
+  uint64_t read = 0;
+
+ private:
+  ByteSource& source_;
+};
+
 DistError OpenError(const std::string& bytes) {
   MemorySource source(bytes);
   PayloadReader reader;
   return reader.Open(source).error;
+}
+
+// The first refusal of opening the payload or unpacking its entries.
+DistError CheckError(const std::string& bytes) {
+  MemorySource source(bytes);
+  PayloadReader reader;
+  const DistStatus opened = reader.Open(source);
+  return opened.ok() ? reader.VerifyAll().error : opened.error;
 }
 
 const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -70,7 +94,7 @@ TEST(Payload, RoundTripOverSizesSignedOrNot) {
     ASSERT_EQ(reader.Entries().size(), files.size());
     for (size_t i = 0; i < files.size(); ++i) {
       StringSink sink;
-      ASSERT_TRUE(reader.Extract(i, sink).ok());
+      ASSERT_TRUE(reader.Extract(i, &sink).ok());
       EXPECT_EQ(reader.Entries()[i].file.name, files[i].first);
       EXPECT_TRUE(sink.bytes == files[i].second) << files[i].first;
       EXPECT_LE(sink.largest, kTransferPiece);
@@ -80,29 +104,73 @@ TEST(Payload, RoundTripOverSizesSignedOrNot) {
   }
 }
 
+// Signed, with or without the zeros a signing tool pads the image with.
 TEST(Payload, PlainProgramHasNone) {
-  std::string plain = FakeProgram();
-  EXPECT_EQ(OpenError(plain), DistError::kNoPayload);
-  FakeSign(plain);
-  EXPECT_EQ(OpenError(plain), DistError::kNoPayload);
+  const struct {
+    std::string between;  // the image's end to the certificate table
+    bool sign;
+    DistError error;
+  } cases[] = {
+      {"", false, DistError::kNoPayload},
+      {"", true, DistError::kNoPayload},
+      {std::string(7, '\0'), true, DistError::kNoPayload},
+      {std::string(7, '\0'), false, DistError::kDamaged},  // unsigned: no reason to pad
+      {std::string(6, '\0') + "x", true, DistError::kDamaged},
+  };
+  for (const auto& c : cases) {
+    std::string program = FakeProgram() + c.between;
+    if (c.sign) FakeSign(program);
+    EXPECT_EQ(OpenError(program), c.error) << c.between.size() << (c.sign ? " signed" : "");
+  }
   EXPECT_EQ(OpenError("no program at all"), DistError::kDamaged);
 }
 
+// Opening reads the directory alone, however big the entries; unpacking reads
+// each entry's packed bytes once.
+TEST(Payload, OpeningReadsTheDirectoryAndUnpackingEachByteOnce) {
+  const std::string bytes = Pack({{"CV.exe", "client"}, {"big", Random(3 << 20, 7)}, {"ReadMe.txt", "r"}});
+  MemorySource memory(bytes);
+  CountingSource source(memory);
+  PayloadReader reader;
+  ASSERT_TRUE(reader.Open(source).ok());
+  EXPECT_LT(source.read, 2 * kFakeProgramSize);
+  for (size_t i = 0; i < reader.Entries().size(); ++i) {
+    source.read = 0;
+    ASSERT_TRUE(reader.Extract(i, nullptr).ok());
+    EXPECT_EQ(source.read, reader.Entries()[i].packedSize) << i;
+  }
+}
+
+// A flipped byte of the directory or footer refuses the payload; one of an
+// entry's packed bytes refuses that entry, and only it.
 TEST(Payload, RefusesEveryCutAndEveryFlippedByte) {
   for (bool sign : {false, true}) {
     std::string good = Pack(kFiles);
     if (sign) FakeSign(good);
-    ASSERT_EQ(OpenError(good), DistError::kNone);
+    MemorySource goodSource(good);
+    PayloadReader goodReader;
+    ASSERT_TRUE(goodReader.Open(goodSource).ok());
+    const std::vector<PayloadEntry> entries = goodReader.Entries();
+    const uint64_t directory = entries.back().offset + entries.back().packedSize;
     // Every byte after the program's headers: entries, directory, footer, signature.
     for (size_t at = kFakeProgramSize; at < good.size(); at += at < good.size() - 200 ? 97 : 1) {
       std::string flipped = good;
       flipped[at] ^= 0x20;
-      const DistError error = OpenError(flipped);
-      // A signature's own bytes are Authenticode's to check.
+      MemorySource source(flipped);
+      PayloadReader reader;
+      const DistError opened = reader.Open(source).error;
       if (sign && at >= good.size() - 24) {
-        EXPECT_EQ(error, DistError::kNone);
+        // A signature's own bytes are Authenticode's to check.
+        EXPECT_EQ(CheckError(flipped), DistError::kNone);
+      } else if (at >= directory) {
+        EXPECT_EQ(opened, DistError::kDamaged) << "byte " << at << " of " << good.size();
       } else {
-        EXPECT_EQ(error, DistError::kDamaged) << "byte " << at << " of " << good.size();
+        ASSERT_EQ(opened, DistError::kNone) << "byte " << at;
+        for (size_t i = 0; i < entries.size(); ++i) {
+          const bool inside = at >= entries[i].offset && at < entries[i].offset + entries[i].packedSize;
+          EXPECT_EQ(reader.Extract(i, nullptr).error, inside ? DistError::kDamaged : DistError::kNone)
+              << "byte " << at << ", entry " << i;
+        }
       }
       if (at > kFakeProgramSize && at < good.size() - 30) {
         EXPECT_EQ(OpenError(good.substr(0, at)), DistError::kDamaged) << "cut at " << at;
@@ -139,7 +207,7 @@ TEST(Payload, RefusesForgeriesEvenWhenSealed) {
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at, c.to.size(), c.to);
     Reseal(bytes);
-    EXPECT_EQ(OpenError(bytes), c.from == c.to ? DistError::kNone : DistError::kDamaged) << c.to;
+    EXPECT_EQ(CheckError(bytes), c.from == c.to ? DistError::kNone : DistError::kDamaged) << c.to;
   }
 }
 
@@ -150,11 +218,43 @@ TEST(Payload, ExtractStopsOnChangeOrRefusingSink) {
   ASSERT_TRUE(reader.Open(source).ok());
   StringSink full;
   full.limit = 1000;
-  EXPECT_EQ(reader.Extract(0, full).error, DistError::kWriteFailed);
-  bytes[reader.Entries()[1].offset + 10] ^= 1;  // the file changed after the check
+  EXPECT_EQ(reader.Extract(0, &full).error, DistError::kWriteFailed);
+  bytes[reader.Entries()[1].offset + 10] ^= 1;  // the file changed after it was opened
   StringSink sink;
-  EXPECT_EQ(reader.Extract(1, sink).error, DistError::kDamaged);
-  EXPECT_EQ(reader.Extract(3, sink).error, DistError::kReadFailed);
+  EXPECT_EQ(reader.Extract(1, &sink).error, DistError::kDamaged);
+  EXPECT_EQ(reader.Extract(3, &sink).error, DistError::kReadFailed);
+}
+
+// The packing tool's check that the program carrying the files is the one
+// it installs as the uninstaller, signed or not.
+TEST(Payload, TheCarrierIsTheListedProgramWithOrWithoutItsSignature) {
+  const std::string plain = FakeProgram();
+  auto signedWith = [](std::string bytes, size_t padding) {
+    bytes += std::string(padding, '\0');  // what a signing tool may pad the image with
+    FakeSign(bytes);
+    bytes[0x58 + 64] = 0x5A;  // the image's checksum, made again
+    return bytes;
+  };
+  std::string otherCode = plain, otherSigned = signedWith(plain, 0);
+  otherCode[600] = 'x';
+  otherSigned[600] = 'x';
+  const struct {
+    std::string carrier, listed;
+    DistError error;
+  } cases[] = {
+      {plain, plain, DistError::kNone},
+      {plain, signedWith(plain, 0), DistError::kNone},
+      {plain, signedWith(plain, 7), DistError::kNone},
+      {plain, signedWith(plain, 8), DistError::kDamaged},  // more than padding
+      {plain, otherSigned, DistError::kDamaged},
+      {plain, otherCode, DistError::kDamaged},
+      {signedWith(plain, 0), signedWith(plain, 0), DistError::kDamaged},  // a signed carrier
+      {plain + "x", plain + "x", DistError::kDamaged},  // a carrier with data appended
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    MemorySource carrier(cases[i].carrier), listed(cases[i].listed);
+    EXPECT_EQ(CheckSameProgram(carrier, listed).error, cases[i].error) << "case " << i;
+  }
 }
 
 TEST(Payload, WriterRefusesWhatReaderWould) {

@@ -205,7 +205,8 @@ TEST_F(InstallTest, TheOneFileSetupInstallsExactlyWhatItCarries) {
   setup.FillAddress(kAddress, kHost);
   setup.Install();
   EXPECT_EQ(Listing(dest), ExpectedFiles());  // the file list too
-  EXPECT_EQ(FileContent(dest + "\\UninstCV.exe"), FileContent(oneFile));
+  // The uninstaller is the plain program, without the payload.
+  EXPECT_EQ(FileContent(dest + "\\UninstCV.exe"), FileContent(DistFolder() + "\\setup.exe"));
   EXPECT_EQ(Record("message"), DefaultMessage(kAddress, kHost));
   setup.DontRunClient();
   setup.CloseExplorer();

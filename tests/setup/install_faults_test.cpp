@@ -423,7 +423,7 @@ TEST_P(InstallFaults, EveryChangeTakenBackExactly) {
 }
 
 // The sample distribution as one file: a program (this test's own, a plain
-// Windows program) carrying the distribution's files.
+// Windows program) carrying the distribution's files, setup.exe among them.
 std::string MakeOneFile(const ScratchDir& dist, const std::string& path) {
   struct StringSink : ByteSink {
     std::string bytes;
@@ -435,13 +435,12 @@ std::string MakeOneFile(const ScratchDir& dist, const std::string& path) {
   char self[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   const std::string program = ReadTextFile(self);
+  const char* names[] = {"setup.exe", "CV.exe", "CV.ini", "License.txt", "ReadMe.txt", "QuickStart.rtf"};
   std::vector<std::string> contents;
-  for (const char* name : {"CV.exe", "CV.ini", "License.txt", "ReadMe.txt", "QuickStart.rtf"})
-    contents.push_back(ReadTextFile(dist / name));
+  for (const char* name : names) contents.push_back(ReadTextFile(dist / name));
   MemorySource programSource(program);
   std::vector<std::unique_ptr<MemorySource>> sources;
   std::vector<PackFile> files;
-  const char* names[] = {"CV.exe", "CV.ini", "License.txt", "ReadMe.txt", "QuickStart.rtf"};
   for (size_t i = 0; i < contents.size(); ++i) {
     sources.push_back(std::make_unique<MemorySource>(contents[i]));
     files.push_back({names[i], sources.back().get()});

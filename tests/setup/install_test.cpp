@@ -136,9 +136,10 @@ TEST_F(InstallTest, SetupInAnyCaseArrivesAsTheUninstallerAndOlderFilesAreReplace
                                               "ReadMe.txt", "UninstCV.exe", "notes.txt"}));
 }
 
-// With its file list, a distribution is exactly the listed files, each checked
-// before anything changes; a file beside them that is not listed stays out.
-TEST_F(InstallTest, TheFileListDecidesWhatIsInstalledAndIsCheckedFirst) {
+// With its file list, a distribution is exactly the listed files, each of its
+// listed size before anything changes and of its SHA-256 as it is copied; a
+// file beside them that is not listed stays out.
+TEST_F(InstallTest, TheFileListDecidesWhatIsInstalledAndIsChecked) {
   FileList list;
   for (const char* name : {"setup.exe", "CV.exe", "CV.ini", "License.txt", "ReadMe.txt", "QuickStart.rtf"}) {
     const std::string bytes = ReadTextFile(dist / name);
@@ -153,13 +154,25 @@ TEST_F(InstallTest, TheFileListDecidesWhatIsInstalledAndIsCheckedFirst) {
                                                    "QuickStart.rtf", "ReadMe.txt", "UninstCV.exe"}));
   EXPECT_EQ(ReadTextFile(dest / "Apps\\CVFiles.txt"), text);
 
-  // A listed file changed, or gone: refused, nothing made.
-  for (const char* damage : {"changed", "gone"}) {
-    if (std::string(damage) == "gone") DeleteFileA((dist / "License.txt").c_str());
-    else WriteTextFile(dist / "License.txt", "a licence of another size");
+  // A listed file of another size, or gone: refused, nothing made. One of
+  // its size but other bytes, found as it is copied: the install is taken
+  // back, and the exit code says the distribution is damaged.
+  const std::string licence = ReadTextFile(dist / "License.txt");
+  for (const char* damage : {"resized", "gone", "altered"}) {
+    const std::string name = damage;
+    if (name == "gone") DeleteFileA((dist / "License.txt").c_str());
+    else WriteTextFile(dist / "License.txt", name == "altered" ? std::string(licence.size(), 'x') : "another size");
     Installed run = Install(NoGroup(dest / "Elsewhere"));
-    EXPECT_EQ(run.plan.problem, PlanProblem::Distribution) << damage;
-    EXPECT_NE(run.plan.message.find("License.txt is missing or differs"), std::string::npos) << run.plan.message;
+    if (name == "altered") {
+      EXPECT_EQ(run.plan.problem, PlanProblem::None);
+      EXPECT_EQ(run.outcome.result, InstallResult::RolledBack);
+      EXPECT_EQ(ExitCodeFor(run.outcome), ExitCode::DistributionDamaged);
+      EXPECT_NE(run.outcome.message.find("License.txt differs from its file list"), std::string::npos)
+          << run.outcome.message;
+    } else {
+      EXPECT_EQ(run.plan.problem, PlanProblem::Distribution) << damage;
+      EXPECT_NE(run.plan.message.find("License.txt is missing or differs"), std::string::npos) << run.plan.message;
+    }
     EXPECT_FALSE(Exists(dest / "Elsewhere")) << damage;
   }
   // A list of gigabytes is no list: refused unread, and said so.

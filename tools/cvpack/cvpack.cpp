@@ -11,6 +11,7 @@
 #include "distribution/file_source.h"
 #include "distribution/payload_reader.h"
 #include "distribution/payload_writer.h"
+#include "distribution/pe_image.h"
 #include "distribution/source_digest.h"
 
 namespace fs = std::filesystem;
@@ -20,8 +21,9 @@ namespace {
 const char kUsage[] =
     "usage: cvpack COMMAND ARGS...\n"
     "  filelist FOLDER LIST      write the list of the folder's files (names, sizes, SHA-256)\n"
-    "  pack SETUP LIST OUT       write OUT: SETUP carrying every other file of LIST,\n"
-    "                            each checked against the list\n"
+    "  pack SETUP LIST OUT       write OUT: SETUP carrying every file of LIST, each\n"
+    "                            checked against the list; SETUP is the listed\n"
+    "                            setup.exe, or that program unsigned\n"
     "  list EXE                  check EXE's payload and print its files\n"
     "  verify EXE                check EXE's payload\n";
 
@@ -114,18 +116,20 @@ FileList ReadList(const fs::path& listPath) {
 
 int PackCommand(const fs::path& setupPath, const fs::path& listPath, const fs::path& outPath) {
   const FileList files = ReadList(listPath);
-  std::unique_ptr<FileSource> setup = OpenSource(setupPath);
   const ListedFile* listedSetup = FindListedFile(files, "setup.exe");
   if (!listedSetup) throw Refused{listPath.string() + " does not name setup.exe"};
-  Check(CheckListedFile(*listedSetup, *setup), setupPath.string());
+  std::unique_ptr<FileSource> setup = OpenSource(setupPath);
 
+  // Every listed file, setup.exe too: installed, it is the uninstaller.
   std::vector<std::unique_ptr<FileSource>> sources;
   std::vector<PackFile> packed;
   for (const ListedFile& file : files) {
-    if (&file == listedSetup) continue;
     sources.push_back(OpenSource(listPath.parent_path() / file.name));
     Check(CheckListedFile(file, *sources.back()), file.name);
     packed.push_back({file.name, sources.back().get()});
+    if (&file == listedSetup)
+      Check(CheckSameProgram(*setup, *sources.back()),
+            setupPath.string() + " beside the listed setup.exe");
   }
   WriteFile(outPath,
             [&](FileSink& sink) { Check(WritePayload(*setup, packed, sink), outPath.string()); });
@@ -133,6 +137,7 @@ int PackCommand(const fs::path& setupPath, const fs::path& listPath, const fs::p
   std::unique_ptr<FileSource> written = OpenSource(outPath);
   PayloadReader reader;
   Check(reader.Open(*written), outPath.string());
+  Check(reader.VerifyAll(), outPath.string());
   return 0;
 }
 
@@ -140,6 +145,7 @@ int ShowCommand(const fs::path& exePath, bool list, std::ostream& out) {
   std::unique_ptr<FileSource> exe = OpenSource(exePath);
   PayloadReader reader;
   Check(reader.Open(*exe), exePath.string());
+  Check(reader.VerifyAll(), exePath.string());
   uint64_t size = 0, packed = 0;
   for (const PayloadEntry& e : reader.Entries()) {
     if (list)

@@ -60,10 +60,11 @@ bool Installer::ReplaceFile(const PlannedFile& file, const std::string& target,
   return true;
 }
 
-// A file that appeared since the journal named the target is another
-// program's: the roll-back keeps it.
+// A file that appeared since the journal named the target, or a folder that
+// stands there, is another program's or the user's: the roll-back keeps it.
 bool Installer::OpenedNew(const FileSink& sink, const std::string& target) {
-  if (!sink.Opened() && FileExists(target)) journal_.NotCreated(target);
+  if (!sink.Opened() && (FileExists(target) || DirectoryExists(target)))
+    journal_.NotCreated(target);
   return sink.Opened();
 }
 

@@ -11,6 +11,7 @@
 
 #include "db/FileMan1.h"
 #include "db/checker.h"
+#include "db/journal.h"
 #include "tests/db/db_test_util.h"
 
 namespace {
@@ -288,14 +289,22 @@ class Faults : public DbTest {
               WriteBytes(db, stopped);
             }
           }
-          // A reader sees the file whole before anyone settles it.
+          // A reader sees the file whole before anyone settles it: byte for
+          // byte as the next writer leaves it.
           const std::vector<Lines> seen = Records();
           EXPECT_TRUE(seen == before || seen == after) << where;
+          std::string view;
+          {
+            TFileManager reader(db, TFileManager::Access::ReadOnly);
+            view.resize(static_cast<size_t>(reader.Length()));
+            EXPECT_TRUE(reader.ReadAt(0, &view[0], static_cast<int32_t>(view.size()))) << where;
+          }
           std::string notice;
           {
             TFileManager reopened(db);
             notice = reopened.Notice;
           }
+          EXPECT_TRUE(view == ReadBytes(db)) << where;
           // A journal torn while it was written may leave bytes behind the
           // old end, where nothing is read. Stopped at the cut, the operation
           // had made every write: it is finished, not undone.
@@ -379,6 +388,72 @@ TEST_F(Faults, Rename) {
 }
 
 TEST_F(Faults, InitSet) { Run([&] { return SetInitValue("Version", "2.0", db); }); }
+
+// The verdict on a journal, by what each phase of the commit shows: a file
+// the commit's own order can leave is rolled back (or, whole, finished); any
+// other mixture means another writer, and nothing is undone.
+TEST_F(Faults, AJournalIsJudgedByTheCommitOrder) {
+  const int64_t oldLength = 90, newLength = 100;
+  Journal journal;
+  journal.oldLength = oldLength;
+  journal.newLength = newLength;
+  auto range = [&](int64_t at, const std::string& after, const std::string& before,
+                   CommitPhase phase) {
+    journal.ranges.push_back(MakeRange(at, after, before, oldLength, phase));
+  };
+  range(60, "bbbb", "aaaa", CommitPhase::Blocks);
+  range(70, "LLLLLL", "llllll", CommitPhase::Blocks);     // the first free list
+  range(88, "tttt", "..", CommitPhase::Blocks);           // half behind the old end
+  range(38, std::string(16, 'n'), std::string(16, 'o'), CommitPhase::Switch);
+  range(70, "RRRRRRRR", "LLLLLLzz", CommitPhase::Releases);  // over the first list
+  const std::string mixed = std::string(8, 'n') + std::string(8, 'o');
+  const struct {
+    const char* what;
+    std::string blocks, list, tail, head, last;  // at 60, 70, 88, 38 and 76
+    JournalVerdict verdict;
+  } cases[] = {
+      {"nothing written", "aaaa", "llllll", "..", std::string(16, 'o'), "zz",
+       JournalVerdict::Interrupted},
+      {"blocks part-way", "abab", "llllll", "t.", std::string(16, 'o'), "zz",
+       JournalVerdict::Interrupted},
+      {"blocks written", "bbbb", "LLLLLL", "tttt", std::string(16, 'o'), "zz",
+       JournalVerdict::Interrupted},
+      {"switched", "bbbb", "LLLLLL", "tttt", std::string(16, 'n'), "zz",
+       JournalVerdict::Interrupted},
+      {"releases part-way", "bbbb", "RRRLLL", "tttt", std::string(16, 'n'), "zz",
+       JournalVerdict::Interrupted},
+      {"every write made", "bbbb", "RRRRRR", "tttt", std::string(16, 'n'), "RR",
+       JournalVerdict::Finished},
+      {"a switch of old and new bytes", "bbbb", "LLLLLL", "tttt", mixed, "zz",
+       JournalVerdict::Overtaken},
+      {"a switch of old and new bytes, every write made", "bbbb", "RRRRRR", "tttt", mixed, "RR",
+       JournalVerdict::Overtaken},
+      {"switched before the blocks", "abab", "llllll", "t.", std::string(16, 'n'), "zz",
+       JournalVerdict::Overtaken},
+      {"switched before the blocks behind the old end", "bbbb", "LLLLLL", "ttxx",
+       std::string(16, 'n'), "zz", JournalVerdict::Overtaken},
+      {"releases before the switch", "bbbb", "RRRRRR", "tttt", std::string(16, 'o'), "RR",
+       JournalVerdict::Overtaken},
+      {"a free list longer than the first", "bbbb", "LLLLLL", "tttt", std::string(16, 'o'),
+       "RR", JournalVerdict::Overtaken},
+      {"a byte of neither", "bxbb", "llllll", "..", std::string(16, 'o'), "zz",
+       JournalVerdict::Overtaken},
+  };
+  for (const auto& c : cases) {
+    std::string bytes(static_cast<size_t>(newLength), '.');
+    bytes.replace(60, 4, c.blocks);
+    bytes.replace(70, 6, c.list);
+    bytes.replace(88, c.tail.size(), c.tail);
+    bytes.replace(38, 16, c.head);
+    bytes.replace(76, 2, c.last);
+    WriteBytes(db, bytes + EncodeJournal(journal));
+    std::unique_ptr<DbStorage> file = CurrentDbFiles().Open(db, FileStream::Mode::OpenExisting);
+    Journal found;
+    int64_t size = 0;
+    ASSERT_TRUE(FindJournal(*file, file->Size(), found, size)) << c.what;
+    EXPECT_EQ(Judge(found, *file, file->Size(), size), c.verdict) << c.what;
+  }
+}
 
 // A journal that no longer lies where it was written (at the operation's new
 // length) belongs to a file someone has changed since: it is dropped, with a

@@ -286,6 +286,7 @@ class Faults : public DbTest {
               EXPECT_EQ(got, Lines{"from the client"}) << where;
               const std::vector<Lines> seen = Records();
               EXPECT_TRUE(seen == before || seen == after) << where;
+              ExpectSound(db);
               WriteBytes(db, stopped);
             }
           }

@@ -314,7 +314,7 @@ std::vector<TFileManager::CommitWrite> TFileManager::PlanPhases() {
   return writes;
 }
 
-bool TFileManager::Journaled(const std::vector<CommitWrite>& writes, Journal& journal) {
+bool TFileManager::BuildJournal(const std::vector<CommitWrite>& writes, Journal& journal) {
   for (const CommitWrite& w : writes)
     length_ = std::max(length_, w.offset + static_cast<int64_t>(w.bytes.size()));
   journal.oldLength = fileLength_;
@@ -382,7 +382,7 @@ bool TFileManager::Commit() {
       !CurrentDbFiles().SyncFolder(fileName_))
     return CommitFailed("the file's folder cannot be flushed");
   Journal journal;
-  const bool known = Journaled(writes, journal);
+  const bool known = BuildJournal(writes, journal);
   // The journal goes behind everything the operation writes. Where the file
   // holds records, the first phase writes only space no record uses and may
   // go with it; otherwise nothing of the operation reaches the file before

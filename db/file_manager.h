@@ -158,7 +158,7 @@ class TFileManager {
   std::vector<CommitWrite> PlanNewFile();
   // The three phases, for a file whose records someone may read meanwhile.
   std::vector<CommitWrite> PlanPhases();
-  bool Journaled(const std::vector<CommitWrite>& writes, Journal& journal);
+  bool BuildJournal(const std::vector<CommitWrite>& writes, Journal& journal);
   bool WritePhase(const std::vector<CommitWrite>& writes, CommitPhase phase);
   bool CommitFailed(const std::string& report);
   // Where the next block appended to the area starts.

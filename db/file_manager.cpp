@@ -30,6 +30,7 @@ enum : int32_t {
 };
 
 bool g_sync = true;
+bool g_journal = true;
 
 FileStream::Mode ModeFor(const std::string& fileName, TFileManager::Access access) {
   if (access == TFileManager::Access::ReadOnly) return FileStream::Mode::ReadOnly;
@@ -52,13 +53,16 @@ TFileManager::TFileManager(const std::string& fileName, Access access)
   fileLength_ = length_ = file_->Size();
   if (fileLength_ < 0)
     Corrupt("the file's length cannot be read", 0);
-  else
+  else if (g_journal)
     SettleJournal();
   if (Error == kDbOk && length_ == 0) {
     if (readOnly_) return;
     if (WriteMagic() && WriteHeader()) WriteFreeList();
   } else if (Error == kDbOk && ReadHeader() && ReadFreeList() && !readOnly_) {
     head_ = HeadBytes();  // what the tree's blocks are learnt from
+    guarded_ = RootCell != -1;
+    fileDataEnd_ = DataEnd;
+    fileAreaSize_ = static_cast<int32_t>(FreeList.Area().size());
   }
   if (Error != 0) ReportError(Error);
 }
@@ -81,6 +85,8 @@ void TFileManager::SetSync(bool sync) { g_sync = sync; }
 
 bool TFileManager::Sync() { return g_sync; }
 
+void TFileManager::SetJournal(bool journal) { g_journal = journal; }
+
 void TFileManager::SettleJournal() {
   Journal journal;
   int64_t size = 0;
@@ -92,9 +98,11 @@ void TFileManager::SettleJournal() {
   if (readOnly_) {
     // A reader may not write: it sees the file as the writer will leave it.
     length_ = verdict == JournalVerdict::Interrupted ? journal.oldLength : fileLength_ - size;
+    // The old bytes, the earliest write's where two writes overlap.
     if (verdict == JournalVerdict::Interrupted)
-      for (const JournalRange& r : journal.ranges)
-        if (!r.before.empty()) overlay_[r.offset] = r.before;
+      for (auto r = journal.ranges.rbegin(); r != journal.ranges.rend(); ++r)
+        if (!r->before.empty())
+          Pend(r->offset, r->before.data(), static_cast<int32_t>(r->before.size()));
     cacheable_ = overlay_.empty();
     return;
   }
@@ -219,129 +227,199 @@ void TFileManager::FinishReleases() {
   WriteFreeList();
 }
 
-bool TFileManager::Commit() {
-  if (readOnly_) return true;
+std::vector<TFileManager::CommitWrite> TFileManager::PlanNewFile() {
   FinishReleases();
-  if (overlay_.empty()) return true;
-  // The header goes with every commit, changed or not: a program that knows
-  // no journals rewrites it with every write of its own, so a journal whose
-  // header bytes are neither the old nor the new ones was overtaken. The root
-  // cell of a file made by this engine follows the header at 50; rewriting
-  // the size field between them makes header and cell one write.
-  uint8_t head[16];
-  PutInt32(head, RootCell);
-  PutInt32(head + 4, DataEnd);
-  const bool oneWrite = RootCell == kFirstPayload && ReadAt(kHeaderEnd, head + 8, 8);
-  Pend(kRootCellOffset, head, oneWrite ? 16 : 8);
-
-  Journal journal;
-  journal.oldLength = fileLength_;
-  journal.newLength = length_;
-  bool ok = true;
-  for (const auto& pending : overlay_) {
-    const int64_t inside = std::clamp<int64_t>(fileLength_ - pending.first, 0,
-                                               static_cast<int64_t>(pending.second.size()));
-    std::string before(static_cast<size_t>(inside), '\0');
-    ok = ok && (inside == 0 || file_->ReadAt(pending.first, &before[0], before.size()) ==
-                                   before.size());
-    journal.ranges.push_back(MakeRange(pending.first, pending.second, std::move(before),
-                                       fileLength_));
-  }
-  // The journal goes behind everything the operation writes; nothing of the
-  // operation reaches the file before the journal is there whole.
-  const std::string bytes = ok ? EncodeJournal(journal) : std::string();
-  if (!ok || file_->WriteAt(length_, bytes.data(), bytes.size()) != bytes.size() ||
-      (g_sync && !file_->Sync())) {
-    file_->Truncate(fileLength_);  // a journal cut short is never replayed
-    overlay_.clear();
-    length_ = fileLength_;
-    SetError(kDbWriteError);
-    Report = "the journal cannot be written";
-    return false;
-  }
-  // Cutting the journal away is the moment the operation is done.
-  ok = WriteRanges(journal) && (!g_sync || file_->Sync()) && file_->Truncate(length_) &&
-       (!g_sync || file_->Sync());
-  overlay_.clear();
-  if (!ok) {
-    // Whatever of this does not happen now is the next opener's to finish.
-    RollBack(journal, *file_, g_sync);
-    length_ = fileLength_;
-    SetError(kDbWriteError);
-    Report = "a write into the file failed; it was rolled back";
-    return false;
-  }
-  fileLength_ = length_;
-  AfterCommit();
-  return true;
+  uint8_t header[8];
+  PutInt32(header, RootCell);
+  PutInt32(header + 4, DataEnd);
+  Pend(kRootCellOffset, header, 8);
+  const std::string area = FreeList.Area();
+  Pend(DataEnd, area.data(), static_cast<int32_t>(area.size()));
+  std::vector<CommitWrite> writes;
+  for (const auto& pending : overlay_)
+    writes.push_back(CommitWrite{pending.first, pending.second, CommitPhase::Blocks});
+  return writes;
 }
 
-// A program that knows no journals and opens the file before the commit is
-// done must find the records the file held, or the new ones, never a mixture:
-// the new blocks go first (into space that was free), then the header and
-// the root cell, which make them the file's records in one small write; last
-// whatever lies in blocks the operation released, which the old records
-// needed until then (the free-list area, when releasing the last block moved
-// DataEnd back onto one).
-bool TFileManager::WriteRanges(const Journal& journal) {
-  struct Piece {
-    int phase;
-    int64_t offset;
-    const char* bytes;
-    size_t size;
-  };
-  // The switch: header and root cell, one region when they lie together.
-  std::vector<std::pair<int64_t, int64_t>> switches;
+std::vector<TFileManager::CommitWrite> TFileManager::PlanPhases() {
+  // The free list of the first phase: space that was free and is still, and
+  // the old free-list area once blocks went behind it. It is read only by
+  // whoever reads the new header, except where it is written over the old
+  // one, and then it names less than the old one did.
+  TFreeList first = FreeList;
+  if (skipped_.size > 0)
+    first.Add(static_cast<int32_t>(skipped_.start), static_cast<int32_t>(skipped_.size));
+  // A free extent that ends the block area (a block the last operation
+  // released) ends it no more, where the list fits in front of the old one:
+  // the list goes into space that was free.
+  if (DataEnd == fileDataEnd_ && first.Count() > 0) {
+    const int last = first.Count() - 1;
+    const int32_t start = first.Position(last);
+    TFreeList rest = first;
+    rest.Positions.pop_back();
+    rest.Sizes.pop_back();
+    if (static_cast<int64_t>(start) + first.Size(last) == DataEnd &&
+        static_cast<int64_t>(start) + static_cast<int64_t>(rest.Area().size()) <= fileDataEnd_) {
+      first = std::move(rest);
+      DataEnd = start;
+    }
+  }
+  const std::string firstArea = first.Area();
+  // The switch: header and root cell, one write when they lie together (the
+  // root cell of a file made by the format is its first block).
+  std::vector<CommitWrite> switches;
+  std::string head(8, '\0');
+  PutInt32(&head[0], RootCell);
+  PutInt32(&head[4], DataEnd);
+  std::string cell(RootCell == kFirstPayload ? 8 : kRootCellPayload, '\0');
+  const int64_t cellAt = RootCell == kFirstPayload ? kHeaderEnd : RootCell;
+  ReadAt(cellAt, &cell[0], static_cast<int32_t>(cell.size()));
   if (RootCell == kFirstPayload) {
-    switches.emplace_back(kRootCellOffset, kFirstPayload + kRootCellPayload);
+    switches.push_back(CommitWrite{kRootCellOffset, head + cell, CommitPhase::Switch});
   } else {
-    switches.emplace_back(kRootCellOffset, kHeaderEnd);
-    if (RootCell != -1) switches.emplace_back(RootCell, RootCell + kRootCellPayload);
+    switches.push_back(CommitWrite{kRootCellOffset, head, CommitPhase::Switch});
+    switches.push_back(CommitWrite{cellAt, cell, CommitPhase::Switch});
   }
-  std::vector<int64_t> cuts;
-  for (const auto& s : switches) {
-    cuts.push_back(s.first);
-    cuts.push_back(s.second);
-  }
-  for (const LiveBlock& b : releases_) {
-    cuts.push_back(b.start);
-    cuts.push_back(b.start + b.size);
-  }
-  std::sort(cuts.begin(), cuts.end());
-  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-  auto phaseOf = [&](int64_t start, int64_t end) {
-    for (const auto& s : switches)
-      if (start >= s.first && end <= s.second) return 1;
-    for (const LiveBlock& b : releases_)
-      if (Overlaps(b, start, end)) return 2;
-    return 0;
-  };
-  std::vector<Piece> pieces;
+  // The blocks: everything pending beside the switch.
+  std::vector<CommitWrite> writes;
   for (const auto& pending : overlay_) {
     const int64_t end = pending.first + static_cast<int64_t>(pending.second.size());
     int64_t from = pending.first;
-    for (auto cut = std::upper_bound(cuts.begin(), cuts.end(), from);; ++cut) {
-      const int64_t to = cut == cuts.end() ? end : std::min(*cut, end);
-      pieces.push_back(Piece{phaseOf(from, to), from,
-                             pending.second.data() + (from - pending.first),
-                             static_cast<size_t>(to - from)});
-      if (to == end) break;
-      from = to;
+    for (const CommitWrite& s : switches) {
+      const int64_t sEnd = s.offset + static_cast<int64_t>(s.bytes.size());
+      if (sEnd <= from || s.offset >= end) continue;
+      if (s.offset > from)
+        writes.push_back(CommitWrite{from, pending.second.substr(from - pending.first,
+                                                                 s.offset - from),
+                                     CommitPhase::Blocks});
+      from = std::max(from, sEnd);
     }
+    if (from < end)
+      writes.push_back(
+          CommitWrite{from, pending.second.substr(from - pending.first), CommitPhase::Blocks});
   }
-  // A new file has no readers to keep whole.
-  if (journal.oldLength == 0)
-    for (Piece& p : pieces) p.phase = 0;
-  std::stable_sort(pieces.begin(), pieces.end(),
-                   [](const Piece& a, const Piece& b) { return a.phase < b.phase; });
-  for (const Piece& p : pieces)
-    if (file_->WriteAt(p.offset, p.bytes, p.size) != p.size) return false;
+  writes.push_back(CommitWrite{DataEnd, firstArea, CommitPhase::Blocks});
+  writes.insert(writes.end(), switches.begin(), switches.end());
+  // The released blocks join last, over the first list and as long as the
+  // longer of the two, so that it covers the first one whole.
+  TFreeList second = first;
+  for (const LiveBlock& b : releases_)
+    second.Add(static_cast<int32_t>(b.start), static_cast<int32_t>(b.size));
+  std::string secondArea = second.Area();
+  if (secondArea != firstArea) {
+    if (secondArea.size() < firstArea.size()) secondArea += firstArea.substr(secondArea.size());
+    writes.push_back(CommitWrite{DataEnd, secondArea, CommitPhase::Releases});
+  }
+  FreeList = std::move(second);
+  return writes;
+}
+
+bool TFileManager::BuildJournal(const std::vector<CommitWrite>& writes, Journal& journal) {
+  for (const CommitWrite& w : writes)
+    length_ = std::max(length_, w.offset + static_cast<int64_t>(w.bytes.size()));
+  journal.oldLength = fileLength_;
+  journal.newLength = length_;
+  std::string firstList;
+  for (const CommitWrite& w : writes) {
+    std::string before;
+    if (w.phase == CommitPhase::Releases) {
+      // As the first phase leaves it: its free list, then what the file held.
+      before = firstList;
+      const int64_t from = w.offset + static_cast<int64_t>(before.size());
+      std::string rest(w.bytes.size() - before.size(), '\0');
+      const int64_t inFile = std::clamp<int64_t>(fileLength_ - from, 0, rest.size());
+      if (inFile > 0 && file_->ReadAt(from, &rest[0], static_cast<size_t>(inFile)) !=
+                            static_cast<size_t>(inFile))
+        return false;
+      before += rest;
+    } else {
+      const int64_t inside =
+          std::clamp<int64_t>(fileLength_ - w.offset, 0, static_cast<int64_t>(w.bytes.size()));
+      before.resize(static_cast<size_t>(inside));
+      if (inside > 0 && file_->ReadAt(w.offset, &before[0], before.size()) != before.size())
+        return false;
+      if (w.phase == CommitPhase::Blocks && w.offset == DataEnd) firstList = w.bytes;
+    }
+    journal.ranges.push_back(MakeRange(w.offset, w.bytes, std::move(before), fileLength_, w.phase));
+  }
+  return true;
+}
+
+bool TFileManager::WritePhase(const std::vector<CommitWrite>& writes, CommitPhase phase) {
+  for (const CommitWrite& w : writes)
+    if (w.phase == phase &&
+        file_->WriteAt(w.offset, w.bytes.data(), w.bytes.size()) != w.bytes.size())
+      return false;
+  return true;
+}
+
+bool TFileManager::CommitFailed(const std::string& report) {
+  overlay_.clear();
+  length_ = fileLength_;
+  SetError(kDbWriteError);
+  Report = report;
+  return false;
+}
+
+bool TFileManager::Commit() {
+  if (readOnly_) return true;
+  if (overlay_.empty() && releases_.empty()) return true;
+  const bool guarded = guarded_;
+  const std::vector<CommitWrite> writes = guarded ? PlanPhases() : PlanNewFile();
+  if (!g_journal) {
+    // A writer that knows no journals: the same order, straight into the file.
+    for (CommitPhase phase : {CommitPhase::Blocks, CommitPhase::Switch, CommitPhase::Releases})
+      if (!WritePhase(writes, phase)) return CommitFailed("a write into the file failed");
+    for (const CommitWrite& w : writes)
+      fileLength_ = std::max(fileLength_, w.offset + static_cast<int64_t>(w.bytes.size()));
+    length_ = fileLength_;
+    overlay_.clear();
+    AfterCommit();
+    return true;
+  }
+  // A new file's name must survive a power failure as well as its bytes.
+  if (g_sync && mode_ == FileStream::Mode::Create && fileLength_ == 0 &&
+      !CurrentDbFiles().SyncFolder(fileName_))
+    return CommitFailed("the file's folder cannot be flushed");
+  Journal journal;
+  const bool known = BuildJournal(writes, journal);
+  // The journal goes behind everything the operation writes. Where the file
+  // holds records, the first phase writes only space no record uses and may
+  // go with it; otherwise nothing of the operation reaches the file before
+  // the journal is there whole.
+  const std::string bytes = known ? EncodeJournal(journal) : std::string();
+  if (!known || file_->WriteAt(length_, bytes.data(), bytes.size()) != bytes.size() ||
+      (!guarded && g_sync && !file_->Sync())) {
+    file_->Truncate(fileLength_);  // a journal cut short is never replayed
+    return CommitFailed("the journal cannot be written");
+  }
+  // Each phase is on the disk before the next begins. Cutting the journal
+  // away is the moment the operation is done; it need not wait for the disk:
+  // a journal that comes back after a power failure finds every write made,
+  // and the next opener cuts it again.
+  auto flush = [this](bool needed) { return !needed || !g_sync || file_->Sync(); };
+  bool releases = false;
+  for (const CommitWrite& w : writes) releases = releases || w.phase == CommitPhase::Releases;
+  const bool ok = WritePhase(writes, CommitPhase::Blocks) && flush(true) &&
+                  WritePhase(writes, CommitPhase::Switch) && flush(guarded) &&
+                  WritePhase(writes, CommitPhase::Releases) && flush(releases) &&
+                  file_->Truncate(length_);
+  if (!ok) {
+    // Whatever of this does not happen now is the next opener's to finish.
+    return CommitFailed(RollBack(journal, *file_, g_sync)
+                            ? "a write into the file failed; it was rolled back"
+                            : "a write into the file failed; the next opener rolls it back");
+  }
+  fileLength_ = length_;
+  overlay_.clear();
+  AfterCommit();
   return true;
 }
 
 void TFileManager::Discard() {
   if (readOnly_) return;
   overlay_.clear();
+  skipped_ = LiveBlock{0, 0};
   releases_.clear();
   allocated_.clear();
   written_.clear();
@@ -367,12 +445,12 @@ bool TFileManager::WriteMagic() {
   return SeekTo(0) && WriteBuf(kMagic, kMagicSize);
 }
 
+// The header and the free list reach the file at the commit, in the order
+// that keeps the file whole for every reader (Commit).
 bool TFileManager::WriteHeader() {
   Step = kStepWriteHeader;
-  uint8_t b[8];
-  PutInt32(b, RootCell);
-  PutInt32(b + 4, DataEnd);
-  return SeekTo(kRootCellOffset) && WriteBuf(b, 8);
+  SetError(readOnly_ ? kDbWriteError : kDbOk);
+  return Error == kDbOk;
 }
 
 bool TFileManager::ReadHeader() {
@@ -418,21 +496,36 @@ bool TFileManager::ReadFreeList() {
 
 bool TFileManager::WriteFreeList() {
   Step = kStepWriteFreeList;
-  const std::string area = FreeList.Area();
-  return SeekTo(DataEnd) && WriteBuf(area.data(), static_cast<int32_t>(area.size()));
+  SetError(readOnly_ ? kDbWriteError : kDbOk);
+  return Error == kDbOk;
+}
+
+int64_t TFileManager::AppendStart() const {
+  // The first block appended to a file that holds records goes behind its
+  // free-list area: whoever reads the file before the commit is done still
+  // finds its free list there.
+  return DataEnd == fileDataEnd_ && guarded_ ? static_cast<int64_t>(DataEnd) + fileAreaSize_
+                                             : DataEnd;
 }
 
 int32_t TFileManager::Allocate(int32_t n) {
   Step = kStepAllocate;
   if (n <= 0) return -1;
-  // A block must stay addressable by a 32-bit position.
-  if (static_cast<int64_t>(DataEnd) + n + kSizeFieldSize > INT32_MAX) {
+  if (n > INT32_MAX - kSizeFieldSize) {
     SetError(kDbWriteError);
     return -1;
   }
-  int32_t total = n + kSizeFieldSize;
+  const int32_t total = n + kSizeFieldSize;
   int32_t position = AllocateFromFreeList(total);
-  if (position == -1 && Error == kDbOk) position = AllocateAtEnd(total);
+  if (position == -1 && Error == kDbOk) {
+    // A block must stay addressable by a 32-bit position; free space below
+    // the limit has been tried first.
+    if (AppendStart() + total > INT32_MAX) {
+      SetError(kDbWriteError);
+      return -1;
+    }
+    position = AllocateAtEnd(total);
+  }
   if (Error != kDbOk) return -1;
   allocated_.push_back(LiveBlock{position - kSizeFieldSize, total});
   if (RootCell == -1) {
@@ -474,14 +567,15 @@ int32_t TFileManager::AllocateFromFreeList(int32_t total) {
 int32_t TFileManager::AllocateAtEnd(int32_t total) {
   Step = kStepAllocateAtEnd;
   SetError(kDbOk);
-  int32_t position = DataEnd + kSizeFieldSize;
-  // The new block covers the start of the old free-list area; Allocate writes
-  // the list again behind it.
-  if (SeekTo(DataEnd) && WriteInt(total)) {
-    DataEnd += total;
+  const int32_t start = static_cast<int32_t>(AppendStart());
+  // The area left behind joins the free list at the commit; until then the
+  // old free list lies there.
+  if (start != DataEnd) skipped_ = LiveBlock{DataEnd, start - DataEnd};
+  if (SeekTo(start) && WriteInt(total)) {
+    DataEnd = start + total;
     WriteHeader();
   }
-  return position;
+  return start + kSizeFieldSize;
 }
 
 bool TFileManager::Released(int32_t position) const {
@@ -744,6 +838,10 @@ void TFileManager::AfterCommit() {
     live_ = std::move(live);
     treeIndexes_ = std::move(tree);
   }
+  guarded_ = RootCell != -1;
+  fileDataEnd_ = DataEnd;
+  fileAreaSize_ = static_cast<int32_t>(FreeList.Area().size());
+  skipped_ = LiveBlock{0, 0};
   head_ = HeadBytes();
   verified_.clear();
   if (cacheable_) {

@@ -5,8 +5,14 @@
 // Writes are held in memory until Commit, which makes them all or none: it
 // appends a journal of the ranges it overwrites (db/journal.h), writes them,
 // and cuts the journal away. A manager that met a failure writes nothing.
-// Blocks released during an operation are handed out again only by a later
-// one, so that the records the file held before stay whole until the commit.
+//
+// A program that knows no journals (the client) may read or write the file
+// wherever a commit stops. So a commit writes first only space that no record
+// of the file uses (blocks appended go behind the old free-list area, not over
+// it) and a free list without the blocks it releases; then the header and the
+// root cell in one write; then the free list with the released blocks. At
+// every point the file holds the old records or the new ones, and a free list
+// that names no space a record uses.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -16,10 +22,10 @@
 
 #include "db/free_list.h"
 #include "db/index_cache.h"
+#include "db/journal.h"
 #include "db/storage.h"
 
 class TFMindex;
-struct Journal;
 
 // Result codes of the engine.
 enum DbError : int32_t {
@@ -66,6 +72,11 @@ class TFileManager {
   // nothing, but a power failure may.
   static void SetSync(bool sync);
   static bool Sync();
+  // Without the journal (the default is with it), the manager is a writer of
+  // the format as the client is: it leaves a journal it finds where it is and
+  // writes its commit straight into the file, in the same order. For tests
+  // that stand in for the client.
+  static void SetJournal(bool journal);
 
   bool SeekTo(int32_t position);
   bool ReadBuf(void* buffer, int32_t count);
@@ -130,12 +141,28 @@ class TFileManager {
   std::string Notice;
 
  private:
+  // One write of a commit, in commit order.
+  struct CommitWrite {
+    int64_t offset;
+    std::string bytes;
+    CommitPhase phase;
+  };
+
   void SetError(int32_t code);
   void SettleJournal();
   void Pend(int64_t position, const void* buffer, int32_t count);
   // Hands the blocks released during the operation to the free list.
   void FinishReleases();
-  bool WriteRanges(const Journal& journal);
+  // The writes of a commit to a file that holds no records yet: the pending
+  // ones, the header and the free list, in one phase.
+  std::vector<CommitWrite> PlanNewFile();
+  // The three phases, for a file whose records someone may read meanwhile.
+  std::vector<CommitWrite> PlanPhases();
+  bool BuildJournal(const std::vector<CommitWrite>& writes, Journal& journal);
+  bool WritePhase(const std::vector<CommitWrite>& writes, CommitPhase phase);
+  bool CommitFailed(const std::string& report);
+  // Where the next block appended to the area starts.
+  int64_t AppendStart() const;
   void AfterCommit();
   // The header, the root cell's value and the free-list area as the engine
   // sees them now.
@@ -155,6 +182,13 @@ class TFileManager {
 
   std::string fileName_;
   bool readOnly_;
+  // The file holds records that a program knowing no journals may read while
+  // a commit is under way; then its header, DataEnd and free-list area as the
+  // file has them, and the area left behind the first block appended.
+  bool guarded_ = false;
+  int32_t fileDataEnd_ = 0;
+  int32_t fileAreaSize_ = 0;
+  LiveBlock skipped_{0, 0};
   FileStream::Mode mode_;  // Create: the file did not exist before
   std::unique_ptr<DbStorage> file_;
   std::string identity_;

@@ -33,6 +33,8 @@ bool DbFiles::Exists(const std::string& name) { return FileStream::Exists(name);
 
 bool DbFiles::Remove(const std::string& name) { return FileStream::Remove(name); }
 
+bool DbFiles::SyncFolder(const std::string& name) { return FileStream::SyncFolder(name); }
+
 DbFiles& CurrentDbFiles() { return *g_current; }
 
 void SetDbFiles(DbFiles* files) { g_current = files ? files : &g_system; }

@@ -32,6 +32,8 @@ class DbFiles {
   virtual bool Exists(const std::string& name);
   // False when the file is still there.
   virtual bool Remove(const std::string& name);
+  // Waits until the folder holding the file has its entry on the disk.
+  virtual bool SyncFolder(const std::string& name);
 };
 
 // The layer in use: the system's files unless a test installed its own.

@@ -34,6 +34,9 @@ class FileStream {
   static bool Exists(const std::string& fileName);
   // Deletes the file; false when it is still there.
   static bool Remove(const std::string& fileName);
+  // Waits until the folder holding the file has its entries on the disk: a
+  // file just created keeps its name through a power failure.
+  static bool SyncFolder(const std::string& fileName);
 
   // Moves to position, counted from the start; returns the position reached,
   // or -1 when the system refuses (a negative position, for instance).
@@ -57,8 +60,11 @@ class FileStream {
   std::string Identity();
 
   // How long an opener waits for a file someone else holds; 0 fails at once.
+  // An opener refused for any other reason fails with "Cannot open file"
+  // (or "Cannot create file"); one whose wait ran out with HeldMessage.
   static void SetLockWait(int milliseconds);
   static int LockWait();
+  static std::string HeldMessage(const std::string& fileName);
 
  private:
   intptr_t handle_;  // a file descriptor, or a Windows HANDLE

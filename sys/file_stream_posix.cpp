@@ -20,13 +20,15 @@ int64_t NowMs() {
 }
 
 // Takes the lock, waiting up to the deadline: short naps first, since most
-// operations hold the file for well under a millisecond.
-bool Lock(int fd, int operation, int64_t deadline) {
+// operations hold the file for well under a millisecond. held tells a wait
+// that ran out from a refusal.
+bool Lock(int fd, int operation, int64_t deadline, bool& held) {
   for (int nap = 1;; nap = nap < 32 ? nap * 2 : nap) {
     if (::flock(fd, operation | LOCK_NB) == 0) return true;
     if (errno != EWOULDBLOCK && errno != EINTR) return false;
     const int64_t left = deadline - NowMs();
-    if (left <= 0) return false;
+    held = left <= 0;
+    if (held) return false;
     const int64_t ms = nap < left ? nap : left;
     timespec pause = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
     ::nanosleep(&pause, nullptr);
@@ -37,24 +39,26 @@ bool Lock(int fd, int operation, int64_t deadline) {
 // this open file description, so even a second open in the same process waits,
 // as a share mode of 0 refuses it on Windows. A reader takes a shared lock
 // instead, as FILE_SHARE_READ would.
-int OpenLocked(const std::string& fileName, int flags) {
+int OpenLocked(const std::string& fileName, int flags, bool& held) {
   const bool reader = (flags & O_ACCMODE) == O_RDONLY;
   const int64_t deadline = NowMs() + g_lockWait;
+  held = false;
   for (;;) {
     int fd = ::open(fileName.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
-    if (!Lock(fd, reader ? LOCK_SH : LOCK_EX, deadline)) {
+    if (!Lock(fd, reader ? LOCK_SH : LOCK_EX, deadline, held)) {
       ::close(fd);
       return -1;
     }
     // The holder we waited for may have removed the file (a creator whose
     // write failed): a lock on a name that no longer leads here guards nothing.
-    struct stat held, named;
-    if (::fstat(fd, &held) == 0 && ::stat(fileName.c_str(), &named) == 0 &&
-        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+    struct stat locked, named;
+    if (::fstat(fd, &locked) == 0 && ::stat(fileName.c_str(), &named) == 0 &&
+        locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
       return fd;
     ::close(fd);
-    if (NowMs() >= deadline) return -1;
+    held = NowMs() >= deadline;
+    if (held) return -1;
   }
 }
 
@@ -65,13 +69,17 @@ void FileStream::SetLockWait(int milliseconds) { g_lockWait = milliseconds < 0 ?
 int FileStream::LockWait() { return g_lockWait; }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
+  bool held = false;
   if (mode != Mode::Create && mode != Mode::CreateNew) {
-    handle_ = OpenLocked(fileName, mode == Mode::ReadOnly ? O_RDONLY : O_RDWR);
-    if (handle_ < 0) throw EFOpenError("Cannot open file " + fileName);
+    handle_ = OpenLocked(fileName, mode == Mode::ReadOnly ? O_RDONLY : O_RDWR, held);
+    if (handle_ < 0)
+      throw EFOpenError(held ? HeldMessage(fileName) : "Cannot open file " + fileName);
   } else {
     // No O_TRUNC: a file that appeared since the caller looked is kept, not emptied.
-    handle_ = OpenLocked(fileName, O_CREAT | O_RDWR | (mode == Mode::CreateNew ? O_EXCL : 0));
-    if (handle_ < 0) throw EFCreateError("Cannot create file " + fileName);
+    handle_ =
+        OpenLocked(fileName, O_CREAT | O_RDWR | (mode == Mode::CreateNew ? O_EXCL : 0), held);
+    if (handle_ < 0)
+      throw EFCreateError(held ? HeldMessage(fileName) : "Cannot create file " + fileName);
   }
 }
 
@@ -84,6 +92,16 @@ bool FileStream::Exists(const std::string& fileName) {
 
 bool FileStream::Remove(const std::string& fileName) {
   return ::unlink(fileName.c_str()) == 0 || errno == ENOENT;
+}
+
+bool FileStream::SyncFolder(const std::string& fileName) {
+  const size_t slash = fileName.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : fileName.substr(0, slash + 1);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
 }
 
 int64_t FileStream::Seek(int64_t position) {

@@ -2,6 +2,7 @@
 
 #include "sys/exception.h"
 #include "sys/file_stream.h"
+#include "sys/handle.h"
 #include "sys/wide.h"
 
 namespace {
@@ -13,29 +14,33 @@ DWORD g_lockWait = 10000;  // milliseconds
 // Opens with the share mode given, waiting while another opener's share mode
 // refuses us: short naps first, since most operations hold the file for well
 // under a millisecond. The share mode is the lock, as the client takes it too.
-HANDLE OpenWaiting(const std::string& fileName, DWORD access, DWORD share, DWORD disposition) {
+// held tells a wait that ran out from a refusal.
+HANDLE OpenWaiting(const std::string& fileName, DWORD access, DWORD share, DWORD disposition,
+                   bool& held) {
   const DWORD start = ::GetTickCount();
+  held = false;
   for (DWORD nap = 1;; nap = nap < 32 ? nap * 2 : nap) {
     HANDLE h = ::CreateFileW(Widen(fileName).c_str(), access, share, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) return h;
     const DWORD error = ::GetLastError();
     const DWORD waited = ::GetTickCount() - start;
-    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
-        waited >= g_lockWait)
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
       return INVALID_HANDLE_VALUE;
+    held = waited >= g_lockWait;
+    if (held) return INVALID_HANDLE_VALUE;
     ::Sleep(nap < g_lockWait - waited ? nap : g_lockWait - waited);
   }
 }
 
 // Share mode 0: no other opener, in this process or another, while we hold it.
-intptr_t OpenExclusive(const std::string& fileName, DWORD disposition) {
-  HANDLE h = OpenWaiting(fileName, GENERIC_READ | GENERIC_WRITE, 0, disposition);
+intptr_t OpenExclusive(const std::string& fileName, DWORD disposition, bool& held) {
+  HANDLE h = OpenWaiting(fileName, GENERIC_READ | GENERIC_WRITE, 0, disposition, held);
   return reinterpret_cast<intptr_t>(h);
 }
 
-intptr_t OpenShared(const std::string& fileName) {
-  HANDLE h = OpenWaiting(fileName, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+intptr_t OpenShared(const std::string& fileName, bool& held) {
+  HANDLE h = OpenWaiting(fileName, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, held);
   return reinterpret_cast<intptr_t>(h);
 }
 
@@ -58,15 +63,18 @@ void FileStream::SetLockWait(int milliseconds) {
 int FileStream::LockWait() { return static_cast<int>(g_lockWait); }
 
 FileStream::FileStream(const std::string& fileName, Mode mode) {
+  bool held = false;
   if (mode != Mode::Create && mode != Mode::CreateNew) {
-    handle_ =
-        mode == Mode::ReadOnly ? OpenShared(fileName) : OpenExclusive(fileName, OPEN_EXISTING);
-    if (handle_ == kInvalid) throw EFOpenError("Cannot open file " + fileName);
+    handle_ = mode == Mode::ReadOnly ? OpenShared(fileName, held)
+                                     : OpenExclusive(fileName, OPEN_EXISTING, held);
+    if (handle_ == kInvalid)
+      throw EFOpenError(held ? HeldMessage(fileName) : "Cannot open file " + fileName);
   } else {
     // OPEN_ALWAYS, not CREATE_ALWAYS: a file that appeared since the caller
     // looked is kept, not emptied.
-    handle_ = OpenExclusive(fileName, mode == Mode::CreateNew ? CREATE_NEW : OPEN_ALWAYS);
-    if (handle_ == kInvalid) throw EFCreateError("Cannot create file " + fileName);
+    handle_ = OpenExclusive(fileName, mode == Mode::CreateNew ? CREATE_NEW : OPEN_ALWAYS, held);
+    if (handle_ == kInvalid)
+      throw EFCreateError(held ? HeldMessage(fileName) : "Cannot create file " + fileName);
   }
 }
 
@@ -79,6 +87,16 @@ bool FileStream::Exists(const std::string& fileName) {
 
 bool FileStream::Remove(const std::string& fileName) {
   return ::DeleteFileW(Widen(fileName).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool FileStream::SyncFolder(const std::string& fileName) {
+  const size_t slash = fileName.find_last_of("\\/");
+  const std::string folder = slash == std::string::npos ? "." : fileName.substr(0, slash + 1);
+  // A folder opens only with backup semantics; flushing it needs write access.
+  UniqueHandle h(::CreateFileW(Widen(folder).c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return h && ::FlushFileBuffers(h.Get()) != 0;
 }
 
 int64_t FileStream::Seek(int64_t position) {

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "db/FileMan1.h"
+#include "sys/file_stream.h"
 #include "tests/db/db_test_util.h"
 
 namespace {
@@ -71,16 +72,24 @@ TEST_F(Cvdb, DumpStaysWithinAFixedAmountPerEntry) {
   EXPECT_EQ(dump.find(std::string(19, ' ')), std::string::npos);
 }
 
-// Durable unless told otherwise: the journal, the file and the cut each wait
-// for the disk.
+// Durable unless told otherwise. A new file: its folder, for the name, then
+// the journal and then the file each wait for the disk. A file with records:
+// each phase of the commit (the journal with the new blocks, the switch, the
+// released blocks).
 TEST_F(Cvdb, WritesWaitForTheDiskUnlessToldNotTo) {
   EXPECT_TRUE(TFileManager::Sync());
   EXPECT_EQ(Run({"put", db, "k"}, "v"), 0);
-  EXPECT_EQ(files.syncs, 3);
+  EXPECT_EQ(files.syncs, 2);
+  EXPECT_EQ(files.folderSyncs, 1);
+  EXPECT_EQ(Run({"put", db, "k"}, "v2"), 0);
+  EXPECT_EQ(files.syncs, 5);
+  EXPECT_EQ(files.folderSyncs, 1);
   EXPECT_EQ(Run({"--no-sync", "put", db, "k"}, "w"), 0);
+  EXPECT_EQ(Run({"--no-sync", "put", InDir("other.dbc"), "k"}, "w"), 0);
   EXPECT_EQ(Run({"--no-sync", "get", db, "k"}), 0);
   EXPECT_EQ(out.str(), "w\n");
-  EXPECT_EQ(files.syncs, 3);
+  EXPECT_EQ(files.syncs, 5);
+  EXPECT_EQ(files.folderSyncs, 1);
   EXPECT_TRUE(TFileManager::Sync());
 }
 
@@ -110,7 +119,7 @@ TEST_F(Cvdb, EngineFailuresExitWithOneAndTheirText) {
   {
     TFileManager holder(db);
     EXPECT_EQ(Run({"get", db, "Initialization"}), 1);
-    EXPECT_EQ(err.str(), "cvdb: Cannot open file " + db + "\n");
+    EXPECT_EQ(err.str(), "cvdb: " + FileStream::HeldMessage(db) + "\n");
   }
   std::string bytes = ReadBytes(db);
   WriteBytes(db, bytes.substr(0, bytes.size() - 1));

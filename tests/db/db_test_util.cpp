@@ -73,6 +73,11 @@ bool TestFiles::Remove(const std::string& name) {
   return (n.first == 0 || DbFiles::Remove(name)) && n.second == 1;
 }
 
+bool TestFiles::SyncFolder(const std::string&) {
+  ++folderSyncs;
+  return true;
+}
+
 void DbTest::SetUp() {
   SetDbFiles(&files);
   // A test that holds the file to show it refused waits no longer than this.

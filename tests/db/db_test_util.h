@@ -29,9 +29,12 @@ class TestFiles : public DbFiles {
  public:
   std::unique_ptr<DbStorage> Open(const std::string& name, FileStream::Mode mode) override;
   bool Remove(const std::string& name) override;
+  // Counted and logged as a flush, not made.
+  bool SyncFolder(const std::string& name) override;
   virtual std::pair<size_t, size_t> Next(size_t count) { return {count, count}; }
 
   int syncs = 0;
+  int folderSyncs = 0;
   bool logging = false;
   std::vector<DiskStep> log;
 };

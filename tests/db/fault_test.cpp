@@ -2,13 +2,16 @@
 // file as a power cut leaves it at every point; the file as a program that
 // knows no journals reads and writes it at every stop. The file is left as it
 // was or as the operation leaves it, never in between; a failure is only
-// reported with the file unchanged; and another program's write is never undone.
+// reported with the file unchanged; a roll-back that fails is finished by the
+// next opener; and another program's write is never undone.
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <random>
 
 #include "db/FileMan1.h"
 #include "db/checker.h"
+#include "db/journal.h"
 #include "tests/db/db_test_util.h"
 
 namespace {
@@ -17,10 +20,12 @@ enum class Fault { None, Fail, Stop, Torn };
 
 // The files under the engine, with the nth write (a write, a cut or a
 // deletion) failed, or the process taken to stop there: nothing after it
-// reaches the disk, and a torn write lets half its bytes through first.
+// reaches the disk, and a torn write lets half its bytes through first. A
+// second write may fail as well (one that undoes the first failure).
 class FaultFiles : public TestFiles {
  public:
-  FaultFiles(Fault fault, int at) : previous_(CurrentDbFiles()), fault_(fault), at_(at) {
+  FaultFiles(Fault fault, int at, int alsoFailed = 0)
+      : previous_(CurrentDbFiles()), fault_(fault), at_(at), alsoFailed_(alsoFailed) {
     logging = true;
     SetDbFiles(this);
   }
@@ -28,7 +33,8 @@ class FaultFiles : public TestFiles {
 
   std::pair<size_t, size_t> Next(size_t count) override {
     if (stopped_) return {0, count};
-    if (++writes != at_) return {count, count};
+    if (++writes == alsoFailed_) return {0, 0};
+    if (writes != at_) return {count, count};
     stopped_ = fault_ != Fault::Fail;
     return {fault_ == Fault::Torn ? count / 2 : 0, fault_ == Fault::Fail ? 0 : count};
   }
@@ -39,8 +45,14 @@ class FaultFiles : public TestFiles {
   DbFiles& previous_;
   Fault fault_;
   int at_;
+  int alsoFailed_;
   bool stopped_ = false;
 };
+
+// Whether a journal still ends the file.
+bool EndsInJournal(const std::string& bytes) {
+  return bytes.size() >= 8 && bytes.compare(bytes.size() - 8, 8, "cvjrnl3\n") == 0;
+}
 
 const std::vector<std::string> kPaths = {
     "Initialization", KeyPath({"default", "message"}), KeyPath({"default", "article"}),
@@ -82,6 +94,30 @@ bool ClientPut(std::string& file) {
   return true;
 }
 
+// A program that knows no journals and writes in the format's own order: the
+// engine with its journal off stands in for the client.
+class WithoutJournal {
+ public:
+  WithoutJournal() { TFileManager::SetJournal(false); }
+  ~WithoutJournal() { TFileManager::SetJournal(true); }
+};
+
+const struct {
+  const char* what;
+  std::function<int(const std::string&)> write;
+} kClientWrites[] = {
+    {"puts another key",
+     [](const std::string& file) {
+       const Lines lines = {"from the client"};
+       return PutRecordStrings(KeyPath({"client", "key"}), &lines, file);
+     }},
+    {"deletes an absent key",
+     [](const std::string& file) {
+       return PutRecordStrings(KeyPath({"default", "absent"}), nullptr, file);
+     }},
+    {"sets a setting", [](const std::string& file) { return SetInitValue("Client", "1", file); }},
+};
+
 class Faults : public DbTest {
  protected:
   // Every record of kPaths as the engine reads it; with expect, a read that
@@ -112,13 +148,23 @@ class Faults : public DbTest {
     return file;
   }
 
+  // What the client leaves in file, read without the journal.
+  std::string ClientLeaves(const std::string& file, size_t client) {
+    WriteBytes(db, file);
+    {
+      WithoutJournal client_;
+      EXPECT_EQ(kClientWrites[client].write(db), 0) << kClientWrites[client].what;
+    }
+    return ReadBytes(db);
+  }
+
   void Run(const std::function<int()>& operation) {
     ReportCatcher quiet;
     const Lines message = {"Hi", "there"}, init = {"Version=0.9b0"};
     ASSERT_EQ(PutRecordStrings("Initialization", &init, db), 0);
     ASSERT_EQ(PutRecordStrings(KeyPath({"default", "message"}), &message, db), 0);
     ASSERT_EQ(PutRecordStrings(KeyPath({"default", "article"}), &message, db), 0);
-    int powerCuts = 0, lost = 0, stops = 0, unsound = 0, mixed = 0;
+    int powerCuts = 0, lost = 0, stops = 0, mixed = 0;
     for (bool grown : {false, true}) {
       // Grown: more keys, a longer index and free extents between the records.
       for (int i = 0; grown && i < 60; ++i) {
@@ -132,6 +178,12 @@ class Faults : public DbTest {
       const std::vector<Lines> after = Records();
       const std::string shown[2] = {Content(base), Content(done)};
       ASSERT_NE(done, base);
+      // Each client write made on the old file or on the new one.
+      std::vector<std::string> byClient[2];
+      for (size_t c = 0; c < std::size(kClientWrites); ++c) {
+        byClient[0].push_back(Content(ClientLeaves(base, c)));
+        byClient[1].push_back(Content(ClientLeaves(done, c)));
+      }
       int writes = 0;
       std::vector<DiskStep> log;
       for (Fault fault : {Fault::None, Fault::Fail, Fault::Stop, Fault::Torn}) {
@@ -150,21 +202,78 @@ class Faults : public DbTest {
           if (fault == Fault::Fail) {
             EXPECT_NE(result, 0) << where;
             EXPECT_TRUE(ReadBytes(db) == base) << where;
+            // The roll-back itself fails at any of its writes: the journal
+            // stays, and the next opener finishes it.
+            for (int undo = at + 1;; ++undo) {
+              WriteBytes(db, base);
+              int reached;
+              {
+                FaultFiles files(fault, at, undo);
+                EXPECT_NE(operation(), 0) << where;
+                reached = files.writes;
+              }
+              if (reached < undo) break;
+              const std::string left = ReadBytes(db);
+              EXPECT_TRUE(left == base || EndsInJournal(left)) << where << ", undo " << undo;
+              { TFileManager settled(db); }
+              // Failed at the cut, the operation had made every write: the
+              // file is as a stop there leaves it, and it is finished.
+              const std::string now = ReadBytes(db);
+              EXPECT_TRUE(now == base || (at == writes && now == done))
+                  << where << ", undo " << undo << " failed";
+            }
+            WriteBytes(db, base);
           }
           const std::string stopped = ReadBytes(db);
-          // Torn in half, the one write of header and root cell can show the
-          // old tree under the new DataEnd; disks write those 16 bytes, inside
-          // one sector, whole. Counted, not failed.
+          // Torn in half, the one write of header and root cell shows the old
+          // tree under the new DataEnd; disks write those 16 bytes, inside one
+          // sector, whole. Counted; what the next opener finds there is neither
+          // the old nor the new switch, so it undoes nothing.
+          const bool tornSwitch = fault == Fault::Torn &&
+                                  stopped.compare(38, 16, base, 38, 16) != 0 &&
+                                  stopped.compare(38, 16, done, 38, 16) != 0;
           if (fault == Fault::Torn) {
             const std::string seen = Content(stopped);
             mixed += seen != shown[0] && seen != shown[1];
           }
           if (fault == Fault::Stop) {
-            // Read without the journal: the old records or the new ones.
+            // Read without the journal: the old records or the new ones, and
+            // a free list that names no space they use.
             const std::string seen = Content(stopped);
             EXPECT_TRUE(seen == shown[0] || seen == shown[1]) << where;
             ++stops;
-            unsound += !InspectDatabase(stopped).Sound();
+            EXPECT_TRUE(InspectDatabase(stopped).Sound())
+                << where << ": " << InspectDatabase(stopped).FirstFault();
+            // The client writes the stopped file; the next opener keeps that
+            // write and every record it was made on.
+            for (size_t c = 0; c < std::size(kClientWrites); ++c) {
+              ClientLeaves(stopped, c);
+              { TFileManager settled(db); }
+              const std::string now = Content(ReadBytes(db));
+              EXPECT_TRUE(now == byClient[0][c] || now == byClient[1][c])
+                  << where << ", then the client " << kClientWrites[c].what;
+              ExpectSound(db);
+            }
+            // The roll-back fails at any of its writes: the journal stays,
+            // and the next opener finishes it.
+            int undoes;
+            {
+              WriteBytes(db, stopped);
+              FaultFiles counter(Fault::None, 0);
+              { TFileManager settled(db); }
+              undoes = ReadBytes(db) == base ? counter.writes : 0;
+            }
+            for (int undo = 1; undo <= undoes; ++undo) {
+              WriteBytes(db, stopped);
+              {
+                FaultFiles files(Fault::Fail, undo);
+                TFileManager settled(db);
+                EXPECT_NE(settled.Error, 0) << where << ", undo " << undo;
+              }
+              EXPECT_TRUE(EndsInJournal(ReadBytes(db))) << where << ", undo " << undo;
+              { TFileManager settled(db); }
+              EXPECT_TRUE(ReadBytes(db) == base) << where << ", undo " << undo << " failed";
+            }
             // Written without the journal: that write stays, whatever the
             // engine makes of its journal afterwards.
             std::string client = stopped;
@@ -177,13 +286,26 @@ class Faults : public DbTest {
               EXPECT_EQ(got, Lines{"from the client"}) << where;
               const std::vector<Lines> seen = Records();
               EXPECT_TRUE(seen == before || seen == after) << where;
+              ExpectSound(db);
               WriteBytes(db, stopped);
             }
           }
-          // A reader sees the file whole before anyone settles it.
+          // A reader sees the file whole before anyone settles it: byte for
+          // byte as the next writer leaves it.
           const std::vector<Lines> seen = Records();
           EXPECT_TRUE(seen == before || seen == after) << where;
-          { TFileManager reopened(db); }
+          std::string view;
+          {
+            TFileManager reader(db, TFileManager::Access::ReadOnly);
+            view.resize(static_cast<size_t>(reader.Length()));
+            EXPECT_TRUE(reader.ReadAt(0, &view[0], static_cast<int32_t>(view.size()))) << where;
+          }
+          std::string notice;
+          {
+            TFileManager reopened(db);
+            notice = reopened.Notice;
+          }
+          EXPECT_TRUE(view == ReadBytes(db)) << where;
           // A journal torn while it was written may leave bytes behind the
           // old end, where nothing is read. Stopped at the cut, the operation
           // had made every write: it is finished, not undone.
@@ -192,7 +314,8 @@ class Faults : public DbTest {
             EXPECT_TRUE(bytes == done) << where;
           }
           EXPECT_TRUE(bytes == base || bytes == done ||
-                      (fault == Fault::Torn && bytes.compare(0, base.size(), base) == 0))
+                      (fault == Fault::Torn && bytes.compare(0, base.size(), base) == 0) ||
+                      (tornSwitch && Content(bytes) == shown[0] && !notice.empty()))
               << where;
           ExpectSound(db);
           if (HasFailure()) return;
@@ -237,7 +360,6 @@ class Faults : public DbTest {
     RecordProperty("power_cuts" + mode, powerCuts);
     RecordProperty("power_cuts_lost" + mode, lost);
     RecordProperty("stops_read_without_journal", stops);
-    RecordProperty("stops_read_without_journal_unsound", unsound);
     RecordProperty("torn_writes_read_without_journal_mixed", mixed);
   }
 };
@@ -267,6 +389,72 @@ TEST_F(Faults, Rename) {
 }
 
 TEST_F(Faults, InitSet) { Run([&] { return SetInitValue("Version", "2.0", db); }); }
+
+// The verdict on a journal, by what each phase of the commit shows: a file
+// the commit's own order can leave is rolled back (or, whole, finished); any
+// other mixture means another writer, and nothing is undone.
+TEST_F(Faults, AJournalIsJudgedByTheCommitOrder) {
+  const int64_t oldLength = 90, newLength = 100;
+  Journal journal;
+  journal.oldLength = oldLength;
+  journal.newLength = newLength;
+  auto range = [&](int64_t at, const std::string& after, const std::string& before,
+                   CommitPhase phase) {
+    journal.ranges.push_back(MakeRange(at, after, before, oldLength, phase));
+  };
+  range(60, "bbbb", "aaaa", CommitPhase::Blocks);
+  range(70, "LLLLLL", "llllll", CommitPhase::Blocks);     // the first free list
+  range(88, "tttt", "..", CommitPhase::Blocks);           // half behind the old end
+  range(38, std::string(16, 'n'), std::string(16, 'o'), CommitPhase::Switch);
+  range(70, "RRRRRRRR", "LLLLLLzz", CommitPhase::Releases);  // over the first list
+  const std::string mixed = std::string(8, 'n') + std::string(8, 'o');
+  const struct {
+    const char* what;
+    std::string blocks, list, tail, head, last;  // at 60, 70, 88, 38 and 76
+    JournalVerdict verdict;
+  } cases[] = {
+      {"nothing written", "aaaa", "llllll", "..", std::string(16, 'o'), "zz",
+       JournalVerdict::Interrupted},
+      {"blocks part-way", "abab", "llllll", "t.", std::string(16, 'o'), "zz",
+       JournalVerdict::Interrupted},
+      {"blocks written", "bbbb", "LLLLLL", "tttt", std::string(16, 'o'), "zz",
+       JournalVerdict::Interrupted},
+      {"switched", "bbbb", "LLLLLL", "tttt", std::string(16, 'n'), "zz",
+       JournalVerdict::Interrupted},
+      {"releases part-way", "bbbb", "RRRLLL", "tttt", std::string(16, 'n'), "zz",
+       JournalVerdict::Interrupted},
+      {"every write made", "bbbb", "RRRRRR", "tttt", std::string(16, 'n'), "RR",
+       JournalVerdict::Finished},
+      {"a switch of old and new bytes", "bbbb", "LLLLLL", "tttt", mixed, "zz",
+       JournalVerdict::Overtaken},
+      {"a switch of old and new bytes, every write made", "bbbb", "RRRRRR", "tttt", mixed, "RR",
+       JournalVerdict::Overtaken},
+      {"switched before the blocks", "abab", "llllll", "t.", std::string(16, 'n'), "zz",
+       JournalVerdict::Overtaken},
+      {"switched before the blocks behind the old end", "bbbb", "LLLLLL", "ttxx",
+       std::string(16, 'n'), "zz", JournalVerdict::Overtaken},
+      {"releases before the switch", "bbbb", "RRRRRR", "tttt", std::string(16, 'o'), "RR",
+       JournalVerdict::Overtaken},
+      {"a free list longer than the first", "bbbb", "LLLLLL", "tttt", std::string(16, 'o'),
+       "RR", JournalVerdict::Overtaken},
+      {"a byte of neither", "bxbb", "llllll", "..", std::string(16, 'o'), "zz",
+       JournalVerdict::Overtaken},
+  };
+  for (const auto& c : cases) {
+    std::string bytes(static_cast<size_t>(newLength), '.');
+    bytes.replace(60, 4, c.blocks);
+    bytes.replace(70, 6, c.list);
+    bytes.replace(88, c.tail.size(), c.tail);
+    bytes.replace(38, 16, c.head);
+    bytes.replace(76, 2, c.last);
+    WriteBytes(db, bytes + EncodeJournal(journal));
+    std::unique_ptr<DbStorage> file = CurrentDbFiles().Open(db, FileStream::Mode::OpenExisting);
+    Journal found;
+    int64_t size = 0;
+    ASSERT_TRUE(FindJournal(*file, file->Size(), found, size)) << c.what;
+    EXPECT_EQ(Judge(found, *file, file->Size(), size), c.verdict) << c.what;
+  }
+}
 
 // A journal that no longer lies where it was written (at the operation's new
 // length) belongs to a file someone has changed since: it is dropped, with a

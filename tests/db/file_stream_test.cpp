@@ -35,16 +35,41 @@ TEST_F(FileStreamTest, PositionedReadsAndWritesReportWhatMoved) {
   EXPECT_TRUE(file.Sync());
 }
 
-TEST_F(FileStreamTest, ASecondOpenerIsRefused) {
+// A second opener waits and then gives up; the file held says so, apart from
+// a file that cannot be opened at all.
+TEST_F(FileStreamTest, AHeldFileAndARefusalAreToldApart) {
   WriteBytes(db, "x");
   FileStream first(db, FileStream::Mode::OpenExisting);
-  try {
-    FileStream second(db, FileStream::Mode::OpenExisting);
-    FAIL() << "a second open succeeded";
-  } catch (const EFOpenError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file " + db);
+  const std::string held = "File " + db + " is in use by another program (waited 0.05 seconds)";
+  const std::string missing = InDir("missing.dbc"), noFolder = InDir("no-folder") + "/x.dbc";
+  const struct {
+    std::string name;
+    FileStream::Mode mode;
+    bool open;  // EFOpenError, else EFCreateError
+    std::string text;
+  } cases[] = {
+      {db, FileStream::Mode::OpenExisting, true, held},
+      {db, FileStream::Mode::ReadOnly, true, held},
+      {db, FileStream::Mode::Create, false, held},
+      {missing, FileStream::Mode::OpenExisting, true, "Cannot open file " + missing},
+      {missing, FileStream::Mode::ReadOnly, true, "Cannot open file " + missing},
+      {noFolder, FileStream::Mode::Create, false, "Cannot create file " + noFolder},
+  };
+  for (const auto& c : cases) {
+    try {
+      FileStream second(c.name, c.mode);
+      ADD_FAILURE() << c.text << ": opened";
+    } catch (const EFOpenError& e) {
+      EXPECT_TRUE(c.open) << c.text;
+      EXPECT_EQ(std::string(e.what()), c.text);
+    } catch (const EFCreateError& e) {
+      EXPECT_FALSE(c.open) << c.text;
+      EXPECT_EQ(std::string(e.what()), c.text);
+    }
   }
-  EXPECT_THROW(FileStream(db, FileStream::Mode::Create), EFCreateError);
+  FileStream::SetLockWait(10000);
+  EXPECT_EQ(FileStream::HeldMessage("C:\\x.dbc"),
+            "File C:\\x.dbc is in use by another program (waited 10 seconds)");
 }
 
 TEST(FileStreamWait, AnOpenerWaitsTenSecondsForAHeldFile) {

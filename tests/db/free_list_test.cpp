@@ -106,24 +106,60 @@ TEST_F(Allocation, ReleasedBlocksAreReusedByTheNextOperation) {
   }
 }
 
+// In a new file at once. In a file that holds records the block first joins
+// the free list, where it was when the old records were the file's, and the
+// next commit moves DataEnd back onto it.
 TEST_F(Allocation, ReleasingTheLastBlockMovesDataEndBack) {
-  int32_t last;
-  int64_t lengthBefore;
+  int32_t a, last;
   {
     TFileManager manager(db);
-    manager.Allocate(4);
-    manager.Allocate(20);
+    const int32_t cell = manager.Allocate(4);
+    ASSERT_TRUE(manager.SeekTo(cell) && manager.WriteInt(-1));  // an empty tree
+    a = manager.Allocate(20);
     last = manager.Allocate(30);
-    lengthBefore = manager.DataEnd + 4;  // the file ends with an empty free list
     manager.Release(last);
     ASSERT_TRUE(manager.Commit());
-    EXPECT_EQ(manager.DataEnd, last - 4);
+    EXPECT_EQ(manager.DataEnd, a + 20);
     EXPECT_EQ(manager.FreeList.Count(), 0);
+    last = manager.Allocate(30);  // behind the free-list area the file has now
+    EXPECT_EQ(last, a + 20 + 4 + 4);
+    ASSERT_TRUE(manager.Commit());
+    manager.Release(last);
+    ASSERT_TRUE(manager.Commit());
+    EXPECT_EQ(manager.DataEnd, last + 30);
+    EXPECT_EQ(Extents(manager.FreeList), (E{{a + 20, 4 + 34}}));  // with the area left behind
   }
-  std::string bytes = ReadBytes(db);
-  EXPECT_EQ(static_cast<int64_t>(bytes.size()), lengthBefore);  // never shortened
-  EXPECT_EQ(Le32At(bytes, 42), last - 4);
-  EXPECT_EQ(Le32At(bytes, last - 4), 0);  // the free list now starts there
+  const std::string before = ReadBytes(db);
+  {
+    TFileManager manager(db);
+    ASSERT_TRUE(manager.SeekTo(manager.RootCell) && manager.WriteInt(-1));
+  }
+  const std::string bytes = ReadBytes(db);
+  EXPECT_EQ(bytes.size(), before.size());  // never shortened
+  EXPECT_EQ(Le32At(bytes, 42), a + 20);
+  EXPECT_EQ(Le32At(bytes, a + 20), 0);  // the free list now starts there, empty
+  ExpectSound(db);
+}
+
+// Near the 2^31 limit a block still comes from a free extent that holds it;
+// only one appended past the limit is refused.
+TEST_F(Allocation, TheFreeListIsTriedBeforeThePositionLimit) {
+  int32_t a;
+  {
+    TFileManager manager(db);
+    TFMindex root(manager, nullptr, "");
+    a = manager.Allocate(20);
+    manager.Allocate(20);
+    manager.Release(a);
+    ASSERT_TRUE(manager.Commit());
+  }
+  TFileManager manager(db);
+  ASSERT_EQ(Extents(manager.FreeList), (E{{a - 4, 24}}));
+  manager.DataEnd = INT32_MAX - 8;
+  EXPECT_EQ(manager.Allocate(20), a);
+  EXPECT_EQ(manager.Error, 0);
+  EXPECT_EQ(manager.Allocate(20), -1);
+  EXPECT_EQ(manager.Error, 1);
 }
 
 TEST_F(Allocation, RootCellAndMinusOneAreNeverReleased) {

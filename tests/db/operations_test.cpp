@@ -2,6 +2,7 @@
 #include "db/FileMan1.h"
 #include "db/checker.h"
 #include "sys/exception.h"
+#include "sys/file_stream.h"
 #include "tests/db/db_test_util.h"
 
 #ifndef _WIN32
@@ -284,7 +285,7 @@ TEST_F(Operations, TheFileIsHeldExclusively) {
     GetRecordStrings(lines, "a", db);
     FAIL() << "opened a file that is held";
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file " + db);
+    EXPECT_EQ(std::string(e.what()), FileStream::HeldMessage(db));
   }
   EXPECT_THROW(SetInitValue("a", "b", db), EFOpenError);
   EXPECT_THROW(PutRecordStrings(InDir("missing/x.dbc"), &lines, InDir("missing/x.dbc")),

@@ -39,6 +39,8 @@ bool RunSteps(Installer& installer, InstallJournal& journal, InstallOutcome& out
                {"registry settings", &Installer::SaveRegistrySettings},
                {"default templates", &Installer::StoreDefaultTemplates},
                {"program group", &Installer::CreateProgramGroup},
+               // Last of the changes it records; before the size, which counts it.
+               {nullptr, &Installer::WriteInstallRecord},
                // The templates have grown the database since the entry was written.
                {nullptr, &Installer::UpdateEstimatedSize}};
   for (const auto& step : steps) {

@@ -67,9 +67,7 @@ ExitCode RunWizards(Role role, const std::string& program) {
   }
   Recover();
   if (role == Role::Setup) return RunWizard(SetupForm, "Corvaline Setup", [](TSetupForm&) {});
-  return RunWizard(UninstWiz, "Corvaline Un-Install", [&program](TUninstWiz& wizard) {
-    if (wizard.RemoveUninstallerAfterwards()) ScheduleSelfRemoval(program);
-  });
+  return RunWizard(UninstWiz, "Corvaline Un-Install", [](TUninstWiz&) {});
 }
 
 }  // namespace

@@ -4,14 +4,12 @@
 #include "common/install_journal.h"
 #include "common/left_report.h"
 #include "common/one_at_a_time.h"
-#include "common/running_client.h"
 #include "db/report.h"
 #include "install/distribution.h"
 #include "install/earlier_installation.h"
 #include "install/exit_code.h"
 #include "install/install.h"
 #include "removal/removal.h"
-#include "removal/self_removal.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/text.h"
@@ -99,14 +97,14 @@ ExitCode Remove(const RunLog& log) {
   }
   log.Line(ProductName + (choices.app ? " = YES" : " = NO"));
   log.Line(std::string("Mixmaster") + (choices.mix ? " = YES" : " = NO"));
-  if (!HeldByRunningClient(products, choices).empty()) {
-    log.Line(kClientRunningText);
+  const Lines held = HeldByRunningClient(products, choices);
+  if (!held.empty()) {
+    log.Line(HeldFilesText(products, held));
     return ExitCode::ClientRunning;
   }
   const RemovalOutcome outcome =
       RunRemoval(products, choices, [&log](const std::string& line, bool) { log.Line(line); });
   log.Line(outcome.complete ? "Un-Installation complete!" : "Un-Installation incomplete!");
-  if (outcome.removeUninstaller) ScheduleSelfRemoval(ModuleFileName());
   return outcome.complete ? ExitCode::Done : ExitCode::FailedSomethingLeft;
 }
 

@@ -5,7 +5,11 @@
 #include "ui/message_box.h"
 
 bool AskUntilClientCloses(HWND owner, const Lines& files) {
+  return AskUntilClosed(owner, files, kClientRunningText);
+}
+
+bool AskUntilClosed(HWND owner, const Lines& files, const std::string& text) {
   while (!HeldFiles(files).empty())
-    if (ui::MsgBox(owner, kClientRunningText, ProductName, MB_RETRYCANCEL) != IDRETRY) return false;
+    if (ui::MsgBox(owner, text, ProductName, MB_RETRYCANCEL) != IDRETRY) return false;
   return true;
 }

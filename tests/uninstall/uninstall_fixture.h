@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "common/install_record.h"
 #include "sys/lines.h"
 #include "tests/sys_win/held_file.h"
 #include "tests/sys_win/scratch.h"
@@ -34,6 +35,9 @@ class UninstallTest : public ::testing::Test {
   std::string InstallMixmasterIn(const ScratchDir& root);
   // A key with no values at all.
   void CreateEmptyKey(const std::string& key);
+  void DeleteValue(const std::string& key, const char* name);
+  // Both keys removed.
+  void DeleteKeys();
   // A 32-bit number where the wizard reads a string, as a damaged
   // installation may hold it.
   void WriteNumber(const std::string& key, const char* name, DWORD value);
@@ -50,19 +54,26 @@ void MakeDirs(const std::string& path);
 // Waits (processing messages) until the shell's Program Manager answers DDE;
 // false after ten seconds.
 bool WaitForProgramManager();
-// A Linux symbolic link to a folder, made and removed by the Linux tools:
-// Wine's stand-in for a junction, followed by the shell and the file
-// functions, which can neither make nor delete one.
-class FolderLink {
+// A Linux symbolic link to a folder or a file, made and removed by the Linux
+// tools: Wine's stand-in for a junction or a file link, followed by the shell
+// and the file functions, which can neither make nor delete one (deleting it
+// deletes what it leads to).
+class LinuxLink {
  public:
-  FolderLink(const std::string& link, const std::string& target);
-  ~FolderLink();
-  FolderLink(const FolderLink&) = delete;
-  FolderLink& operator=(const FolderLink&) = delete;
+  LinuxLink(const std::string& link, const std::string& target);
+  ~LinuxLink();
+  LinuxLink(const LinuxLink&) = delete;
+  LinuxLink& operator=(const LinuxLink&) = delete;
 
  private:
   std::string link_, unixLink_;
 };
+// Writes the install record setup would write into folder for this user:
+// the files of names there, as they are now, and the group with its links.
+// Returns it.
+InstallRecord WriteInstallRecord(const std::string& folder, const Lines& names,
+                                 const std::string& group = "",
+                                 const std::vector<RecordedLink>& links = {});
 // A check box's two states in one comparable text: "on, live", "off, grey"...
 std::string BoxState(const ui::CheckBox& box);
 // ASCII case changes for building expected texts.

@@ -86,6 +86,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const CarriedFiles carried = FilesCarriedBy(program);
   const bool carries = carried != CarriedFiles::None;
   const Role role = SelectRole(program, firstArgument, carries);
+  if (role == Role::Uninstall) ReleaseCarriedFiles();
   Switches switches =
       ParseSwitches(ArgumentsAfter(commandLine, RoleArgumentCount(program, firstArgument, carries)), role);
   // Paths on the command line mean the folder it was typed in.

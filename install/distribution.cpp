@@ -156,6 +156,8 @@ Carried& CarriedBy(const std::string& program) {
 
 CarriedFiles FilesCarriedBy(const std::string& program) { return CarriedBy(program).state; }
 
+void ReleaseCarriedFiles() { CarriedBy(std::string()) = Carried(); }
+
 std::string DistributionVersion(const std::string& program, const std::string& folder) {
   if (!program.empty() && CarriedBy(program).state == CarriedFiles::Sound) {
     Carried& carried = CarriedBy(program);

@@ -13,7 +13,8 @@ bool RemoveSelf(const std::string& path) {
   const std::string moved = MoveProgramToTemp(path);
   // Where it cannot leave (the temporary folder lies on another volume), the
   // copy deletes it where it is, through its handle all the same.
-  StartCopyAfterExit(std::string(kSelfRemovalSwitch) + "%h %f", moved.empty() ? path : moved);
+  const std::string now = moved.empty() ? path : moved;
+  StartCopyAfterExit(now, std::string(kSelfRemovalSwitch) + "%h %f", now);
   return !moved.empty();
 }
 

@@ -25,11 +25,11 @@ HANDLE HandleFrom(const std::string& number) {
 
 // A copy in the temporary folder, opened so that it is deleted once the last
 // handle to it closes: the copy inherits one and holds it until it ends.
-UniqueHandle TemporaryCopy(std::string* path) {
+UniqueHandle TemporaryCopy(const std::string& program, std::string* path) {
   const std::string folder = TempDir();
   for (int n = 0; n < 100; ++n) {
     *path = folder + "~cvrm" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(n) + ".exe";
-    if (!CopyOneFile(ModuleFileName(), *path, true)) continue;
+    if (!CopyOneFile(program, *path, true)) continue;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     UniqueHandle held(CreateFileW(Widen(*path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   &inherit, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
@@ -56,9 +56,9 @@ std::string MoveProgramToTemp(const std::string& program) {
   return std::string();
 }
 
-bool StartCopyAfterExit(const std::string& arguments, const std::string& heldFile) {
-  std::string program;
-  UniqueHandle copy = TemporaryCopy(&program);
+bool StartCopyAfterExit(const std::string& program, const std::string& arguments, const std::string& heldFile) {
+  std::string copyPath;
+  UniqueHandle copy = TemporaryCopy(program, &copyPath);
   if (!copy) return false;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   UniqueHandle held;
@@ -74,7 +74,7 @@ bool StartCopyAfterExit(const std::string& arguments, const std::string& heldFil
     return false;
   UniqueHandle self(raw);
   const std::string commandLine =
-      "\"" + program + "\" " +
+      "\"" + copyPath + "\" " +
       ReplaceAll(
           ReplaceAll(arguments, "%h", std::to_string(reinterpret_cast<uintptr_t>(self.Get()))),
           "%f", std::to_string(reinterpret_cast<uintptr_t>(held.Get())));

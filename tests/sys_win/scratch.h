@@ -23,6 +23,21 @@ class ScratchDir {
   std::string path_;
 };
 
+// A Linux symbolic link to a folder or a file, made and removed by the Linux
+// tools: Wine's stand-in for a junction or a file link, followed by the shell
+// and the file functions, which can neither make nor delete one (deleting it
+// deletes what it leads to). Let it go before the folder holding it.
+class LinuxLink {
+ public:
+  LinuxLink(const std::string& link, const std::string& target);
+  ~LinuxLink();
+  LinuxLink(const LinuxLink&) = delete;
+  LinuxLink& operator=(const LinuxLink&) = delete;
+
+ private:
+  std::string link_, unixLink_;
+};
+
 // Writes content to path (replacing it); fails the test when it cannot.
 void WriteTextFile(const std::string& path, const std::string& content);
 // The whole content of path, or "<missing>".

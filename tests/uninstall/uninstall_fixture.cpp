@@ -1,7 +1,6 @@
 #include "tests/uninstall/uninstall_fixture.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "common/install_record_file.h"
 #include "sys/named_mutex.h"
@@ -87,50 +86,6 @@ void UninstallTest::WriteNumber(const std::string& path, const char* name, DWORD
   EXPECT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
             ERROR_SUCCESS);
   RegCloseKey(key);
-}
-
-namespace {
-
-std::string UnixPath(const std::string& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  const auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  wchar_t wide[MAX_PATH];
-  if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
-  char* unix = toUnix(wide);
-  const std::string result = unix ? unix : "";
-  HeapFree(GetProcessHeap(), 0, unix);
-  return result;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Wine starts a Linux program given by its Linux path; its handle may signal
-// before the program is done, so wait for its effect.
-bool RunLinux(std::string command, const std::function<bool()>& done) {
-  STARTUPINFOA start = {};
-  start.cb = sizeof start;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
-                      &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return formtest::PumpUntil(done, 10000);
-}
-
-}  // namespace
-
-LinuxLink::LinuxLink(const std::string& link, const std::string& target)
-    : link_(link), unixLink_(UnixPath(link)) {
-  const std::string to = UnixPath(target);
-  EXPECT_TRUE(!unixLink_.empty() && !to.empty() &&
-              RunLinux("/bin/ln -s \"" + to + "\" \"" + unixLink_ + "\"", [&] { return Exists(link); }))
-      << link << " -> " << target;
-}
-
-LinuxLink::~LinuxLink() {
-  if (!unixLink_.empty()) RunLinux("/bin/rm -f \"" + unixLink_ + "\"", [&] { return !Exists(link_); });
 }
 
 bool KeyExists(const std::string& path) {

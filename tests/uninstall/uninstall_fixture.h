@@ -54,20 +54,6 @@ void MakeDirs(const std::string& path);
 // Waits (processing messages) until the shell's Program Manager answers DDE;
 // false after ten seconds.
 bool WaitForProgramManager();
-// A Linux symbolic link to a folder or a file, made and removed by the Linux
-// tools: Wine's stand-in for a junction or a file link, followed by the shell
-// and the file functions, which can neither make nor delete one (deleting it
-// deletes what it leads to).
-class LinuxLink {
- public:
-  LinuxLink(const std::string& link, const std::string& target);
-  ~LinuxLink();
-  LinuxLink(const LinuxLink&) = delete;
-  LinuxLink& operator=(const LinuxLink&) = delete;
-
- private:
-  std::string link_, unixLink_;
-};
 // Writes the install record setup would write into folder for this user:
 // the files of names there, as they are now, and the group with its links.
 // Returns it.

@@ -43,6 +43,16 @@ class UninstallTest : public E2ETest {
     return RowsOf(wizard.Form().Get(automation::RichEditControl()));
   }
 
+  // Through Options and Review to "Uninstall now?", answered OK.
+  static void ConfirmAsShown(const Wizard& wizard) {
+    wizard.Press("Next");
+    wizard.WaitPage(kOptionsHeading);
+    wizard.Press("Next");
+    wizard.WaitPage(kReviewHeading);
+    wizard.Press("Finish");
+    wizard.Box("Uninstall now?").Answer(IDOK);
+  }
+
   static void Exit(Wizard& wizard) {
     wizard.Press("Exit");
     EXPECT_EQ(wizard.Program().WaitExit(), 0u);
@@ -120,12 +130,7 @@ TEST_F(UninstallTest, ARunningClientIsClosedFirstAndTheUsersItemsStay) {
   Window clientWindow = client.WaitForWindow("Corvaline");
 
   Wizard wizard(dest + "\\UninstCV.exe", "", dest, kUninstallCaption);
-  wizard.Press("Next");
-  wizard.WaitPage(kOptionsHeading);
-  wizard.Press("Next");
-  wizard.WaitPage(kReviewHeading);
-  wizard.Press("Finish");
-  wizard.Box("Uninstall now?").Answer(IDOK);
+  ConfirmAsShown(wizard);
   MsgBox running = wizard.Program().WaitForMsgBox("Corvaline is running. Close it, then click Retry.", 20s);
   EXPECT_EQ(Listing(dest), installed);  // nothing deleted yet
   automation::Click(clientWindow.Get(automation::ButtonControl("Close")));
@@ -146,12 +151,7 @@ TEST_F(UninstallTest, AProgramHoldingMixmastersPoolIsClosedFirst) {
   const Lines installed = Listing(mix + "\\pool\\in\\old");
   auto held = std::make_unique<HeldFile>(mix + "\\pool\\in\\old\\m1");
   Wizard wizard(DistFolder() + "\\setup.exe", "-u", DistFolder(), kUninstallCaption);
-  wizard.Press("Next");
-  wizard.WaitPage(kOptionsHeading);
-  wizard.Press("Next");
-  wizard.WaitPage(kReviewHeading);
-  wizard.Press("Finish");
-  wizard.Box("Uninstall now?").Answer(IDOK);
+  ConfirmAsShown(wizard);
   MsgBox holding =
       wizard.Program().WaitForMsgBox("A program holds files of Mixmaster open. Close it, then click Retry.", 20s);
   EXPECT_EQ(Listing(mix + "\\pool\\in\\old"), installed);

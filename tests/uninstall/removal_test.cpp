@@ -63,7 +63,7 @@ TEST_F(UninstFilesStep, OnlySetupsOwnFilesGoAsInstalled) {
       record = WriteInstallRecord(root.Path(), recorded);
       stays.push_back(kInstallRecordName);
     }
-    WriteTextFile(root / "ReadMe.txt", "the user's own notes");
+    WriteTextFile(root / "ReadMe.txt", "README.TXT");  // the same size, other bytes
     std::sort(kept.begin(), kept.end());
     std::sort(stays.begin(), stays.end());
 
@@ -416,11 +416,15 @@ TEST_F(UninstRemoval, MissingFolderStillLogsItsStep) {
 
 // Nothing says the product's files are gone: no folder in the key, a folder
 // value of another type, a file where the folder should be, a drive that is
-// not there. The run is incomplete and says why; the key and the entry in
+// not there, a record that cannot be read or is another user's (whose files
+// stay). The run is incomplete and says why; the key and the entry in
 // Settings > Apps stay, the way back to finish it later.
 TEST_F(UninstRemoval, NoProofNoCompleteRemoval) {
   ScratchDir root("noproof");
   WriteTextFile(root / "a file", "x");
+  MakeDirs(root / "damaged");
+  MakeDirs(root / "theirs");
+  WriteTextFile(root / "theirs\\CV.exe", "theirs");
   char drive[] = "Q:\\";
   while (GetDriveTypeA(drive) != DRIVE_NO_ROOT_DIR) ++drive[0];
   const std::string offline = std::string(drive) + "Corvaline";
@@ -447,6 +451,23 @@ TEST_F(UninstRemoval, NoProofNoCompleteRemoval) {
       {"AppDir on a drive not there",
        [&] { InstallClient(offline); },
        {"   program files...failed (it cannot be reached)", "      " + offline}},
+      {"a damaged record",
+       [&] {
+         InstallClient(root / "damaged");
+         WriteTextFile(root / "damaged\\CVSetup.txt", "Corvaline install record 1\r\nuser\tS-1-5-18\r\n");
+       },
+       {"   program files...failed (its install record cannot be used: line 3: the record is cut short)",
+        "      " + root / "damaged\\CVSetup.txt"}},
+      {"another user's record",
+       [&] {
+         InstallClient(root / "theirs");
+         InstallRecord theirs = WriteInstallRecord(root / "theirs", {});
+         theirs.user = "S-1-5-21-1-2-3-1001";
+         std::string bytes;
+         FormatInstallRecord(theirs, &bytes);
+         WriteTextFile(root / "theirs\\CVSetup.txt", bytes);
+       },
+       {"   program files...failed (its install record cannot be used: it is another user's)"}},
       {"no MixDir",
        [&] { CreateEmptyKey(kMixKey); },
        {"   program files...failed (the registry names no folder)"}},
@@ -467,6 +488,7 @@ TEST_F(UninstRemoval, NoProofNoCompleteRemoval) {
     EXPECT_TRUE(KeyExists(kClientKey) || KeyExists(kMixKey)) << row.name;
     EXPECT_TRUE(KeyExists(AppsEntryKey())) << row.name;
   }
+  EXPECT_EQ(ReadTextFile(root / "theirs\\CV.exe"), "theirs");
   Registry().DeleteKey(AppsEntryKey());
 }
 

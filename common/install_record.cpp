@@ -128,8 +128,9 @@ class Reader {
 
   std::string File(const std::vector<std::string>& f) {
     RecordedFile file;
-    if (f.size() != 4 || !ParseSha256Hex(f[1], file.sha256) || !ParseSize(f[2], &file.size) ||
-        !IsFileName(f[3]))
+    // Hexadecimal in lower case only, as written: one record, one spelling.
+    if (f.size() != 4 || !ParseSha256Hex(f[1], file.sha256) || f[1] != Sha256Hex(file.sha256) ||
+        !ParseSize(f[2], &file.size) || !IsFileName(f[3]))
       return "a bad file line";
     if (!names_.insert(Utf8LowerCase(f[3])).second) return "a file named twice";
     file.name = f[3];

@@ -31,7 +31,7 @@ installed() { (cd "$c/Apps/Corvaline" 2>/dev/null && ls | tr '\n' ' '); }
 
 [ "$(run 'C:\Downloads\Corvaline-setup.exe' /S '/LOG=C:\setup.log' '/D=C:\Apps\Corvaline')" = 0 ] \
   || { cat "$c/setup.log"; fail "install"; }
-[ "$(installed)" = "CV.dbc CV.exe CV.ini CVFiles.txt License.txt QuickStart.rtf ReadMe.txt UninstCV.exe " ] \
+[ "$(installed)" = "CV.dbc CV.exe CV.ini CVFiles.txt CVSetup.txt License.txt QuickStart.rtf ReadMe.txt UninstCV.exe " ] \
   || fail "installed: $(installed)"
 verify "$c/Apps/Corvaline/UninstCV.exe" || fail "the installed uninstaller's signature"
 

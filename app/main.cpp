@@ -69,9 +69,7 @@ ExitCode RunWizards(Role role, const std::string& program) {
   }
   if (!Recover()) return ExitCode::FailedSomethingLeft;
   if (role == Role::Setup) return RunWizard(SetupForm, "Corvaline Setup", [](TSetupForm&) {});
-  return RunWizard(UninstWiz, "Corvaline Un-Install", [&program](TUninstWiz& wizard) {
-    if (wizard.RemoveUninstallerAfterwards()) ScheduleSelfRemoval(program);
-  });
+  return RunWizard(UninstWiz, "Corvaline Un-Install", [](TUninstWiz&) {});
 }
 
 }  // namespace
@@ -90,6 +88,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const CarriedFiles carried = FilesCarriedBy(program);
   const bool carries = carried != CarriedFiles::None;
   const Role role = SelectRole(program, firstArgument, carries);
+  if (role == Role::Uninstall) ReleaseCarriedFiles();
   Switches switches =
       ParseSwitches(ArgumentsAfter(commandLine, RoleArgumentCount(program, firstArgument, carries)), role);
   // Paths on the command line mean the folder it was typed in.

@@ -9,7 +9,6 @@
 #include "install/exit_code.h"
 #include "install/install.h"
 #include "removal/removal.h"
-#include "removal/self_removal.h"
 #include "sys/account.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
@@ -33,6 +32,8 @@ class RunLog {
 };
 
 const char kRunningRefusalText[] = "Corvaline is running and holds its files: nothing was changed.";
+const char kMixmasterHeldRefusalText[] =
+    "A program holds files of Mixmaster open: nothing was changed.";
 
 const RunLog* g_log = nullptr;
 
@@ -118,14 +119,15 @@ ExitCode Remove(const RunLog& log) {
   }
   log.Line(ProductName + (choices.app ? " = YES" : " = NO"));
   log.Line(std::string("Mixmaster") + (choices.mix ? " = YES" : " = NO"));
-  if (!HeldByRunningClient(products, choices).empty()) {
-    log.Line(kRunningRefusalText + std::string(" Close it, then run the uninstaller again."));
+  const Lines held = HeldByRunningClient(products, choices);
+  if (!held.empty()) {
+    log.Line((ClientFilesHeld(products, held) ? kRunningRefusalText : kMixmasterHeldRefusalText) +
+             std::string(" Close it, then run the uninstaller again."));
     return ExitCode::ClientRunning;
   }
   const RemovalOutcome outcome =
       RunRemoval(products, choices, [&log](const std::string& line, bool) { log.Line(line); });
   log.Line(outcome.complete ? "Un-Installation complete!" : "Un-Installation incomplete!");
-  if (outcome.removeUninstaller) ScheduleSelfRemoval(ModuleFileName());
   return outcome.complete ? ExitCode::Done : ExitCode::FailedSomethingLeft;
 }
 

@@ -10,6 +10,7 @@ bool ProofOf(const std::string& path, CopyProof* proof) {
   const bool read = ReadFilePieces(path, [&](const char* data, size_t n) {
     hash.Update(data, n);
     size += n;
+    return true;
   });
   if (!read) return false;
   proof->size = size;

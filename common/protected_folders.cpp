@@ -4,32 +4,22 @@
 
 #include "sys/extended_path.h"
 #include "sys/file_identity.h"
+#include "sys/files.h"
 #include "sys/known_folders.h"
+#include "sys/lines.h"
 #include "sys/path.h"
 #include "sys/utf8_case.h"
 
 namespace {
-
-const KnownFolder kDataFolders[] = {
-    KnownFolder::Windows,         KnownFolder::System,          KnownFolder::SystemX86,
-    KnownFolder::Fonts,           KnownFolder::Profile,         KnownFolder::Users,
-    KnownFolder::Public,          KnownFolder::Desktop,         KnownFolder::Documents,
-    KnownFolder::Downloads,       KnownFolder::Pictures,        KnownFolder::Music,
-    KnownFolder::Videos,          KnownFolder::AppData,         KnownFolder::LocalAppData,
-    KnownFolder::Favorites,       KnownFolder::Templates,       KnownFolder::SendTo,
-    KnownFolder::Recent,          KnownFolder::StartMenu,       KnownFolder::Programs,
-    KnownFolder::Startup,         KnownFolder::CommonDesktop,   KnownFolder::CommonDocuments,
-    KnownFolder::CommonStartMenu, KnownFolder::CommonPrograms,  KnownFolder::CommonStartup,
-    KnownFolder::ProgramData,     KnownFolder::ProgramFiles,    KnownFolder::ProgramFilesX86,
-    KnownFolder::ProgramFilesNative, KnownFolder::CommonFiles,     KnownFolder::AdminTools,
-    KnownFolder::CommonAdminTools,
-};
 
 using Identities = std::set<FileIdentity>;
 
 struct ProtectedSet {
   Identities identities;
   std::set<std::string> walked;  // folders whose ancestors are in already
+  // Known folders that are not there (yet), as lower-case "\\?\" paths
+  // without a trailing backslash: a folder made there would be the known one.
+  std::set<std::string> missing;
 };
 
 // A folder opens without its trailing backslash, a root only with it.
@@ -47,20 +37,47 @@ void AddWithAncestors(std::string folder, ProtectedSet* set) {
   }
 }
 
+std::string Comparable(const std::string& extended) {
+  return Utf8LowerCase(StripBackslash(extended));
+}
+
+// Every folder the shell knows, and those a program must not take over though
+// the shell does not list them: the temporary folder, the user's own programs
+// folder, the native Program Files of a 64-bit Windows.
+Lines ProtectedPaths() {
+  Lines paths = EveryKnownFolderPath();
+  for (const std::string& path :
+       {TempDir(), UserProgramsFolder(), KnownFolderPath(KnownFolder::ProgramFilesNative)})
+    paths.push_back(path);
+  return paths;
+}
+
 // Each known folder is followed both up the path the shell gives and up the
 // path it leads to: a known folder may be a link itself (Wine's Desktop leads
 // into the Linux home), and whatever holds its target holds it too.
-Identities ProtectedIdentities() {
+ProtectedSet ProtectedFolders() {
   ProtectedSet set;
-  for (KnownFolder known : kDataFolders) {
-    const std::string path = ExtendedFolderPath(KnownFolderPath(known));
+  for (const std::string& known : ProtectedPaths()) {
+    const std::string path = ExtendedFolderPath(known);
     if (path.empty()) continue;
     AddWithAncestors(path, &set);
     FileIdentity identity;
     std::string target;
     if (IdentifyPath(Openable(path), &identity, &target)) AddWithAncestors(target, &set);
+    else
+      set.missing.insert(Comparable(path));
   }
-  return set.identities;
+  return set;
+}
+
+// folder: "\\?\" form. It, or a folder it would hold, is a known folder not there now.
+bool WouldBeKnown(const std::string& folder, const std::set<std::string>& missing) {
+  const std::string path = Comparable(folder);
+  for (const std::string& known : missing)
+    if (known.compare(0, path.size(), path) == 0 &&
+        (known.size() == path.size() || known[path.size()] == '\\'))
+      return true;
+  return false;
 }
 
 }  // namespace
@@ -71,8 +88,9 @@ bool IsProtectedFolder(const std::string& folder) {
   if (path.empty()) return false;
   // A root is protected even when it cannot be reached now.
   if (IsExtendedRoot(path)) return true;
+  const ProtectedSet set = ProtectedFolders();
   FileIdentity identity;
   std::string target;
-  if (!IdentifyPath(Openable(path), &identity, &target)) return false;
-  return IsExtendedRoot(target) || ProtectedIdentities().count(identity) > 0;
+  if (!IdentifyPath(Openable(path), &identity, &target)) return WouldBeKnown(path, set.missing);
+  return IsExtendedRoot(target) || set.identities.count(identity) > 0;
 }

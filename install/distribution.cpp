@@ -175,6 +175,8 @@ const std::string& CarriedVersion(Carried& carried) {
 
 CarriedFiles FilesCarriedBy(const std::string& program) { return CarriedBy(program).state; }
 
+void ReleaseCarriedFiles() { CarriedBy(std::string()) = Carried(); }
+
 std::string DistributionVersion(const std::string& program, const std::string& folder) {
   if (!program.empty() && CarriedBy(program).state == CarriedFiles::Sound)
     return CarriedVersion(CarriedBy(program));

@@ -32,6 +32,9 @@ std::string DistributionVersion(const std::string& program, const std::string& f
 // The payload program carries, its directory checked, or nullptr.
 class PayloadReader;
 PayloadReader* CarriedPayload(const std::string& program);
+// Closes the program's file, which the payload's reader holds open: the
+// uninstaller needs no payload, and moves its own file away before it ends.
+void ReleaseCarriedFiles();
 
 // program: the running setup.exe, looked into for a payload ("" for none);
 // folder: where it lies. setup.exe arrives as the uninstaller, the file list

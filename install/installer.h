@@ -25,6 +25,8 @@ class Installer {
   StepResult CreateProgramGroup();
   // The entry in Settings > Apps learns what the files take now.
   StepResult UpdateEstimatedSize();
+  // The record of what setup installed, which the uninstaller removes.
+  StepResult WriteInstallRecord();
 
   // The failed step's message, as a message box would show it.
   const std::string& FailureCaption() const { return caption_; }

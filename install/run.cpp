@@ -51,6 +51,8 @@ bool RunSteps(const InstallPlan& plan, Installer& installer, InstallJournal& jou
                {"registry settings", &Installer::SaveRegistrySettings},
                {"default templates", &Installer::StoreDefaultTemplates},
                {"program group", &Installer::CreateProgramGroup},
+               // Last of the changes it records; before the size, which counts it.
+               {nullptr, &Installer::WriteInstallRecord},
                // The templates have grown the database since the entry was written.
                {nullptr, &Installer::UpdateEstimatedSize}};
   for (const auto& step : steps) {

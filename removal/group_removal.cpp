@@ -1,46 +1,82 @@
 #include "removal/group_removal.h"
 
-#include "common/database_files.h"
 #include "common/program_group.h"
 #include "common/protected_folders.h"
 #include "removal/group_macro.h"
 #include "sys/dde_client.h"
 #include "sys/exception.h"
 #include "sys/extended_path.h"
+#include "sys/file_identity.h"
 #include "sys/files.h"
 #include "sys/message_pump.h"
 #include "sys/path.h"
+#include "sys/shortcut.h"
 #include "sys/sleep.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
 constexpr unsigned kShellWaitMs = 2000;  // the shell deletes the group in its own time
 constexpr unsigned kPollMs = 50;
 
-bool IsOurLink(const NamedEntry& entry) {
-  if (entry.attributes & kDirectoryAttr) return false;
-  for (const GroupLink& link : GroupLinks())
-    if (NameAsTheSystemReadsIt(entry.name) == NameAsTheSystemReadsIt(link.link)) return true;
-  return false;
-}
+// The group to remove and how its shortcuts are known.
+class OurGroup {
+ public:
+  OurGroup(const InstallRecord* record, const std::string& appDir)
+      : record_(record), appDir_(appDir) {}
 
-// dir: "\\?\" form ending in "\". Deletes our shortcuts by their exact names;
-// what is left of them.
-Lines DeleteOurLinks(const std::string& dir) {
-  for (const NamedEntry& entry : ListFolderAsNamed(dir))
-    if (IsOurLink(entry)) RemoveFile(dir + entry.name);
-  Lines left;
-  bool complete = false;
-  for (const NamedEntry& entry : ListFolderAsNamed(dir, &complete))
-    if (IsOurLink(entry)) left.push_back(UsualPath(dir + entry.name));
-  if (!complete && DirectoryExists(dir)) left.push_back(UsualPath(StripBackslash(dir)));
-  return left;
-}
+  // dir: the group folder in "\\?\" form ending in "\"; inside: its final path.
+  bool IsOurLink(const std::string& dir, const std::string& inside, const NamedEntry& entry) const {
+    if (entry.attributes & (kDirectoryAttr | kReparsePointAttr)) return false;
+    const std::string path = dir + entry.name;
+    if (!LiesDirectlyIn(path, inside)) return false;
+    if (record_) {
+      const RecordedLink* link = FindRecordedLink(*record_, entry.name);
+      return link && Utf8SameText(ShortcutTarget(path), link->target);
+    }
+    for (const GroupLink& link : GroupLinks()) {
+      if (!Utf8SameText(entry.name, link.link)) continue;
+      const std::string target = ShortcutTarget(path);
+      return Utf8SameText(ExtractFileName(target), link.target) &&
+             SamePath(StripBackslash(ExtractFilePath(target)), StripBackslash(appDir_));
+    }
+    return false;
+  }
 
-bool HoldsOthers(const std::string& dir) {
-  for (const NamedEntry& entry : ListFolderAsNamed(dir))
-    if (!IsOurLink(entry)) return true;
-  return false;
+  // Deletes our shortcuts by their exact names; what is left of them.
+  Lines DeleteOurLinks(const std::string& dir) const {
+    const std::string inside = PlaceOf(StripBackslash(dir));
+    for (const NamedEntry& entry : ListFolderAsNamed(dir))
+      if (IsOurLink(dir, inside, entry)) DeleteInside(dir + entry.name, inside);
+    Lines left;
+    bool complete = false;
+    for (const NamedEntry& entry : ListFolderAsNamed(dir, &complete))
+      if (IsOurLink(dir, inside, entry)) left.push_back(UsualPath(dir + entry.name));
+    if (!complete && DirectoryExists(dir)) left.push_back(UsualPath(StripBackslash(dir)));
+    return left;
+  }
+
+  bool HoldsOthers(const std::string& dir) const {
+    const std::string inside = PlaceOf(StripBackslash(dir));
+    for (const NamedEntry& entry : ListFolderAsNamed(dir))
+      if (!IsOurLink(dir, inside, entry)) return true;
+    return false;
+  }
+
+ private:
+  const InstallRecord* record_;
+  std::string appDir_;
+};
+
+// The group's name in the Programs folder: the record's group, which must lie
+// there and agree with the registry's name where both are given.
+std::string GroupName(const std::string& name, const InstallRecord* record) {
+  if (!record) return name;
+  const std::string recorded = ExtractFileName(record->group);
+  if (record->group.empty() || (!name.empty() && !Utf8SameText(name, recorded)))
+    return std::string();
+  const std::string folder = GroupFolderOf(recorded);
+  return !folder.empty() && Utf8SameText(folder, record->group) ? recorded : std::string();
 }
 
 // Asks Program Manager to delete the group; true once the folder is gone.
@@ -76,8 +112,11 @@ const char* GroupVerdictText(GroupVerdict verdict) {
   return "failed";
 }
 
-GroupRemoval RemoveProgramGroup(const std::string& name) {
+GroupRemoval RemoveProgramGroup(const std::string& registryName, const InstallRecord* record,
+                                const std::string& appDir) {
   GroupRemoval result;
+  const OurGroup ours(record, appDir);
+  const std::string name = GroupName(registryName, record);
   const std::string macro = DeleteGroupMacro(name);
   const std::string folder = GroupFolderOf(name);
   if (macro.empty() || folder.empty() || IsProtectedFolder(folder)) {
@@ -86,15 +125,15 @@ GroupRemoval RemoveProgramGroup(const std::string& name) {
   }
   if (!DirectoryExists(folder)) return result;
   const std::string dir = ExtendedFolderPath(folder);
-  if (HoldsOthers(dir)) {
-    result.left = DeleteOurLinks(dir);
+  if (ours.HoldsOthers(dir)) {
+    result.left = ours.DeleteOurLinks(dir);
     result.verdict = result.left.empty() ? GroupVerdict::Kept : GroupVerdict::Failed;
     return result;
   }
   if (ShellDeletes(macro, folder)) return result;
   // No shell to ask (no desktop, or an unattended run): the folder holds our
   // shortcuts only, and goes by hand.
-  result.left = DeleteOurLinks(dir);
+  result.left = ours.DeleteOurLinks(dir);
   RemoveDir(StripBackslash(dir));
   if (result.left.empty() && DirectoryExists(folder)) result.left.push_back(folder);
   if (!result.left.empty()) result.verdict = GroupVerdict::Failed;

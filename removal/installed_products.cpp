@@ -1,32 +1,65 @@
 // What the registry says is installed, and what removing it would touch.
+#include "common/apps_entry.h"
 #include "common/constants.h"
 #include "common/database_files.h"
 #include "common/running_client.h"
 #include "common/stored_folder.h"
+#include "removal/folder_cleanup.h"
 #include "removal/kept_files.h"
 #include "removal/removal.h"
 #include "sys/code_page.h"
 #include "sys/file_identity.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
+#include "sys/named_mutex.h"
 #include "sys/path.h"
 #include "sys/registry.h"
 #include "sys/utf8_case.h"
 
 namespace {
 
+const char kMixmasterHeldText[] =
+    "A program holds files of Mixmaster open. Close it, then click Retry.";
+
 std::string Comparable(bool installed, const std::string& folder) {
   return installed && !folder.empty() ? Utf8LowerCase(ShortPathName(folder)) : std::string();
 }
 
-// The plain files of folder that a files step would delete; the running
-// uninstaller is not counted, it goes by itself.
-Lines FilesToDelete(const std::string& folder, bool (*keep)(const std::string&)) {
-  Lines files;
-  if (folder.empty()) return files;
-  for (const std::string& file : ListFolderEntries(AddBackslash(folder)).files)
-    if (!keep(ExtractFileName(file)) && !SamePath(file, ModuleFileName())) files.push_back(file);
-  return files;
+// A record is this installation's when it names this folder and this user.
+void ReadRecord(InstalledProducts& p) {
+  p.recordFound = ReadInstallRecordIn(p.appDir, &p.record, &p.recordProblem);
+  if (p.recordFound != RecordFound::Sound) return;
+  if (!SamePath(p.record.folder, StripBackslash(p.appDir)))
+    p.recordProblem = "it records another folder, " + p.record.folder;
+  else if (p.record.user != CurrentUserSid())
+    p.recordProblem = "it is another user's";
+  else
+    return;
+  p.recordFound = RecordFound::Unreadable;
+  p.record = InstallRecord();
+}
+
+// With the client's key gone: the entry in Settings > Apps, or the record
+// beside the running uninstaller, says where a removal was left unfinished.
+void FindUnfinishedRemoval(InstalledProducts& p) {
+  Registry registry;
+  if (registry.OpenKeyReadOnly("\\" + AppsEntryKey())) {
+    p.app = true;
+    const std::string location = registry.ReadText("InstallLocation");
+    p.appDir = location.empty() ? location : AddBackslash(location);
+    p.appVersion = registry.ReadText("DisplayVersion");
+    return;
+  }
+  const std::string self = ModuleFileName();
+  const std::string own = ExtractFilePath(self);
+  InstallRecord record;
+  if (!Utf8SameText(ExtractFileName(self), UninstallerFile) ||
+      ReadInstallRecordIn(own, &record) != RecordFound::Sound ||
+      !SamePath(record.folder, StripBackslash(own)) || record.user != CurrentUserSid())
+    return;
+  p.app = true;
+  p.appDir = own;
+  p.appVersion = record.version;
 }
 
 }  // namespace
@@ -40,13 +73,16 @@ InstalledProducts ReadInstalledProducts() {
     registry.CloseKey();
   }
   if (registry.OpenKeyReadOnly(ProductRegistryKey)) {
-    p.app = true;
+    p.app = p.appKey = true;
     p.appDir = AddBackslash(StoredFolder(registry, "AppDir"));
     p.programGroup = Utf8FromAnsi(registry.ReadStringOrEmpty("Program Group"));
     p.appVersion = Utf8FromAnsi(registry.ReadStringOrEmpty("Version"));
     registry.CloseKey();
+  } else {
+    FindUnfinishedRemoval(p);
   }
-  p.keepClient = p.app && FileExists(p.appDir + kKeepMarker);
+  if (p.app && !p.appDir.empty()) ReadRecord(p);
+  p.keepClient = p.appKey && FileExists(p.appDir + kKeepMarker);
   return p;
 }
 
@@ -71,11 +107,23 @@ RemovalChoices OpeningChoices(const InstalledProducts& p) {
 
 Lines HeldByRunningClient(const InstalledProducts& p, const RemovalChoices& c) {
   Lines candidates;
-  if (c.app) {
-    candidates = FilesToDelete(p.appDir, IsUserDatabaseFile);
+  if (c.app && !p.appDir.empty()) {
+    candidates =
+        ClientFilesToDelete(p.appDir, p.recordFound == RecordFound::Sound ? &p.record : nullptr);
     candidates.push_back(p.appDir + ChangeFileExt(ClientExeFile, DatabaseExt));
   }
-  if (c.mix)
-    for (const std::string& file : FilesToDelete(p.mixDir, IsKeptByMixmaster)) candidates.push_back(file);
+  if (c.mix && !p.mixDir.empty())
+    for (const std::string& file : MixmasterFilesToDelete(p.mixDir)) candidates.push_back(file);
   return HeldFiles(candidates);
+}
+
+bool ClientFilesHeld(const InstalledProducts& p, const Lines& held) {
+  for (const std::string& file : held)
+    if (!p.appDir.empty() && Utf8SameText(ExtractFilePath(file), p.appDir)) return true;
+  return false;
+}
+
+std::string HeldFilesText(const InstalledProducts& p, const Lines& held) {
+  if (ClientFilesHeld(p, held)) return kClientRunningText;
+  return held.empty() ? std::string() : kMixmasterHeldText;
 }

@@ -6,11 +6,15 @@
 #include "removal/folder_cleanup.h"
 #include "removal/group_removal.h"
 #include "removal/removal.h"
+#include "removal/self_removal.h"
+#include "removal/setup_files.h"
+#include "sys/extended_path.h"
 #include "sys/file_identity.h"
 #include "sys/files.h"
 #include "sys/module_path.h"
 #include "sys/path.h"
 #include "sys/registry.h"
+#include "sys/utf8_case.h"
 
 namespace {
 
@@ -21,13 +25,13 @@ class Remover {
   RemovalOutcome Run(const RemovalChoices& choices) {
     if (choices.app) RemoveApp();
     if (choices.mix) RemoveMix();
-    // The entry in Settings > Apps goes with the client's key, once nothing
-    // is left for the uninstaller to do.
-    if (complete_ && !RegistryKeyExists(ProductRegistryKey)) KeyGone(AppsEntryKey());
+    // The entry in Settings > Apps goes last, once nothing is left for the
+    // uninstaller to do; a client the user chose to keep keeps it.
+    if (complete_ && !RegistryKeyExists(ProductRegistryKey) && (choices.app || !p_.app))
+      FinishClient();
     Say("Done!", false);
     RemovalOutcome outcome;
     outcome.complete = complete_;
-    outcome.removeUninstaller = complete_ && !RegistryKeyExists(ProductRegistryKey) && RunsFromClientFolder();
     return outcome;
   }
 
@@ -36,24 +40,80 @@ class Remover {
     if (log_) log_(line, stepEnd);
   }
 
+  void Report(const Lines& paths) {
+    const Lines report = LeftReport(paths);
+    for (size_t i = 0; i < report.size(); ++i) Say(report[i], i + 1 == report.size());
+  }
+
   // "...done", or "...failed" followed by what the step left behind.
   bool StepEnded(const std::string& step, const Lines& left) {
     Say("   " + step + (left.empty() ? "...done" : "...failed"), left.empty());
-    const Lines report = LeftReport(left);
-    for (size_t i = 0; i < report.size(); ++i) Say(report[i], i + 1 == report.size());
+    Report(left);
     if (!left.empty()) complete_ = false;
     return left.empty();
   }
 
-  // A files step: the folder operation, unless the folder is one that no step
-  // may empty. Skipping leaves the product's files: its removal is incomplete.
-  bool FilesStep(const std::string& folder, Lines (*remove)(const std::string&)) {
+  // A step that could not look at what it was to remove: nothing says it is gone.
+  bool StepFailed(const std::string& step, const std::string& why, const Lines& paths) {
+    Say("   " + step + "...failed (" + why + ")", paths.empty());
+    Report(paths);
+    complete_ = false;
+    return false;
+  }
+
+  // Whether a files step may go to work on folder: true when it may, false
+  // (the step ended, incomplete) when it may not. done: there is nothing to
+  // remove, and the step ended so.
+  bool MayWorkIn(const std::string& folder, bool named, bool* done) {
+    *done = false;
+    if (folder.empty()) {
+      *done = !named;
+      return named ? StepFailed("program files", "the registry names no folder", {})
+                   : StepEnded("program files", {});
+    }
     if (IsProtectedFolder(folder)) {
       Say("   program files...skipped (protected folder)", true);
       complete_ = false;
       return false;
     }
-    return StepEnded("program files", remove(folder));
+    switch (PresenceOf(StripBackslash(folder))) {
+      case Presence::Folder:
+        return true;
+      case Presence::Missing:
+        *done = true;
+        return StepEnded("program files", {});
+      case Presence::File:
+        return StepFailed("program files", "it is not a folder", {StripBackslash(folder)});
+      case Presence::Unreachable:
+        break;
+    }
+    return StepFailed("program files", "it cannot be reached", {StripBackslash(folder)});
+  }
+
+  const InstallRecord* Record() const {
+    return p_.recordFound == RecordFound::Sound ? &p_.record : nullptr;
+  }
+
+  bool ClientFilesStep() {
+    bool done = false;
+    if (!MayWorkIn(p_.appDir, p_.appKey, &done)) return false;
+    if (done) return true;
+    if (p_.recordFound == RecordFound::Unreadable)
+      return StepFailed("program files", "its install record cannot be used: " + p_.recordProblem,
+                        {p_.appDir + kInstallRecordName});
+    const FilesOutcome files = RemoveClientFiles(p_.appDir, Record());
+    const bool ok = StepEnded("program files", files.left);
+    if (!files.kept.empty()) {
+      Say("   kept (" + std::to_string(files.kept.size()) + " files setup did not install)", false);
+      Report(files.kept);
+    }
+    return ok;
+  }
+
+  bool MixFilesStep() {
+    bool done = false;
+    if (!MayWorkIn(p_.mixDir, true, &done)) return false;
+    return done || StepEnded("program files", RemoveMixmasterFiles(p_.mixDir).left);
   }
 
   // The key goes only when the product is gone: while anything is left the
@@ -74,26 +134,54 @@ class Remover {
     return false;
   }
 
+  bool GroupStep() {
+    if (p_.recordFound == RecordFound::Unreadable) {
+      Say("   program group...skipped", true);
+      return false;
+    }
+    const GroupRemoval group = RemoveProgramGroup(p_.programGroup, Record(), p_.appDir);
+    if (group.verdict == GroupVerdict::Failed) return StepEnded("program group", group.left);
+    Say("   program group..." + std::string(GroupVerdictText(group.verdict)), true);
+    return true;
+  }
+
   void RemoveApp() {
     Say("Removing " + ProductName + "...", true);
-    const GroupRemoval group = RemoveProgramGroup(p_.programGroup);
-    bool ok = true;
-    if (group.verdict == GroupVerdict::Failed) ok = StepEnded("program group", group.left);
-    else Say("   program group..." + std::string(GroupVerdictText(group.verdict)), true);
-    ok = FilesStep(p_.appDir, RemoveClientFiles) && ok;
+    bool ok = GroupStep();
+    ok = ClientFilesStep() && ok;
     KeyStep(ProductRegistryKey, ok);
   }
 
   void RemoveMix() {
     Say("Removing Mixmaster...", true);
-    KeyStep(MixRegistryKey, FilesStep(p_.mixDir, RemoveMixmasterFiles));
+    KeyStep(MixRegistryKey, MixFilesStep());
   }
 
-  // The uninstaller that runs is the one in the client's folder: it cannot
-  // delete itself while it runs.
-  bool RunsFromClientFolder() const {
-    const std::string self = ModuleFileName();
-    return !p_.appDir.empty() && SamePath(p_.appDir + ExtractFileName(self), self);
+  // The entry, then the uninstaller (the running one moves itself out), then
+  // the record and the folder when nothing else is left in it. Until the
+  // uninstaller has left, the record lets it finish the removal if this run
+  // is stopped.
+  void FinishClient() {
+    if (RegistryKeyExists(AppsEntryKey()) && !KeyGone(AppsEntryKey())) {
+      StepEnded("Settings > Apps entry", {"HKEY_CURRENT_USER\\" + AppsEntryKey()});
+      return;
+    }
+    if (p_.appDir.empty() || PresenceOf(StripBackslash(p_.appDir)) != Presence::Folder ||
+        IsProtectedFolder(p_.appDir))
+      return;
+    const std::string dir = ExtendedFolderPath(p_.appDir);
+    const std::string inside = PlaceOf(StripBackslash(dir));
+    bool left = false;
+    for (const NamedEntry& entry : ListFolderAsNamed(dir)) {
+      if (!Utf8SameText(entry.name, UninstallerFile) ||
+          OwnerOf(dir, inside, entry, Record()) != Owner::Setup)
+        continue;
+      const std::string path = dir + entry.name;
+      left = SamePath(path, ModuleFileName()) ? !RemoveSelf(path) : !DeleteInside(path, inside);
+    }
+    if (left) return;
+    if (Record()) DeleteInside(dir + kInstallRecordName, inside);
+    RemoveDir(StripBackslash(dir));
   }
 
   const InstalledProducts& p_;

@@ -1,31 +1,23 @@
 #include "removal/self_removal.h"
 
-#include "common/constants.h"
 #include "sys/after_exit.h"
-#include "sys/files.h"
-#include "sys/path.h"
-#include "sys/sleep.h"
-#include "sys/utf8_case.h"
 
 const char kSelfRemovalSwitch[] = "/_REMOVE=";
 
 namespace {
 constexpr unsigned kStarterWaitMs = 60 * 1000;
-constexpr int kDeleteTries = 25;
-constexpr unsigned kDeletePauseMs = 200;
+constexpr unsigned kDeleteWaitMs = 5 * 1000;
 }  // namespace
 
-bool ScheduleSelfRemoval(const std::string& path) {
-  return StartCopyAfterExit(std::string(kSelfRemovalSwitch) + "%h \"" + path + "\"");
+bool RemoveSelf(const std::string& path) {
+  const std::string moved = MoveProgramToTemp(path);
+  // Where it cannot leave (the temporary folder lies on another volume), the
+  // copy deletes it where it is, through its handle all the same.
+  const std::string now = moved.empty() ? path : moved;
+  StartCopyAfterExit(now, std::string(kSelfRemovalSwitch) + "%h %f", now);
+  return !moved.empty();
 }
 
-void FinishSelfRemoval(const std::string& handle, const std::string& path) {
-  if (!Utf8SameText(ExtractFileName(path), UninstallerFile) || !IsAbsolutePath(path)) return;
-  if (!WaitForStarter(handle, kStarterWaitMs)) return;
-  // The system may hold the program's image a moment after its process ended.
-  for (int i = 0; i < kDeleteTries && FileExists(path); ++i) {
-    if (RemoveFile(path)) break;
-    SleepMs(kDeletePauseMs);
-  }
-  if (!FileExists(path)) RemoveDir(StripBackslash(ExtractFilePath(path)));
+void FinishSelfRemoval(const std::string& starter, const std::string& file) {
+  if (WaitForStarter(starter, kStarterWaitMs)) DeleteHeldFile(file, kDeleteWaitMs);
 }

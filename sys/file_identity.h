@@ -24,5 +24,26 @@ inline bool operator<(const FileIdentity& a, const FileIdentity& b) {
 bool IdentifyPath(const std::string& path, FileIdentity* identity,
                   std::string* finalPath = nullptr);
 
+// Where path leads, links followed, as a text to compare places by: its
+// volume's serial number and its path on that volume ("1A2B3C4D:\Apps\x").
+// Unlike the final path above, Wine gives it beyond MAX_PATH too. Empty when
+// path cannot be opened.
+std::string PlaceOf(const std::string& path);
+
+// Whether the entry at path lies where its name puts it: directly in the
+// folder whose PlaceOf is folderPlace, and not a link that leads elsewhere
+// (a Linux link under Wine shows as a plain file or folder, and deleting it
+// deletes what it leads to). False when it cannot be opened.
+bool LiesDirectlyIn(const std::string& path, const std::string& folderPlace);
+
+// Deletes the file or empty folder at path through a handle opened on it (on
+// a link itself where the system can, as Windows can), and only when that
+// handle leads to path's own name directly in the folder whose PlaceOf is
+// folderPlace. Under Wine every way of deleting a Linux link (by name, or
+// through a handle opened on it) deletes what it leads to; here such a link
+// stays. False when the entry stays: it leads elsewhere, is held, is
+// read-only, or is a folder that is not empty.
+bool DeleteInside(const std::string& path, const std::string& folderPlace);
+
 // Whether both paths open the same existing file or folder.
 bool SamePath(const std::string& a, const std::string& b);

@@ -18,6 +18,8 @@ constexpr uint32_t kSystemAttr = 0x04;
 constexpr uint32_t kVolumeIdAttr = 0x08;
 constexpr uint32_t kDirectoryAttr = 0x10;
 constexpr uint32_t kArchiveAttr = 0x20;
+// A link or junction on Windows (Wine shows its links without it).
+constexpr uint32_t kReparsePointAttr = 0x400;
 // Every kind of entry.
 constexpr uint32_t kAnyFileAttr = 0x3F;
 
@@ -38,6 +40,16 @@ std::string FullPathName(const std::string& path);
 std::string WindowsDir();
 // The folder for temporary files, as the system reports it (ending in "\").
 std::string TempDir();
+
+// What is at a path, telling a name that is not there from one that cannot
+// be looked at now.
+enum class Presence {
+  Folder,
+  File,
+  Missing,      // the folder it would be in is there, and holds no such name
+  Unreachable,  // its drive or share is not there, or the system cannot tell
+};
+Presence PresenceOf(const std::string& path);
 
 bool FileExists(const std::string& path);       // exists and is not a folder
 bool DirectoryExists(const std::string& path);  // exists and is a folder
@@ -66,10 +78,11 @@ std::string FolderStamp(const std::string& folder);
 // The whole content of a file; false when it cannot be read or holds more
 // than maxBytes (then nothing is read).
 bool ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* bytes);
-// Reads the whole file, handing each piece of it to take in turn, without
-// waiting for a writer that holds it; false when it cannot be opened or read.
+// Hands the content of a file to take piece by piece as it is read, without
+// waiting for a program that holds it; take returns false to stop. False when
+// the file cannot be read, or take stopped.
 bool ReadFilePieces(const std::string& path,
-                    const std::function<void(const char* data, size_t size)>& take);
+                    const std::function<bool(const char* data, size_t count)>& take);
 // Writes what the system still holds of the file to the disk; false when the
 // file cannot be opened or flushed.
 bool FlushFileToDisk(const std::string& path);
@@ -116,10 +129,12 @@ std::vector<NamedEntry> ListFolderAsNamed(const std::string& folder, bool* compl
 
 // DeleteTree for a folder in "\\?\" form, by exact names. A file whose name
 // keep accepts stays, and so do the folders above it. Only plain folders
-// (exactly the folder attribute) are entered, so a link or junction is never
-// followed. Whatever else could not be removed is added to left as a full
-// path: the entries themselves, or a folder that stayed with nothing left in
-// it. True when the folder itself is gone.
+// (exactly the folder attribute) that lie where they are named are entered,
+// so a link or junction is never followed; an entry that leads elsewhere is
+// removed as a link where the system marks it as one, else left. Whatever
+// else could not be removed is added to left as a full path: the entries
+// themselves, or a folder that stayed with nothing left in it. True when the
+// folder itself is gone.
 bool DeleteTree(const std::string& folder, bool (*keep)(const std::string& name), Lines* left);
 
 // Copies source to dest through memory: reads source whole, then creates (or

@@ -11,6 +11,22 @@ namespace {
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
 }  // namespace
 
+Presence PresenceOf(const std::string& path) {
+  const DWORD a = Attributes(path);
+  if (a != INVALID_FILE_ATTRIBUTES)
+    return (a & FILE_ATTRIBUTE_DIRECTORY) ? Presence::Folder : Presence::File;
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return Presence::Unreachable;
+  // Not there, as long as the folder it would be in can be looked at: up to
+  // a drive or share, which is out of reach when it is not there.
+  const std::string stripped = StripBackslash(path);
+  const std::string parent = StripBackslash(ExtractFilePath(stripped));
+  if (parent.empty() || parent == stripped) return Presence::Unreachable;
+  const bool drive = parent.size() == 2 && parent[1] == ':';
+  return PresenceOf(drive ? parent + "\\" : parent) == Presence::Unreachable ? Presence::Unreachable
+                                                                             : Presence::Missing;
+}
+
 bool FileExists(const std::string& path) {
   DWORD a = Attributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -81,27 +97,10 @@ std::string FolderStamp(const std::string& folder) {
   return stamp;
 }
 
-bool ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* bytes) {
-  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size;
-  if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<uint64_t>(size.QuadPart) > maxBytes)
-    return false;
-  bytes->clear();
-  char buffer[64 * 1024];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return false;
-    if (got == 0) return true;
-    bytes->append(buffer, got);
-    if (bytes->size() > maxBytes) return false;  // it grew meanwhile
-  }
-}
-
 bool ReadFilePieces(const std::string& path,
-                    const std::function<void(const char* data, size_t size)>& take) {
-  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                    const std::function<bool(const char* data, size_t count)>& take) {
+  UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return false;
   std::vector<char> buffer(1 << 20);
   for (;;) {
@@ -109,8 +108,20 @@ bool ReadFilePieces(const std::string& path,
     if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
       return false;
     if (got == 0) return true;
-    take(buffer.data(), got);
+    if (!take(buffer.data(), got)) return false;
   }
+}
+
+bool ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string* bytes) {
+  uint64_t size = 0;
+  if (!FileSizeOf(path, &size) || size > maxBytes) return false;
+  bytes->clear();
+  // It may grow meanwhile: reading stops at the limit all the same.
+  return ReadFilePieces(path, [&](const char* data, size_t count) {
+    if (count > maxBytes - bytes->size()) return false;
+    bytes->append(data, count);
+    return true;
+  });
 }
 
 bool FlushFileToDisk(const std::string& path) {

@@ -3,6 +3,7 @@
 // hold the user's or the system's data.
 #pragma once
 #include <string>
+#include <vector>
 
 enum class KnownFolder {
   Programs, Profile, Desktop, Documents, Windows, System, ProgramFiles,
@@ -20,3 +21,10 @@ std::string KnownFolderPath(KnownFolder folder);
 // user installs without elevation; empty when the shell knows no local
 // application data folder.
 std::string UserProgramsFolder();
+
+// Every folder the shell's known-folder manager lists, for this user and for
+// the default user profile (a folder of all users is one of the list's own),
+// each once, without a trailing backslash; whether it exists or not. Folders
+// without a place in the file system (Control Panel, the network) are left
+// out. Empty when the manager cannot be reached.
+std::vector<std::string> EveryKnownFolderPath();

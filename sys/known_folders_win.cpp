@@ -1,7 +1,11 @@
 #include <windows.h>
 
 #include <shlobj.h>
+#include <shobjidl.h>
 
+#include <set>
+
+#include "sys/handle.h"
 #include "sys/known_folders.h"
 #include "sys/path.h"
 #include "sys/wide.h"
@@ -51,6 +55,11 @@ constexpr KNOWNFOLDERID kUserProfiles = {0x0762d272, 0xc50a, 0x4bb0, {0xa3, 0x82
 constexpr KNOWNFOLDERID kPublic = {0xdfdf76a2, 0xc82a, 0x4d63, {0x90, 0x6a, 0x56, 0x44, 0xac, 0x45, 0x73, 0x85}};
 constexpr KNOWNFOLDERID kUserProgramFiles = {0x5cd7aee2, 0x2219, 0x4a67, {0xb8, 0x5d, 0x6c, 0x9c, 0xe1, 0x56, 0x60, 0xcb}};
 
+constexpr CLSID kKnownFolderManager = {
+    0x4df0c730, 0xdf9d, 0x4ae3, {0x91, 0x53, 0xaa, 0x6b, 0x82, 0xe9, 0x79, 0x5a}};
+constexpr IID kKnownFolderManagerInterface = {
+    0x8be2d872, 0x86aa, 0x4d47, {0xb7, 0x76, 0x32, 0xcc, 0xa4, 0x0c, 0x70, 0x18}};
+
 // Folders that have no CSIDL of their own.
 const KNOWNFOLDERID* FolderIdOf(KnownFolder folder) {
   switch (folder) {
@@ -70,10 +79,10 @@ std::string ByCsidl(int csidl) {
   return Narrow(path);
 }
 
-std::string ByFolderId(const KNOWNFOLDERID& id) {
+std::string ByFolderId(const KNOWNFOLDERID& id, DWORD flags = 0, HANDLE user = nullptr) {
   PWSTR wide = nullptr;
   std::string result;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide))) result = Narrow(wide);
+  if (SUCCEEDED(SHGetKnownFolderPath(id, flags, user, &wide))) result = Narrow(wide);
   CoTaskMemFree(wide);
   return result;
 }
@@ -114,4 +123,52 @@ std::string UserProgramsFolder() {
     if (!local.empty()) folder = AddBackslash(local) + "Programs";
   }
   return StripBackslash(folder);
+}
+
+namespace {
+
+// The folder's path as the shell gives it; else, for a folder the shell
+// defines by its parent and a path below it, that (Wine defines many folders
+// it does not place: Quick Launch, the user's own programs folder...).
+std::string DefinedPath(IKnownFolderManager* manager, const KNOWNFOLDERID& id, HANDLE user,
+                        int depth) {
+  std::string path = ByFolderId(id, KF_FLAG_DONT_VERIFY, user);
+  ComPtr<IKnownFolder> folder;
+  KNOWNFOLDER_DEFINITION definition = {};
+  if (!path.empty() || depth > 8 ||
+      FAILED(manager->GetFolder(id, reinterpret_cast<IKnownFolder**>(folder.ReceiveVoid()))) ||
+      FAILED(folder->GetFolderDefinition(&definition)))
+    return path;
+  if (definition.category != KF_CATEGORY_VIRTUAL && definition.pszRelativePath &&
+      *definition.pszRelativePath && definition.fidParent != GUID{}) {
+    const std::string parent = DefinedPath(manager, definition.fidParent, user, depth + 1);
+    if (!parent.empty()) path = AddBackslash(parent) + Narrow(definition.pszRelativePath);
+  }
+  FreeKnownFolderDefinitionFields(&definition);
+  return path;
+}
+
+}  // namespace
+
+std::vector<std::string> EveryKnownFolderPath() {
+  ComScope com;
+  ComPtr<IKnownFolderManager> manager;
+  KNOWNFOLDERID* ids = nullptr;
+  UINT count = 0;
+  if (FAILED(CoCreateInstance(kKnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
+                              kKnownFolderManagerInterface, manager.ReceiveVoid())) ||
+      FAILED(manager->GetFolderIds(&ids, &count)))
+    return {};
+  // The default user's token: the profile new users start from.
+  const HANDLE defaultUser = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+  std::vector<std::string> paths;
+  std::set<std::string> seen;
+  for (UINT i = 0; i < count; ++i)
+    for (HANDLE user : {static_cast<HANDLE>(nullptr), defaultUser}) {
+      const std::string path = DefinedPath(manager.Get(), ids[i], user, 0);
+      const std::string folder = path.size() > 3 ? StripBackslash(path) : path;
+      if (!folder.empty() && seen.insert(folder).second) paths.push_back(folder);
+    }
+  CoTaskMemFree(ids);
+  return paths;
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "sys/extended_path.h"
+#include "sys/file_identity.h"
 #include "sys/files.h"
 #include "sys/handle.h"
 #include "sys/path.h"
@@ -64,21 +65,29 @@ namespace {
 
 enum class TreeOutcome { Gone, Kept, Left };
 
-// dir ends in "\". Subfolders go first, then files, then dir itself.
+// dir ends in "\". Subfolders go first, then the other entries, then dir
+// itself. Only plain folders that lie where they are named are entered; every
+// other entry goes only through DeleteInside, so a link goes as a link or
+// stays, and what it leads to is never touched.
 TreeOutcome RemoveTree(const std::string& dir, bool (*keep)(const std::string&), Lines* left) {
   const std::vector<NamedEntry> entries = ListFolderAsNamed(dir);
+  const std::string inside = PlaceOf(StripBackslash(dir));
   bool kept = false, leftSome = false;
-  for (const NamedEntry& entry : entries) {
-    if (entry.attributes != kDirectoryAttr) continue;
+  std::vector<bool> walked(entries.size(), false);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const NamedEntry& entry = entries[i];
+    if (entry.attributes != kDirectoryAttr || !LiesDirectlyIn(dir + entry.name, inside)) continue;
+    walked[i] = true;
     const TreeOutcome sub = RemoveTree(dir + entry.name + "\\", keep, left);
     kept |= sub == TreeOutcome::Kept;
     leftSome |= sub == TreeOutcome::Left;
   }
-  for (const NamedEntry& entry : entries) {
-    if (entry.attributes == kDirectoryAttr) continue;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const NamedEntry& entry = entries[i];
+    if (walked[i]) continue;
     if (keep && keep(entry.name)) {
       kept = true;
-    } else if (!RemoveFile(dir + entry.name)) {
+    } else if (!DeleteInside(dir + entry.name, inside)) {
       left->push_back(dir + entry.name);
       leftSome = true;
     }

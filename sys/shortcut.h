@@ -11,3 +11,7 @@
 int32_t CreateShortcut(const std::string& target, const std::string& linkFile,
                        const std::string& iconFile, const std::string& description,
                        const std::string& arguments);
+
+// The target a shortcut file starts, as it is stored in it; empty when the
+// file cannot be read as a shortcut. Nothing is resolved or searched for.
+std::string ShortcutTarget(const std::string& linkFile);

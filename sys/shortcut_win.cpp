@@ -4,6 +4,8 @@
 #include <objidl.h>
 #include <shobjidl.h>
 
+#include <vector>
+
 #include "sys/handle.h"
 #include "sys/shortcut.h"
 #include "sys/utf8_case.h"
@@ -42,4 +44,19 @@ int32_t CreateShortcut(const std::string& target, const std::string& linkFile,
   hr = link->QueryInterface(kPersistFile, file.ReceiveVoid());
   if (FAILED(hr)) return hr;
   return file->Save(Widen(linkFile).c_str(), TRUE);
+}
+
+std::string ShortcutTarget(const std::string& linkFile) {
+  ComScope com;
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  if (FAILED(CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkW,
+                              link.ReceiveVoid())) ||
+      FAILED(link->QueryInterface(kPersistFile, file.ReceiveVoid())) ||
+      FAILED(file->Load(Widen(linkFile).c_str(), STGM_READ)))
+    return std::string();
+  std::vector<wchar_t> target(32768, L'\0');
+  if (link->GetPath(target.data(), static_cast<int>(target.size()), nullptr, SLGP_RAWPATH) != S_OK)
+    return std::string();
+  return Narrow(target.data());
 }

@@ -38,9 +38,6 @@ class TUninstWiz : public ui::Form {
   bool LeftSomething() const { return LastResult == ExitCode::FailedSomethingLeft; }
   // How the wizard ends, for its exit code.
   ExitCode Result() const { return LastResult; }
-  // Everything is removed: the running uninstaller's own file should go once
-  // it has ended.
-  bool RemoveUninstallerAfterwards() const { return RemoveUninstaller; }
 
   // Controls.
   ui::Button& BackBtn;
@@ -78,7 +75,6 @@ class TUninstWiz : public ui::Form {
   InstalledProducts Products;
   FolderRelations Relations;
   bool Removing = false;  // the removal runs: the window cannot be closed
-  bool RemoveUninstaller = false;
   ExitCode LastResult = ExitCode::Cancelled;
 };
 

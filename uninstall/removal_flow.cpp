@@ -48,7 +48,6 @@ void TUninstWiz::RunRemoval() {
     SleepMs(kStepPause);
   });
   LastResult = outcome.complete ? ExitCode::Done : ExitCode::FailedSomethingLeft;
-  RemoveUninstaller = outcome.removeUninstaller;
   Label4.SetText("");
   Label4.SetTextColor(ui::kBlue);
   ui::Application::ProcessMessages();

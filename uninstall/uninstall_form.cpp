@@ -153,7 +153,10 @@ void TUninstWiz::NextBtnClick() {
 bool TUninstWiz::ReadyToRemove() {
   // Nothing is deleted while the client runs: it would lose what it holds.
   const RemovalChoices choices = Choices();
-  auto clientClosed = [&] { return AskUntilClientCloses(Handle(), HeldByRunningClient(Products, choices)); };
+  auto clientClosed = [&] {
+    const Lines held = HeldByRunningClient(Products, choices);
+    return AskUntilClosed(Handle(), held, HeldFilesText(Products, held));
+  };
   if (!clientClosed() || !RunWaitDialog(ProductName, "...uninstalling software...", *this)) return false;
   return clientClosed();
 }

@@ -1,5 +1,6 @@
 // Decisions that need no Windows: which version is newer, what the install
-// journal reads back, and which destinations a file system can hold.
+// journal and the install record read back, and which destinations a file
+// system can hold.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/install_record.h"
 #include "common/journal_records.h"
 #include "common/journal_rules.h"
 #include "common/version.h"
@@ -248,6 +250,104 @@ TEST(JournalRules, NothingOutsideTheBounds) {
   EXPECT_TRUE(IsCopyName("ReadMe.txt.~cv0"));
   EXPECT_FALSE(IsCopyName("ReadMe.txt.~cv"));
   EXPECT_FALSE(IsCopyName("ReadMe.~cvx"));
+}
+
+// A record as the uninstaller needs it, field by field, in one text.
+std::string Fields(const InstallRecord& r) {
+  std::string text = r.user + "|" + r.version + "|" + r.folder + "|" + r.group;
+  for (const RecordedFile& f : r.files)
+    text += "|" + Sha256Hex(f.sha256) + " " + std::to_string(f.size) + " " + f.name;
+  for (const RecordedLink& l : r.links) text += "|" + l.name + ">" + l.target;
+  return text;
+}
+
+InstallRecord SampleRecord() {
+  InstallRecord r;
+  r.user = "S-1-5-21-1004336348-1177238915-682003330-1000";
+  r.version = "0.9b0";
+  r.folder = "C:\\Apps\\Почта Mail";
+  r.group = "C:\\Users\\jane\\Start Menu\\Programs\\Corvaline";
+  r.files = {{"CV.exe", 229376, Sha256Of("a", 1)},
+             {"Read Me.txt", 0, Sha256Of("", 0)},
+             {"UninstCV.exe", UINT64_MAX, Sha256Of("b", 1)}};
+  r.links = {{"Corvaline.LNK", "c:\\apps\\почта mail\\cv.exe"},
+             {"ReadMe.LNK", "\\\\srv\\share\\r.txt"}};
+  return r;
+}
+
+// The record is what the uninstaller deletes by: it reads back exactly what
+// was written, and any damage refuses the whole of it.
+TEST(InstallRecords, ReadBackExactlyAndAnyDamageRefusesTheWhole) {
+  std::string bytes, reason;
+  ASSERT_TRUE(FormatInstallRecord(SampleRecord(), &bytes));
+  InstallRecord read;
+  ASSERT_TRUE(ParseInstallRecord(bytes, &read, &reason)) << reason;
+  EXPECT_EQ(Fields(read), Fields(SampleRecord()));
+  InstallRecord bare = SampleRecord();
+  bare.group.clear();
+  bare.links.clear();
+  bare.files.clear();
+  ASSERT_TRUE(FormatInstallRecord(bare, &bytes));
+  ASSERT_TRUE(ParseInstallRecord(bytes, &read, &reason)) << reason;
+  EXPECT_EQ(Fields(read), Fields(bare));
+
+  // Every byte flipped, every length cut short: refused, nothing kept.
+  ASSERT_TRUE(FormatInstallRecord(SampleRecord(), &bytes));
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    std::string damaged = bytes;
+    damaged[i] ^= 0x20;
+    EXPECT_FALSE(ParseInstallRecord(damaged, &read, &reason)) << "byte " << i;
+    EXPECT_TRUE(read.folder.empty() && read.files.empty());
+    EXPECT_FALSE(ParseInstallRecord(bytes.substr(0, i), &read, &reason)) << "cut at " << i;
+  }
+  EXPECT_FALSE(ParseInstallRecord(bytes + "x", &read, &reason));
+  EXPECT_FALSE(ParseInstallRecord(std::string(kMaxInstallRecordBytes + 1, 'x'), &read, &reason));
+
+  // Fields the writer refuses, so that no record it makes fails to read.
+  const struct {
+    const char* name;
+    void (*spoil)(InstallRecord&);
+  } refused[] = {
+      {"no user", [](InstallRecord& r) { r.user.clear(); }},
+      {"a user that is no SID", [](InstallRecord& r) { r.user = "S-1-5--21"; }},
+      {"a relative folder", [](InstallRecord& r) { r.folder = "Apps\\Mail"; }},
+      {"a folder with a trailing backslash", [](InstallRecord& r) { r.folder = "C:\\Apps\\"; }},
+      {"a device path", [](InstallRecord& r) { r.folder = "\\\\?\\C:\\Apps"; }},
+      {"a tab in the version", [](InstallRecord& r) { r.version = "0.9\tb0"; }},
+      {"broken UTF-8 in the group", [](InstallRecord& r) { r.group += "\xC3"; }},
+      {"a file name with a folder", [](InstallRecord& r) { r.files[0].name = "..\\CV.exe"; }},
+      {"a file named twice", [](InstallRecord& r) { r.files[1].name = "cv.EXE"; }},
+      {"a link named twice", [](InstallRecord& r) { r.links[1].name = "corvaline.lnk"; }},
+      {"a link to a relative target", [](InstallRecord& r) { r.links[0].target = "cv.exe"; }},
+      {"links without a group", [](InstallRecord& r) { r.group.clear(); }},
+  };
+  for (const auto& row : refused) {
+    InstallRecord spoilt = SampleRecord();
+    row.spoil(spoilt);
+    EXPECT_FALSE(FormatInstallRecord(spoilt, &bytes)) << row.name;
+    EXPECT_TRUE(bytes.empty()) << row.name;
+  }
+  // Lines out of their order, re-sealed as a forger would: still refused.
+  const std::string head = std::string(kInstallRecordHeader) + "\r\n";
+  for (const std::string& body :
+       {std::string("version\t1\r\nuser\tS-1-5-18\r\nfolder\tC:\\A\r\n"),
+        std::string("user\tS-1-5-18\r\nversion\t1\r\nfolder\tC:\\A\r\nlink\tA.lnk\tC:\\A\\a\r\n"),
+        std::string("user\tS-1-5-18\r\nversion\t1\r\nfolder\tC:\\A\r\ngroup\tC:\\G\r\nlink\tA."
+                    "lnk\tC:\\a\r\n"
+                    "file\t" +
+                    std::string(64, '0') + "\t1\tA\r\n"),
+        std::string("user\tS-1-5-18\r\nversion\t1\r\nfolder\tC:\\A\r\nfile\t" +
+                    std::string(64, '0') + "\t01\tA\r\n"),
+        std::string("user\tS-1-5-18\r\nversion\t1\r\n")}) {
+    const std::string sealed = head + body;
+    const std::string whole =
+        sealed + "end\t" + Sha256Hex(Sha256Of(sealed.data(), sealed.size())) + "\r\n";
+    EXPECT_FALSE(ParseInstallRecord(whole, &read, &reason)) << body;
+  }
+  const std::string sound = head + "user\tS-1-5-18\r\nversion\t\r\nfolder\tC:\\A\r\n";
+  EXPECT_TRUE(ParseInstallRecord(
+      sound + "end\t" + Sha256Hex(Sha256Of(sound.data(), sound.size())) + "\r\n", &read, &reason))
+      << reason;
 }
 
 TEST(DestinationNames, WhatTheFileSystemCanHold) {

@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e_support.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 
 #include <shlobj.h>
@@ -119,19 +121,38 @@ Lines Listing(const std::string& folder) {
 
 std::string FileContent(const std::string& path) { return ReadTextFile(path); }
 
-void WaitForSelfRemoval() {
+Lines TempFiles(const std::string& mask) {
   wchar_t temp[MAX_PATH + 1] = L"";
   GetTempPathW(MAX_PATH + 1, temp);
-  const std::string copies = Narrow(temp) + "~cvrm*.exe";
-  automation::WaitUntil(
-      [&] {
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW(Widen(copies).c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) return true;
-        FindClose(find);
-        return false;
-      },
-      std::chrono::seconds(20), "the uninstaller's copy in " + Narrow(temp) + " to end");
+  Lines names;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(Widen(Narrow(temp) + mask).c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(Narrow(found.cFileName));
+  while (FindNextFileW(find, &found));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string UserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+  std::vector<unsigned char> user(256);
+  DWORD size = 0;
+  char* text = nullptr;
+  std::string sid;
+  if (GetTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text))
+    sid = text;
+  LocalFree(text);
+  CloseHandle(token);
+  return sid;
+}
+
+void WaitForSelfRemoval() {
+  automation::WaitUntil([] { return TempFiles("~cvrm*.exe").empty(); }, std::chrono::seconds(20),
+                        "the uninstaller's copy in the temporary folder to end");
 }
 
 Lines Cvdb(const std::vector<std::string>& args) {

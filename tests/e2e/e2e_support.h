@@ -39,9 +39,15 @@ Lines ValueNames(const std::string& key);
 Lines Listing(const std::string& folder);
 std::string FileContent(const std::string& path);
 
-// After a complete removal the uninstaller goes through a copy of itself in
-// %TEMP%, which then tries its folder too (and under Wine, a listing of that
-// folder fails meanwhile). Waits until that copy has ended and deleted itself.
+// The names of the files in the temporary folder matching mask, sorted.
+Lines TempFiles(const std::string& mask);
+
+// The security identifier ("S-1-5-...") of the user the tests run as.
+std::string UserSid();
+
+// After a complete removal the uninstaller moves itself into %TEMP% and a
+// copy of it there deletes the moved file once it has ended. Waits until
+// that copy has ended and deleted itself.
 void WaitForSelfRemoval();
 
 // What cvdb.exe, run as its own process with these arguments, prints: the

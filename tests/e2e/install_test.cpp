@@ -4,6 +4,8 @@
 // again on that installation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sys/text.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/sys_win/held_file.h"
@@ -38,6 +40,7 @@ class InstallTest : public E2ETest {
     for (const std::string& name : Listing(DistFolder()))
       files.push_back(Lower(name) == "setup.exe" ? "UninstCV.exe" : name);
     files.push_back("CV.dbc");
+    files.push_back("CVSetup.txt");  // the record of what setup installed
     std::sort(files.begin(), files.end());
     return files;
   }
@@ -104,6 +107,27 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
   EXPECT_EQ(Lines(article.begin() + 5, article.end()),
             (Lines{"X-No-Archive: Yes", "Newsgroups: ", "Subject: ", "", "~~"}));
 
+  // The record of what setup placed: for this user, in this folder, each
+  // file as the distribution's list has it (setup.exe as the uninstaller),
+  // the group, and each shortcut with the target it starts.
+  const Lines record = TextToLines(FileContent(dest + "\\CVSetup.txt"));
+  const auto recorded = [&record](const std::string& line) {
+    return std::find(record.begin(), record.end(), line) != record.end();
+  };
+  ASSERT_GE(record.size(), 6u);
+  EXPECT_EQ(Lines(record.begin(), record.begin() + 5),
+            (Lines{"Corvaline install record 1", "user\t" + UserSid(), "version\t" + Trim(version),
+                   "folder\t" + dest, "group\t" + GroupFolder()}));
+  EXPECT_EQ(record.back().substr(0, 4), "end\t");
+  const Lines list = TextToLines(FileContent(DistFolder() + "\\CVFiles.txt"));
+  for (size_t i = 1; i < list.size(); ++i) {
+    const std::string sha = list[i].substr(0, 64);
+    const size_t blank = list[i].find(' ', 65);
+    const std::string size = list[i].substr(65, blank - 65), name = list[i].substr(blank + 1);
+    EXPECT_TRUE(recorded("file\t" + sha + "\t" + size + "\t" + (name == "setup.exe" ? "UninstCV.exe" : name)))
+        << list[i];
+  }
+
   // The program group: five shortcuts into the destination, in lower case.
   EXPECT_EQ(Listing(GroupFolder()),
             (Lines{"Corvaline.LNK", "License.LNK", "QuickStart.LNK", "ReadMe.LNK", "Uninstall CV.LNK"}));
@@ -124,6 +148,7 @@ TEST_F(InstallTest, FirstInstallationAsAUserWould) {
     EXPECT_EQ(link.description, e.description) << e.link;
     EXPECT_EQ(link.iconFile, target) << e.link;
     EXPECT_EQ(link.arguments, "") << e.link;
+    EXPECT_TRUE(recorded(std::string("link\t") + e.link + "\t" + target)) << e.link;
   }
 
   // A first installation opens the group in an Explorer window, which stays

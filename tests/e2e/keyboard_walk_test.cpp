@@ -183,9 +183,7 @@ TEST_F(KeyboardWalkTest, UninstallRemovesWithTheKeyboardAlone) {
   EXPECT_EQ(wizard.Program().WaitExit(), 0u);
 
   EXPECT_FALSE(KeyExists(kClientKey));
-  Lines left = Listing(dest);
-  left.erase(std::remove(left.begin(), left.end(), "UninstCV.exe"), left.end());
-  EXPECT_EQ(left, (Lines{"CV.dbc"}));
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));  // the uninstaller left before it ended
   EXPECT_TRUE(KeyExists(kMixKey));
   EXPECT_TRUE(FileExists(mix + "\\mix.exe"));
 }

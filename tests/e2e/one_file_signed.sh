@@ -42,7 +42,7 @@ installed() { (cd "$c/Apps/Corvaline" 2>/dev/null && ls | tr '\n' ' '); }
 
 [ "$(run 'C:\Downloads\Corvaline-setup.exe' /S '/LOG=C:\setup.log' '/D=C:\Apps\Corvaline')" = 0 ] \
   || { cat "$c/setup.log"; fail "install"; }
-[ "$(installed)" = "Archive.bin CV.dbc CV.exe CV.ini CVFiles.txt License.txt QuickStart.rtf ReadMe.txt UninstCV.exe " ] \
+[ "$(installed)" = "Archive.bin CV.dbc CV.exe CV.ini CVFiles.txt CVSetup.txt License.txt QuickStart.rtf ReadMe.txt UninstCV.exe " ] \
   || fail "installed: $(installed)"
 cmp -s "$work/extra/Archive.bin" "$c/Apps/Corvaline/Archive.bin" || fail "the big file arrived changed"
 uninstaller=$c/Apps/Corvaline/UninstCV.exe

@@ -5,14 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
 #include "sys/console_runner.h"
 #include "sys/text.h"
+#include "sys/wide.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/sys_win/linux_link.h"
 #include "tests/sys_win/held_file.h"
+#include "tests/sys_win/link_reader.h"
 
 namespace e2e {
 namespace {
@@ -119,9 +123,8 @@ TEST_F(UnattendedTest, InstallRegistersAndRemovalUnregisters) {
   EXPECT_FALSE(KeyExists(kAppsEntryKey));
   EXPECT_FALSE(Lists(WineUninstaller("--list")));
   EXPECT_FALSE(FolderExists(GroupFolder()));
-  Lines left = Listing(dest);
-  left.erase(std::remove(left.begin(), left.end(), "UninstCV.exe"), left.end());
-  EXPECT_EQ(left, Lines{"CV.dbc"});
+  // The uninstaller left the folder before it ended, the record with it.
+  EXPECT_EQ(Listing(dest), Lines{"CV.dbc"});
   const Lines all = Log();
   ASSERT_GT(all.size(), 10u);
   EXPECT_EQ(Lines(all.begin() + 10, all.end()),
@@ -135,6 +138,33 @@ const char kAsSystem[] = "CV_TEST_AS_LOCAL_SYSTEM";  // stands in for a LocalSys
 // An unattended run has no one to ask: its log states what happened.
 void ExpectNoQuestion(const Lines& log) {
   for (const std::string& line : log) EXPECT_TRUE(line.empty() || line.back() != '?') << line;
+}
+
+std::string KnownFolder(const KNOWNFOLDERID& id) {
+  PWSTR path = nullptr;
+  std::string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path))) folder = Narrow(path);
+  CoTaskMemFree(path);
+  return folder;
+}
+
+// What the system deletes or renames at the next restart, one text.
+std::string PendingDeletions() {
+  wchar_t data[32768] = L"";
+  DWORD size = sizeof data;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                   L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    return std::string();
+  for (DWORD i = 0; i + 1 < size / sizeof(wchar_t); ++i)
+    if (data[i] == L'\0') data[i] = L'|';
+  return Narrow(data);
+}
+
+// A drive letter no drive has.
+std::string MissingDrive() {
+  char drive[] = "Q:\\";
+  while (GetDriveTypeA(drive) != DRIVE_NO_ROOT_DIR) ++drive[0];
+  return std::string(drive, 2);
 }
 
 bool HasSmallDrive() { return GetDriveTypeA("S:\\") != DRIVE_NO_ROOT_DIR; }
@@ -171,6 +201,13 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
       {"unknown switch", [] {}, setup, "/S /BOGUS" + logged + to, 1, "Unknown switch: /BOGUS"},
       {"protected folder", [] {}, setup, "/S" + logged + " /D=C:\\", 8,
        "Setup Error: Corvaline cannot be installed into C:\\ It holds"},
+      // Folders only the shell's known-folder manager names.
+      {"Saved Games", [] {}, setup, "/S" + logged + " /D=" + KnownFolder(FOLDERID_SavedGames), 8,
+       "Setup Error: Corvaline cannot be installed into " + KnownFolder(FOLDERID_SavedGames) + " It holds"},
+      {"Public Music", [] {}, setup, "/S" + logged + " /D=" + KnownFolder(FOLDERID_PublicMusic), 8,
+       "Setup Error: Corvaline cannot be installed into " + KnownFolder(FOLDERID_PublicMusic) + " It holds"},
+      {"Links", [] {}, setup, "/S" + logged + " /D=" + KnownFolder(FOLDERID_Links), 8,
+       "Setup Error: Corvaline cannot be installed into " + KnownFolder(FOLDERID_Links) + " It holds"},
       {"incomplete distribution", [] {}, lonely + "\\setup.exe", "/S" + logged + to, 10,
        "Setup Error: The folder " + lonely + " does not hold a complete Corvaline distribution"},
       {"two files for one name", [] {}, twice + "\\setup.exe", "/S" + logged + to, 10,
@@ -242,7 +279,8 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kAppsEntryKey));
 
-  // The client running: nothing changes, in either direction.
+  // The client running: nothing changes, in either direction. Nor while
+  // another program holds a file of Mixmaster's pool.
   ASSERT_EQ(Setup("/S" + logged + to), 0u);
   {
     HeldFile client(dest + "\\CV.dbc");
@@ -257,6 +295,17 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
               1) << LinesToText(said);
     ExpectNoQuestion(said);
   }
+  InstallMixmaster(scratch / "Mix");
+  {
+    HeldFile pool(scratch / "Mix\\pool\\in\\old\\m1");
+    DeleteFileA(log.c_str());
+    EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S" + logged), 4u);
+    EXPECT_NE(FileContent(log).find("A program holds files of Mixmaster open."), std::string::npos);
+    EXPECT_EQ(Listing(scratch / "Mix\\pool"), (Lines{"in\\", "m1234"}));
+    EXPECT_TRUE(FileExists(dest + "\\CV.exe"));
+    EXPECT_TRUE(KeyExists(kMixKey));
+  }
+  DeleteKey(kMixKey);
   // Files the removal may not touch (the key names a folder of the user's):
   // the key, the entry and the uninstaller stay, so that it can be run again
   // once the cause is gone.
@@ -268,6 +317,23 @@ TEST_F(UnattendedTest, EveryExitCodeSaysWhy) {
   EXPECT_TRUE(KeyExists(kClientKey));
   EXPECT_TRUE(KeyExists(kAppsEntryKey));
   EXPECT_TRUE(FileExists(dest + "\\UninstCV.exe"));
+  // Nothing says the files are gone: no folder, or one out of reach.
+  const struct {
+    std::function<void()> arrange;
+    std::string said;
+  } unproven[] = {{[] { WriteDword(kClientKey, "AppDir", 7); }, "   program files...failed (the registry names no folder)"},
+                  {[] { WriteString(kClientKey, "AppDir", MissingDrive() + "\\Corvaline"); },
+                   "   program files...failed (it cannot be reached)"}};
+  for (const auto& row : unproven) {
+    row.arrange();
+    DeleteFileA(log.c_str());
+    EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S" + logged), 3u) << row.said;
+    EXPECT_NE(FileContent(log).find(row.said), std::string::npos) << FileContent(log);
+    EXPECT_NE(FileContent(log).find("Un-Installation incomplete!"), std::string::npos);
+    EXPECT_TRUE(KeyExists(kClientKey));
+    EXPECT_TRUE(KeyExists(kAppsEntryKey));
+    EXPECT_TRUE(FileExists(dest + "\\UninstCV.exe"));
+  }
   WriteString(kClientKey, "AppDir", dest);
   // Through the entry's own quiet line, as Settings > Apps and winget run it.
   const std::string quiet = ReadValue(kAppsEntryKey, "QuietUninstallString").text;
@@ -388,6 +454,128 @@ TEST_F(UnattendedTest, AsLocalSystemTheWizardsRefuseInABox) {
   }
   SetEnvironmentVariableA(kAsSystem, nullptr);
   EXPECT_FALSE(KeyExists(kClientKey));
+}
+
+// What the user has in the installation stays: a file of their own, a file
+// they changed, and a link, named like one of setup's files, into their
+// Documents (its bytes those setup placed: still not setup's, and what it
+// leads to is never touched); in the group, a link to a shortcut of theirs
+// under one of setup's names. The run is complete, and says what it kept.
+// In Mixmaster's pool, a link that cannot be removed as a link stays, and
+// the run says so.
+TEST_F(UnattendedTest, TheUninstallerRemovesOnlyWhatSetupInstalled) {
+  ASSERT_EQ(Setup("/S /D=" + dest), 0u);
+  char documents[MAX_PATH] = "";
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents), S_OK);
+  const std::string mine = std::string(documents) + "\\corvaline-e2e-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA(mine.c_str(), nullptr));
+  WriteTextFile(mine + "\\licence.txt", FileContent(dest + "\\License.txt"));
+  ASSERT_TRUE(CopyFileA((GroupFolder() + "\\ReadMe.LNK").c_str(), (mine + "\\readme.lnk").c_str(), FALSE));
+  WriteTextFile(dest + "\\taxes.txt", "the user's");
+  WriteTextFile(dest + "\\ReadMe.txt", "changed by the user");
+  ASSERT_TRUE(DeleteFileA((dest + "\\License.txt").c_str()));
+  ASSERT_TRUE(DeleteFileA((GroupFolder() + "\\ReadMe.LNK").c_str()));
+  {
+    LinuxLink licence(dest + "\\License.txt", mine + "\\licence.txt");
+    LinuxLink shortcut(GroupFolder() + "\\ReadMe.LNK", mine + "\\readme.lnk");
+    EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S /LOG=" + log), 0u);
+    EXPECT_EQ(Listing(dest), (Lines{"CV.dbc", "License.txt", "ReadMe.txt", "taxes.txt"}));
+    EXPECT_EQ(Listing(GroupFolder()), Lines{"ReadMe.LNK"});
+  }
+  EXPECT_EQ(FileContent(mine + "\\licence.txt"), FileContent(DistFolder() + "\\License.txt"));
+  ShellLinkFields kept;
+  EXPECT_TRUE(ReadShellLink(mine + "\\readme.lnk", &kept));
+  const Lines said = Log();
+  const Lines keptLines = {"   kept (3 files setup did not install)", "      " + dest + "\\License.txt",
+                           "      " + dest + "\\ReadMe.txt", "      " + dest + "\\taxes.txt"};
+  EXPECT_NE(std::search(said.begin(), said.end(), keptLines.begin(), keptLines.end()), said.end())
+      << LinesToText(said);
+  EXPECT_EQ(said.back(), "Exit code: 0 (done)");
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
+
+  const std::string mix = scratch / "Mix";
+  InstallMixmaster(mix);
+  WriteTextFile(mine + "\\letter.txt", "the user's letter");
+  {
+    LinuxLink queued(mix + "\\pool\\letter", mine + "\\letter.txt");
+    DeleteFileA(log.c_str());
+    EXPECT_EQ(Setup("-u /S /LOG=" + log), 3u);
+    EXPECT_EQ(Listing(mix), Lines{"pool\\"});
+    EXPECT_EQ(Listing(mix + "\\pool"), Lines{"letter"});
+  }
+  EXPECT_EQ(FileContent(mine + "\\letter.txt"), "the user's letter");
+  EXPECT_NE(FileContent(log).find("      " + mix + "\\pool\\letter"), std::string::npos) << FileContent(log);
+  EXPECT_TRUE(KeyExists(kMixKey));
+  for (const char* file : {"licence.txt", "readme.lnk", "letter.txt"}) DeleteFileA((mine + "\\" + file).c_str());
+  RemoveDirectoryA(mine.c_str());
+}
+
+// A removal stopped half way, or one that could not finish Mixmaster, leaves
+// the way back: the entry in Settings > Apps with the uninstaller. setup.exe
+// -u leaves the uninstaller while the entry stays; the uninstaller then
+// finishes from the entry, and, the entry gone too, from the record beside it.
+TEST_F(UnattendedTest, AnUnfinishedRemovalIsFinished) {
+  ASSERT_EQ(Setup("/S /D=" + dest), 0u);
+  WriteString(kMixKey, "MixDir", MissingDrive() + "\\Mix");
+  EXPECT_EQ(Setup("-u /S /LOG=" + log), 3u);
+  EXPECT_FALSE(KeyExists(kClientKey));
+  EXPECT_TRUE(KeyExists(kAppsEntryKey));
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc", "CVSetup.txt", "UninstCV.exe"}));
+  DeleteKey(kMixKey);
+  // Never "Nothing to un-install" while the entry is listed.
+  DeleteFileA(log.c_str());
+  EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S /LOG=" + log), 0u);
+  EXPECT_EQ(Log().back(), "Exit code: 0 (done)");
+  EXPECT_FALSE(KeyExists(kAppsEntryKey));
+  EXPECT_EQ(Listing(dest), Lines{"CV.dbc"});
+  WaitForSelfRemoval();
+
+  // Stopped right after the entry went: the record beside the uninstaller.
+  ASSERT_EQ(Setup("/S /D=" + dest), 0u);
+  for (const std::string& name : Listing(dest))
+    if (name != "UninstCV.exe" && name != "CVSetup.txt" && name != "CV.dbc") DeleteFileA((dest + "\\" + name).c_str());
+  DeleteKey(kClientKey);
+  DeleteKey(kAppsEntryKey);
+  EXPECT_EQ(Run(dest + "\\UninstCV.exe", "/S"), 0u);
+  EXPECT_EQ(Listing(dest), Lines{"CV.dbc"});
+  WaitForSelfRemoval();
+  EXPECT_EQ(Run(DistFolder() + "\\setup.exe", "-u /S"), 9u);  // now nothing is left
+}
+
+// The uninstaller leaves the folder before it ends: a new installation made
+// the moment it has ended keeps its own uninstaller; and a deployment tool's
+// job that ends the clean-up copy leaves nothing in the folder (what is in
+// the temporary folder goes at the next restart).
+TEST_F(UnattendedTest, SelfRemovalCannotHitTheNextInstallation) {
+  ASSERT_EQ(Setup("/S /D=" + dest), 0u);
+  ASSERT_EQ(Run(dest + "\\UninstCV.exe", "/S"), 0u);
+  ASSERT_EQ(Setup("/S /D=" + dest), 0u);
+  WaitForSelfRemoval();
+  EXPECT_EQ(FileContent(dest + "\\UninstCV.exe"), FileContent(DistFolder() + "\\setup.exe"));
+
+  // A job that kills what the program started, with no way out of it.
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits));
+  STARTUPINFOA start = {};
+  start.cb = sizeof start;
+  PROCESS_INFORMATION run = {};
+  std::string command = "\"" + dest + "\\UninstCV.exe\" /S";
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                             scratch.Path().c_str(), &start, &run));
+  ASSERT_TRUE(AssignProcessToJobObject(job, run.hProcess));
+  ResumeThread(run.hThread);
+  EXPECT_EQ(WaitForSingleObject(run.hProcess, 60000), WAIT_OBJECT_0);
+  CloseHandle(run.hThread);
+  CloseHandle(run.hProcess);
+  const DWORD pid = run.dwProcessId;
+  CloseHandle(job);
+  EXPECT_EQ(Listing(dest), Lines{"CV.dbc"});
+  // Whether or not the copy got to it first, the moved file is the system's
+  // to delete at the next restart.
+  EXPECT_NE(PendingDeletions().find("~cvun" + std::to_string(pid) + "_"), std::string::npos) << PendingDeletions();
 }
 
 // A package manager has no address to give and often no display: the first

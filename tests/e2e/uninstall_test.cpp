@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
+#include "sys/shortcut.h"
 #include "sys/text.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/sys_win/held_file.h"
 #include "tests/sys_win/link_reader.h"
 
 namespace e2e {
@@ -40,6 +43,16 @@ class UninstallTest : public E2ETest {
     return RowsOf(wizard.Form().Get(automation::RichEditControl()));
   }
 
+  // Through Options and Review to "Uninstall now?", answered OK.
+  static void ConfirmAsShown(const Wizard& wizard) {
+    wizard.Press("Next");
+    wizard.WaitPage(kOptionsHeading);
+    wizard.Press("Next");
+    wizard.WaitPage(kReviewHeading);
+    wizard.Press("Finish");
+    wizard.Box("Uninstall now?").Answer(IDOK);
+  }
+
   static void Exit(Wizard& wizard) {
     wizard.Press("Exit");
     EXPECT_EQ(wizard.Program().WaitExit(), 0u);
@@ -59,6 +72,9 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
   EXPECT_TRUE(KeyExists(kAppsEntryKey));
   InstallMixmaster(mix);
   const std::string version = ReadValue(kClientKey, "Version").text;
+  // What the user has put there, or changed, is not setup's.
+  WriteTextFile(dest + "\\attachment.pdf", "the user's");
+  WriteTextFile(dest + "\\ReadMe.txt", "changed by the user");
 
   // As the Start-menu shortcut starts it: its target, in its working folder.
   ShellLinkFields shortcut;
@@ -77,13 +93,15 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
 
   const Lines log = RemoveAsShown(wizard, {"Corvaline = YES", "Mixmaster = YES"});
   EXPECT_EQ(log, (Lines{"Removing Corvaline...", "   program group...done", "   program files...done",
-                        "   registry key...done", "Removing Mixmaster...", "   program files...done",
-                        "   registry key...done", "Done!"}));
+                        "   kept (2 files setup did not install)", "      " + dest + "\\ReadMe.txt",
+                        "      " + dest + "\\attachment.pdf", "   registry key...done",
+                        "Removing Mixmaster...", "   program files...done", "   registry key...done",
+                        "Done!"}));
 
-  // The database stays; the running uninstaller goes once it has ended.
-  Lines left = Listing(dest);
-  left.erase(std::remove(left.begin(), left.end(), "UninstCV.exe"), left.end());
-  EXPECT_EQ(left, (Lines{"CV.dbc"}));
+  // The database and the user's files stay; the running uninstaller has
+  // already left the folder, and its record with it.
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc", "ReadMe.txt", "attachment.pdf"}));
+  EXPECT_EQ(FileContent(dest + "\\ReadMe.txt"), "changed by the user");
   EXPECT_EQ(Cvdb({"get", dest + "\\CV.dbc", "default", "message"}).size(), 8u);
   EXPECT_FALSE(KeyExists(kClientKey));
   EXPECT_FALSE(KeyExists(kAppsEntryKey));
@@ -91,28 +109,28 @@ TEST_F(UninstallTest, RemovesBothComponentsAsAUserWould) {
   EXPECT_FALSE(FolderExists(GroupFolder()));
   EXPECT_FALSE(FolderExists(mix));
 
-  // After the removal, Exit closes without a question.
+  // After the removal, Exit closes without a question; nothing of the
+  // uninstaller stays behind in the temporary folder.
   Exit(wizard);
   WaitForSelfRemoval();
-  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc"}));  // the uninstaller gone too
+  EXPECT_EQ(Listing(dest), (Lines{"CV.dbc", "ReadMe.txt", "attachment.pdf"}));
+  EXPECT_EQ(TempFiles("~cvun*.exe"), Lines{});
 }
 
 // The client runs: nothing is deleted until it is closed. Items the user put
-// into the program group stay with it; only setup's shortcuts go.
+// into the program group stay with it, and so does a shortcut of the user's
+// under one of setup's names; only setup's shortcuts go.
 TEST_F(UninstallTest, ARunningClientIsClosedFirstAndTheUsersItemsStay) {
   InstallAsUser(DistFolder(), dest, "jane.doe@example.org", "smtp.example.org");
   WriteTextFile(GroupFolder() + "\\My Notes.lnk", "the user's");
+  WriteTextFile(scratch / "notes.txt", "the user's notes");
+  ASSERT_EQ(CreateShortcut(scratch / "notes.txt", GroupFolder() + "\\ReadMe.LNK", "", "My notes", ""), 0);
   const Lines installed = Listing(dest);
   Process client = Process::Start(dest + "\\CV.exe", "", dest);
   Window clientWindow = client.WaitForWindow("Corvaline");
 
   Wizard wizard(dest + "\\UninstCV.exe", "", dest, kUninstallCaption);
-  wizard.Press("Next");
-  wizard.WaitPage(kOptionsHeading);
-  wizard.Press("Next");
-  wizard.WaitPage(kReviewHeading);
-  wizard.Press("Finish");
-  wizard.Box("Uninstall now?").Answer(IDOK);
+  ConfirmAsShown(wizard);
   MsgBox running = wizard.Program().WaitForMsgBox("Corvaline is running. Close it, then click Retry.", 20s);
   EXPECT_EQ(Listing(dest), installed);  // nothing deleted yet
   automation::Click(clientWindow.Get(automation::ButtonControl("Close")));
@@ -121,8 +139,28 @@ TEST_F(UninstallTest, ARunningClientIsClosedFirstAndTheUsersItemsStay) {
   wizard.WaitPage(kFinishedHeading);
   const Lines log = RowsOf(wizard.Form().Get(automation::RichEditControl()));
   EXPECT_EQ(log[1], "   program group...kept (it holds other items)");
-  EXPECT_EQ(Listing(GroupFolder()), (Lines{"My Notes.lnk"}));
+  EXPECT_EQ(Listing(GroupFolder()), (Lines{"My Notes.lnk", "ReadMe.LNK"}));
   EXPECT_FALSE(KeyExists(kClientKey));
+  Exit(wizard);
+}
+
+// Another program holds a file of Mixmaster's pool: the removal asks first
+// and changes nothing until it is closed.
+TEST_F(UninstallTest, AProgramHoldingMixmastersPoolIsClosedFirst) {
+  InstallMixmaster(mix);
+  const Lines installed = Listing(mix + "\\pool\\in\\old");
+  auto held = std::make_unique<HeldFile>(mix + "\\pool\\in\\old\\m1");
+  Wizard wizard(DistFolder() + "\\setup.exe", "-u", DistFolder(), kUninstallCaption);
+  ConfirmAsShown(wizard);
+  MsgBox holding =
+      wizard.Program().WaitForMsgBox("A program holds files of Mixmaster open. Close it, then click Retry.", 20s);
+  EXPECT_EQ(Listing(mix + "\\pool\\in\\old"), installed);
+  EXPECT_TRUE(KeyExists(kMixKey));
+  held.reset();
+  holding.Answer(IDRETRY);
+  wizard.WaitPage(kFinishedHeading);
+  EXPECT_FALSE(FolderExists(mix));
+  EXPECT_FALSE(KeyExists(kMixKey));
   Exit(wizard);
 }
 

@@ -5,15 +5,19 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/constants.h"
+#include "common/install_record_file.h"
 #include "common/normalized_folder.h"
 #include "db/FileMan1.h"
 #include "distribution/file_list.h"
 #include "install/exit_code.h"
 #include "sys/exception.h"
 #include "sys/files.h"
+#include "sys/named_mutex.h"
+#include "sys/path.h"
 #include "sys/wide.h"
 #include "tests/setup/setup_fixture.h"
 
@@ -100,9 +104,25 @@ TEST_F(InstallTest, MakesTheFolderAndCopiesEveryPlainFileSetupAsTheUninstaller) 
   ASSERT_TRUE(run.Done()) << run.plan.message << run.outcome.message;
   EXPECT_EQ(run.log, Lines({"   program files...done", "   registry settings...done",
                             "   default templates...done", "   program group...skipped"}));
-  EXPECT_EQ(FolderNames(target), Lines({"CV.dbc", "CV.exe", "CV.ini", "License.txt", "QuickStart.rtf",
-                                         "ReadMe.txt", "UninstCV.exe"}));
+  EXPECT_EQ(FolderNames(target), Lines({"CV.dbc", "CV.exe", "CV.ini", "CVSetup.txt", "License.txt",
+                                        "QuickStart.rtf", "ReadMe.txt", "UninstCV.exe"}));
   EXPECT_EQ(ReadTextFile(target + "UninstCV.exe"), "MZ the setup program");
+  // The record of what it placed, as it placed it, for this user: the
+  // database is the user's, not in it.
+  InstallRecord record;
+  ASSERT_EQ(ReadInstallRecordIn(target, &record), RecordFound::Sound);
+  EXPECT_EQ(record.user, CurrentUserSid());
+  EXPECT_EQ(record.folder, StripBackslash(target));
+  EXPECT_EQ(record.version, kVersion);
+  EXPECT_EQ(record.group, "");
+  Lines recorded;
+  for (const RecordedFile& file : record.files) {
+    recorded.push_back(file.name);
+    EXPECT_TRUE(MatchesRecord(target + file.name, file)) << file.name;
+  }
+  std::sort(recorded.begin(), recorded.end());
+  EXPECT_EQ(recorded, Lines({"CV.exe", "CV.ini", "License.txt", "QuickStart.rtf", "ReadMe.txt",
+                             "UninstCV.exe"}));
   EXPECT_EQ(ReadTextFile(target + "License.txt"), "licence");
   Lines message;
   GetRecordStrings(message, kMessageKey, target + "CV.dbc");  // seeded from CV.ini, then the templates
@@ -132,8 +152,27 @@ TEST_F(InstallTest, SetupInAnyCaseArrivesAsTheUninstallerAndOlderFilesAreReplace
   EXPECT_EQ(ReadTextFile(dest / "notes.txt"), "the user's own");
   EXPECT_FALSE(Exists(dest / "SeTuP.ExE"));
   // The copies kept for a roll-back went with the journal.
-  EXPECT_EQ(FolderNames(dest.Path()), Lines({"CV.dbc", "CV.exe", "CV.ini", "License.txt", "QuickStart.rtf",
-                                              "ReadMe.txt", "UninstCV.exe", "notes.txt"}));
+  EXPECT_EQ(FolderNames(dest.Path()),
+            Lines({"CV.dbc", "CV.exe", "CV.ini", "CVSetup.txt", "License.txt", "QuickStart.rtf",
+                   "ReadMe.txt", "UninstCV.exe", "notes.txt"}));
+}
+
+// A new install records what it placed, and what an earlier one placed that
+// it does not replace, as long as that still holds what was placed.
+TEST_F(InstallTest, TheRecordKeepsWhatAnEarlierInstallPlacedAsPlaced) {
+  WriteTextFile(dist / "Plugin.dll", "a plug-in");
+  WriteTextFile(dist / "Extra.txt", "extra");
+  ASSERT_TRUE(Install(NoGroup(dest.Path())).Done());
+  DeleteFileA((dist / "Plugin.dll").c_str());
+  DeleteFileA((dist / "Extra.txt").c_str());
+  WriteTextFile(dest / "Extra.txt", "changed by the user");
+  ASSERT_TRUE(Install(NoGroup(dest.Path())).Done());
+  InstallRecord record;
+  ASSERT_EQ(ReadInstallRecordIn(dest.Path(), &record), RecordFound::Sound);
+  EXPECT_TRUE(FindRecordedFile(record, "Plugin.dll"));
+  EXPECT_FALSE(FindRecordedFile(record, "Extra.txt"));
+  EXPECT_TRUE(FindRecordedFile(record, "CV.exe"));
+  EXPECT_EQ(record.files.size(), 7u);
 }
 
 // With its file list, a distribution is exactly the listed files, each of its
@@ -150,8 +189,9 @@ TEST_F(InstallTest, TheFileListDecidesWhatIsInstalledAndIsChecked) {
   WriteTextFile(dist / "CVFiles.txt", text);
   WriteTextFile(dist / "Tax-Return-2025.pdf", "the user's");
   ASSERT_TRUE(Install(NoGroup(dest / "Apps")).Done());
-  EXPECT_EQ(FolderNames(dest / "Apps\\"), Lines({"CV.dbc", "CV.exe", "CV.ini", "CVFiles.txt", "License.txt",
-                                                   "QuickStart.rtf", "ReadMe.txt", "UninstCV.exe"}));
+  EXPECT_EQ(FolderNames(dest / "Apps\\"),
+            Lines({"CV.dbc", "CV.exe", "CV.ini", "CVFiles.txt", "CVSetup.txt", "License.txt",
+                   "QuickStart.rtf", "ReadMe.txt", "UninstCV.exe"}));
   EXPECT_EQ(ReadTextFile(dest / "Apps\\CVFiles.txt"), text);
 
   // A listed file of another size, or gone: refused, nothing made. One of

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/install_record_file.h"
+#include "sys/path.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/sys_win/link_reader.h"
 
@@ -33,6 +35,11 @@ TEST_F(ProgramGroupTest, FiveShortcutsPointIntoTheDestinationInLowerCase) {
     const char* target;
     const char* description;
   };
+  // The record names the group and each shortcut with the target it starts.
+  InstallRecord record;
+  ASSERT_EQ(ReadInstallRecordIn(dest / "Apps\\Corvaline", &record), RecordFound::Sound);
+  EXPECT_EQ(record.group, StripBackslash(group));
+  EXPECT_EQ(record.links.size(), 5u);
   const Expected expected[] = {
       {"License.LNK", "license.txt", "License"},
       {"Corvaline.LNK", "cv.exe", "Corvaline"},
@@ -49,6 +56,9 @@ TEST_F(ProgramGroupTest, FiveShortcutsPointIntoTheDestinationInLowerCase) {
     EXPECT_EQ(link.iconFile, apps + e.target) << e.link;
     EXPECT_EQ(link.iconIndex, 0) << e.link;
     EXPECT_EQ(link.arguments, "") << e.link;
+    const RecordedLink* recorded = FindRecordedLink(record, e.link);
+    ASSERT_TRUE(recorded) << e.link;
+    EXPECT_EQ(recorded->target, apps + e.target) << e.link;
   }
   // The engine opens no window: that is the wizard's, on a first install.
   EXPECT_EQ(WaitForExplorerWindow(1500), "");

@@ -6,22 +6,23 @@
 
 #include <functional>
 
+#include "sys/wide.h"
+
 namespace {
 
 std::string UnixPath(const std::string& path) {
   using ToUnix = char*(CDECL*)(LPCWSTR);
   const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  wchar_t wide[MAX_PATH];
-  if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
-  char* unix = toUnix(wide);
+  if (!toUnix) return "";
+  char* unix = toUnix(Widen(path).c_str());
   const std::string result = unix ? unix : "";
   HeapFree(GetProcessHeap(), 0, unix);
   return result;
 }
 
 bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Wine starts a Linux program given by its Linux path; its handle may signal

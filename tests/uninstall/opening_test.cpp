@@ -203,7 +203,9 @@ TEST_F(UninstOpening, MissingClientFolderStillOffersTheClient) {
 }
 
 // Values of another type, as a damaged installation may hold them, read as
-// missing: the wizard opens and removes what the other values name.
+// missing: the wizard opens and removes what the other values name. A
+// folder value of another type names no folder: nothing says Mixmaster's
+// files are gone, and its key stays.
 TEST_F(UninstOpening, ValuesOfAnotherTypeReadAsMissing) {
   ScratchDir root("valuetype");
   WriteTextFile(root / "cv.exe", "x");
@@ -219,7 +221,8 @@ TEST_F(UninstOpening, ValuesOfAnotherTypeReadAsMissing) {
   wizard.RunRemoval();
   EXPECT_EQ(FolderNames(root.Path()), Lines());
   EXPECT_FALSE(KeyExists(kClientKey));
-  EXPECT_FALSE(KeyExists(kMixKey));
+  EXPECT_TRUE(KeyExists(kMixKey));
+  EXPECT_EQ(wizard.Result(), ExitCode::FailedSomethingLeft);
 }
 
 // A key without its folder value: nothing to name, nothing to relate.

@@ -49,12 +49,16 @@ TEST_F(UninstProgramGroup, ProgramManagerRemovesTheGroup) {
                            "Corvaline", ""),
             0);
   ASSERT_TRUE(Exists(group + "\\Corvaline.lnk"));
-  EXPECT_EQ(RemoveProgramGroup(name).verdict, GroupVerdict::Done);
+  EXPECT_EQ(RemoveProgramGroup(name, nullptr, app.Path()).verdict, GroupVerdict::Done);
   EXPECT_FALSE(Exists(group));
 }
 
 // Names that lead to the shell's own folders are not setup's group, however
-// they are spelt; a group holding the user's items keeps them and the folder.
+// they are spelt. A group holding the user's items keeps them and the folder:
+// a shortcut goes only when the record names it and it still starts the
+// recorded target (without a record: one of the five names, starting a file
+// of the client's folder). A shortcut of ours in name only, and a link to one
+// elsewhere, stay; what the link leads to is untouched.
 TEST_F(UninstProgramGroup, OnlySetupsOwnGroupAndShortcutsGo) {
   const std::string programs = ProgramsFolder();
   const std::string startup = programs + "\\StartUp";
@@ -62,18 +66,39 @@ TEST_F(UninstProgramGroup, OnlySetupsOwnGroupAndShortcutsGo) {
   WriteTextFile(startup + "\\Backup.lnk", "the user's");
   WriteTextFile(startup + "\\Corvaline.LNK", "looks like ours");
   for (const char* name : {"StartUp", "startup.", "STARTUP ", "..", "Corvaline\\..\\StartUp"}) {
-    EXPECT_EQ(RemoveProgramGroup(name).verdict, GroupVerdict::Skipped) << name;
+    EXPECT_EQ(RemoveProgramGroup(name, nullptr, "").verdict, GroupVerdict::Skipped) << name;
     EXPECT_EQ(FolderNames(startup + "\\"), Lines({"Backup.lnk", "Corvaline.LNK"})) << name;
   }
-  const std::string group = programs + "\\Corvaline Shared " + std::to_string(GetCurrentProcessId());
-  MakeDirs(group);
-  for (const char* link : {"Corvaline.LNK", "License.LNK", "ReadMe.LNK", "Notes.lnk"})
-    WriteTextFile(group + "\\" + link, "x");
-  const GroupRemoval kept = RemoveProgramGroup(ExtractName(group));
-  EXPECT_EQ(kept.verdict, GroupVerdict::Kept);
-  EXPECT_STREQ(GroupVerdictText(kept.verdict), "kept (it holds other items)");
-  EXPECT_EQ(FolderNames(group + "\\"), Lines{"Notes.lnk"});
-  DeleteFileA((group + "\\Notes.lnk").c_str());
+  ScratchDir app("groupapp"), elsewhere("groupelse");
+  for (const char* file : {"CV.exe", "License.txt", "ReadMe.txt"}) {
+    WriteTextFile(app / file, file);
+    WriteTextFile(elsewhere / file, file);
+  }
+  ASSERT_EQ(CreateShortcut(app / "ReadMe.txt", elsewhere / "Mine.lnk", "", "", ""), 0);
+  const std::string name = "Corvaline Shared " + std::to_string(GetCurrentProcessId());
+  const std::string group = programs + "\\" + name;
+  const InstallRecord record = [&] {
+    InstallRecord r;
+    r.group = group;
+    r.links = {{"Corvaline.LNK", Lower(app / "CV.exe")},
+               {"License.LNK", Lower(app / "License.txt")},
+               {"ReadMe.LNK", Lower(app / "ReadMe.txt")}};
+    return r;
+  }();
+  for (const InstallRecord* rule : {&record, static_cast<const InstallRecord*>(nullptr)}) {
+    MakeDirs(group);
+    ASSERT_EQ(CreateShortcut(Lower(app / "CV.exe"), group + "\\Corvaline.LNK", "", "", ""), 0);
+    ASSERT_EQ(CreateShortcut(elsewhere / "License.txt", group + "\\License.LNK", "", "", ""), 0);
+    ASSERT_EQ(CreateShortcut(app / "ReadMe.txt", group + "\\Notes.lnk", "", "", ""), 0);
+    LinuxLink link(group + "\\ReadMe.LNK", elsewhere / "Mine.lnk");
+    const GroupRemoval kept = RemoveProgramGroup(rule ? "" : name, rule, app.Path());
+    EXPECT_EQ(kept.verdict, GroupVerdict::Kept) << (rule != nullptr);
+    EXPECT_STREQ(GroupVerdictText(kept.verdict), "kept (it holds other items)");
+    EXPECT_EQ(FolderNames(group + "\\"), Lines({"License.LNK", "Notes.lnk", "ReadMe.LNK"}))
+        << (rule != nullptr);
+    EXPECT_TRUE(Exists(elsewhere / "Mine.lnk"));
+  }
+  for (const char* link : {"License.LNK", "Notes.lnk"}) DeleteFileA((group + "\\" + link).c_str());
   RemoveDirectoryA(group.c_str());
 }
 
@@ -85,7 +110,8 @@ TEST_F(UninstProgramGroup, AnInjectedCommandLeavesOtherGroupsAlone) {
   const std::string other = "Other App " + std::to_string(GetCurrentProcessId());
   MakeDirs(ProgramsFolder() + "\\" + other);
   WriteTextFile(ProgramsFolder() + "\\" + other + "\\Other.lnk", "link");
-  EXPECT_EQ(RemoveProgramGroup("Corvaline)][DeleteGroup(" + other).verdict, GroupVerdict::Skipped);
+  EXPECT_EQ(RemoveProgramGroup("Corvaline)][DeleteGroup(" + other, nullptr, "").verdict,
+            GroupVerdict::Skipped);
   formtest::Pump(1000);  // time enough for the shell to act
   EXPECT_TRUE(Exists(ProgramsFolder() + "\\" + other + "\\Other.lnk"));
   DeleteFileA((ProgramsFolder() + "\\" + other + "\\Other.lnk").c_str());
@@ -138,10 +164,13 @@ TEST_F(UninstProgramGroup, NoDesktopRemovesTheGroupByHand) {
   if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
   ScratchDir app("nodesktop");
   WriteTextFile(app / "cv.exe", "x");
+  WriteTextFile(app / "ReadMe.txt", "r");
   WriteTextFile(app / "cv.dbc", "db");
   const std::string group = "Corvaline Left " + std::to_string(GetCurrentProcessId());
   MakeDirs(ProgramsFolder() + "\\" + group);
-  WriteTextFile(ProgramsFolder() + "\\" + group + "\\ReadMe.LNK", "x");
+  ASSERT_EQ(CreateShortcut(app / "ReadMe.txt", ProgramsFolder() + "\\" + group + "\\ReadMe.LNK", "",
+                           "", ""),
+            0);
   InstallClient(app.Path(), group);
 
   TUninstWiz wizard;
@@ -160,6 +189,8 @@ TEST_F(UninstProgramGroup, NoDesktopRemovesTheGroupByHand) {
 TEST_F(UninstProgramGroup, NoDesktopMacroQuotesTheGroupOrSendsNothing) {
   if (!NoDesktopSession()) GTEST_SKIP() << "runs in the no-desktop session only";
   RecordingProgramManager server;
+  ScratchDir app("macro");
+  WriteTextFile(app / "ReadMe.txt", "r");
   const struct {
     std::string name;
     GroupVerdict verdict;
@@ -172,8 +203,9 @@ TEST_F(UninstProgramGroup, NoDesktopMacroQuotesTheGroupOrSendsNothing) {
   for (const auto& row : rows) {
     // Our server records but deletes nothing: the group then goes by hand.
     MakeDirs(ProgramsFolder() + "\\Corvaline (Mail)");
-    WriteTextFile(ProgramsFolder() + "\\Corvaline (Mail)\\ReadMe.LNK", "x");
-    EXPECT_EQ(RemoveProgramGroup(row.name).verdict, row.verdict) << row.name;
+    CreateShortcut(app / "ReadMe.txt", ProgramsFolder() + "\\Corvaline (Mail)\\ReadMe.LNK", "", "",
+                   "");
+    EXPECT_EQ(RemoveProgramGroup(row.name, nullptr, app.Path()).verdict, row.verdict) << row.name;
     ui::Application::ProcessMessages();
   }
   DeleteFileA((ProgramsFolder() + "\\Corvaline (Mail)\\ReadMe.LNK").c_str());

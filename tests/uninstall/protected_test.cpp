@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tests/sys_win/scratch.h"
 #include "tests/uninstall/uninstall_fixture.h"
 #include "uninstall/UninstDlg.h"
@@ -20,7 +22,7 @@ std::string ShellFolder(int csidl) {
 std::string KnownFolder(const KNOWNFOLDERID& id) {
   PWSTR wide = nullptr;
   char path[MAX_PATH] = "";
-  EXPECT_EQ(SHGetKnownFolderPath(id, 0, nullptr, &wide), S_OK);
+  EXPECT_EQ(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &wide), S_OK);
   if (wide) WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
   CoTaskMemFree(wide);
   return path;
@@ -63,7 +65,20 @@ struct ProtectedFolder {
   int csidl;                      // -1: none
   const KNOWNFOLDERID* known;     // a folder without a CSIDL
   const char* environment;        // a folder only the environment names
+  std::string (*other)();         // a folder no list of the shell's names
 };
+
+std::string TempFolder() {
+  char path[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, path);
+  return std::string(path).substr(0, strlen(path) - 1);
+}
+
+std::string UserPrograms() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs"; }
+// Where the shell defines it; Wine's shell does not give it by its id.
+std::string QuickLaunch() {
+  return ShellFolder(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
+}
 
 // Test names carry the row name, not its bytes.
 void PrintTo(const ProtectedFolder& row, std::ostream* os) { *os << row.name; }
@@ -92,14 +107,39 @@ const ProtectedFolder kFolders[] = {
     {"ProgramFilesX86", CSIDL_PROGRAM_FILESX86, nullptr, nullptr},
     // A 64-bit Windows names its own Program Files there; this prefix has none.
     {"ProgramFilesNative", -1, nullptr, "ProgramW6432"},
+    // Only the known-folder manager lists these.
+    {"Links", -1, &FOLDERID_Links, nullptr},
+    {"SavedGames", -1, &FOLDERID_SavedGames, nullptr},
+    {"Contacts", -1, &FOLDERID_Contacts, nullptr},
+    {"Searches", -1, &FOLDERID_SavedSearches, nullptr},
+    {"PublicMusic", -1, &FOLDERID_PublicMusic, nullptr},
+    {"PublicPictures", -1, &FOLDERID_PublicPictures, nullptr},
+    {"PublicVideos", -1, &FOLDERID_PublicVideos, nullptr},
+    {"CommonTemplates", -1, &FOLDERID_CommonTemplates, nullptr},
+    {"InternetCache", -1, &FOLDERID_InternetCache, nullptr},
+    {"Cookies", -1, &FOLDERID_Cookies, nullptr},
+    {"History", -1, &FOLDERID_History, nullptr},
+    {"LocalAppDataLow", -1, &FOLDERID_LocalAppDataLow, nullptr},
+    {"NetworkShortcuts", -1, &FOLDERID_NetHood, nullptr},
+    {"QuickLaunch", -1, nullptr, nullptr, QuickLaunch},
+    {"Temp", -1, nullptr, nullptr, TempFolder},
+    {"UserPrograms", -1, nullptr, nullptr, UserPrograms},
 };
 
 class UninstProtectedFolders : public UninstallTest,
                          public ::testing::WithParamInterface<ProtectedFolder> {
  protected:
+  // The folder, made when the shell names it but it is not there yet.
   std::string Folder() const {
     const ProtectedFolder& row = GetParam();
-    if (row.known) return KnownFolder(*row.known);
+    if (row.other) {
+      MakeDirs(row.other());
+      return row.other();
+    }
+    if (row.known) {
+      MakeDirs(KnownFolder(*row.known));
+      return KnownFolder(*row.known);
+    }
     if (row.environment) {
       const std::string folder = "C:\\Program Files Native";
       MakeDirs(folder);
@@ -174,7 +214,7 @@ TEST_F(UninstProtectedFolderRule, LinkToTheDesktopKeepsItsFiles) {
   const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
   Probe probe(desktop);
   ScratchDir root("desktoplink");
-  FolderLink link(root / "Desktop", desktop);
+  LinuxLink link(root / "Desktop", desktop);
   InstallClient(root / "Desktop");
   InstallMixmaster(root / "Desktop\\");
 

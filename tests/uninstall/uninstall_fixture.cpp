@@ -1,8 +1,10 @@
 #include "tests/uninstall/uninstall_fixture.h"
 
 #include <algorithm>
-#include <functional>
 
+#include "common/install_record_file.h"
+#include "sys/named_mutex.h"
+#include "sys/path.h"
 #include "sys/sound.h"
 
 const char kClientKey[] = "Software\\Corvaline";
@@ -25,14 +27,21 @@ HKEY CreateKey(const std::string& path) {
   return key;
 }
 
-void DeleteKeys() {
+}  // namespace
+
+void UninstallTest::DeleteKeys() {
   RegDeleteTreeA(HKEY_CURRENT_USER, kClientKey);
   RegDeleteKeyA(HKEY_CURRENT_USER, kClientKey);
   RegDeleteTreeA(HKEY_CURRENT_USER, kMixKey);
   RegDeleteKeyA(HKEY_CURRENT_USER, kMixKey);
 }
 
-}  // namespace
+void UninstallTest::DeleteValue(const std::string& path, const char* name) {
+  HKEY key = CreateKey(path);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(RegDeleteValueA(key, name), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
 
 void UninstallTest::SetUp() {
   DeleteKeys();
@@ -121,4 +130,23 @@ std::string Upper(std::string text) {
   for (char& c : text)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return text;
+}
+
+InstallRecord WriteInstallRecord(const std::string& folder, const Lines& names,
+                                 const std::string& group, const std::vector<RecordedLink>& links) {
+  InstallRecord record;
+  record.user = CurrentUserSid();
+  record.version = "0.9b0";
+  record.folder = StripBackslash(folder);
+  record.group = group;
+  record.links = links;
+  for (const std::string& name : names) {
+    RecordedFile file;
+    EXPECT_TRUE(DescribeFile(AddBackslash(folder) + name, name, &file)) << name;
+    record.files.push_back(file);
+  }
+  std::string bytes;
+  EXPECT_TRUE(FormatInstallRecord(record, &bytes));
+  WriteTextFile(AddBackslash(folder) + kInstallRecordName, bytes);
+  return record;
 }

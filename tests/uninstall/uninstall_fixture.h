@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "common/install_record.h"
 #include "sys/lines.h"
 #include "tests/sys_win/held_file.h"
 #include "tests/sys_win/scratch.h"
@@ -35,6 +36,9 @@ class UninstallTest : public ::testing::Test {
   std::string InstallMixmasterIn(const ScratchDir& root);
   // A key with no values at all.
   void CreateEmptyKey(const std::string& key);
+  void DeleteValue(const std::string& key, const char* name);
+  // Both keys removed.
+  void DeleteKeys();
   // A 32-bit number where the wizard reads a string, as a damaged
   // installation may hold it.
   void WriteNumber(const std::string& key, const char* name, DWORD value);
@@ -53,6 +57,12 @@ void MakeDirs(const std::string& path);
 bool WaitForProgramManager();
 // A Linux symbolic link to a folder: Wine's stand-in for a junction.
 using FolderLink = LinuxLink;
+// Writes the install record setup would write into folder for this user:
+// the files of names there, as they are now, and the group with its links.
+// Returns it.
+InstallRecord WriteInstallRecord(const std::string& folder, const Lines& names,
+                                 const std::string& group = "",
+                                 const std::vector<RecordedLink>& links = {});
 // A check box's two states in one comparable text: "on, live", "off, grey"...
 std::string BoxState(const ui::CheckBox& box);
 // ASCII case changes for building expected texts.

@@ -70,7 +70,15 @@ ProtectedSet ProtectedFolders() {
   return set;
 }
 
-// folder: "\\?\" form. It, or a folder it would hold, is a known folder not there now.
+// The shell's folders do not move while setup or the uninstaller runs: they
+// are looked up once, not at every check (there are over a hundred).
+const ProtectedSet& KnownProtectedFolders() {
+  static const ProtectedSet set = ProtectedFolders();
+  return set;
+}
+
+// folder: "\\?\" form. It, or a folder it would hold, is a known folder that was
+// not there when they were looked up.
 bool WouldBeKnown(const std::string& folder, const std::set<std::string>& missing) {
   const std::string path = Comparable(folder);
   for (const std::string& known : missing)
@@ -88,9 +96,12 @@ bool IsProtectedFolder(const std::string& folder) {
   if (path.empty()) return false;
   // A root is protected even when it cannot be reached now.
   if (IsExtendedRoot(path)) return true;
-  const ProtectedSet set = ProtectedFolders();
+  const ProtectedSet& set = KnownProtectedFolders();
+  if (WouldBeKnown(path, set.missing)) return true;
   FileIdentity identity;
   std::string target;
-  if (!IdentifyPath(Openable(path), &identity, &target)) return WouldBeKnown(path, set.missing);
-  return IsExtendedRoot(target) || set.identities.count(identity) > 0;
+  if (!IdentifyPath(Openable(path), &identity, &target)) return false;
+  // Made since, and named otherwise (its short form): known by where it leads.
+  return IsExtendedRoot(target) || set.identities.count(identity) > 0 ||
+         WouldBeKnown(target, set.missing);
 }

@@ -13,6 +13,12 @@
 
 namespace {
 
+// A 64-bit Windows names its own Program Files in the environment every
+// program starts with; this prefix has none, so the tests give it one before
+// anything looks at the protected folders.
+const char kNativeProgramFiles[] = "C:\\Program Files Native";
+const bool kNativeProgramFilesNamed = SetEnvironmentVariableA("ProgramW6432", kNativeProgramFiles);
+
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = "";
   EXPECT_EQ(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path), S_OK) << csidl;
@@ -105,7 +111,6 @@ const ProtectedFolder kFolders[] = {
     {"Public", -1, &FOLDERID_Public, nullptr},
     {"ProgramData", CSIDL_COMMON_APPDATA, nullptr, nullptr},
     {"ProgramFilesX86", CSIDL_PROGRAM_FILESX86, nullptr, nullptr},
-    // A 64-bit Windows names its own Program Files there; this prefix has none.
     {"ProgramFilesNative", -1, nullptr, "ProgramW6432"},
     // Only the known-folder manager lists these.
     {"Links", -1, &FOLDERID_Links, nullptr},
@@ -141,10 +146,9 @@ class UninstProtectedFolders : public UninstallTest,
       return KnownFolder(*row.known);
     }
     if (row.environment) {
-      const std::string folder = "C:\\Program Files Native";
-      MakeDirs(folder);
-      SetEnvironmentVariableA(row.environment, folder.c_str());
-      return folder;
+      EXPECT_TRUE(kNativeProgramFilesNamed);
+      MakeDirs(kNativeProgramFiles);
+      return kNativeProgramFiles;
     }
     return row.csidl < 0 ? std::string("C:\\") : ShellFolder(row.csidl);
   }
